@@ -40,6 +40,8 @@ QV_DECLARE_EXCEPTION(EStringListError, EListError)
 QV_DECLARE_EXCEPTION(EComponentError, Exception)
 QV_DECLARE_EXCEPTION(EInvalidOperation, Exception)
 QV_DECLARE_EXCEPTION(EIniFileException, Exception)
+QV_DECLARE_EXCEPTION(EFilerError, Exception)
+QV_DECLARE_EXCEPTION(EReadError, EFilerError)
 
 // Raises the silent abort.
 [[noreturn]] void Abort();
@@ -63,6 +65,10 @@ bool TryStrToInt(const QString& s, int& v);      // decimal or $hex / 0x hex
 double StrToFloat(const QString& s);             // raises EConvertError
 bool TryStrToFloat(const QString& s, double& v); // accepts ',' (locale) and '.'
 QString FloatToStr(double v);
+// Formats a number with a format picture ("0.00", "#,##0.00", "0.###", sections
+// "positive;negative;zero", quoted literals); the decimal separator is ','
+// (the Russian settings). Implemented in FormatFloat.cpp.
+QString FormatFloat(const QString& format, double value);
 
 QString StringReplaceAll(const QString& s, const QString& from, const QString& to);
 QString QuotedStr(const QString& s, QChar quote = QLatin1Char('\''));  // doubles the quote inside

@@ -1,0 +1,2 @@
+// IntMax and IntMin are inline in the header.
+#include "components/MaxMin.h"
