@@ -3,18 +3,39 @@
 // The connection string keys that matter are "Data Source" (the file),
 // "Jet OLEDB:Database Password" (the key; empty opens a plaintext file) and
 // "Mode" (Share Deny ... opens the file exclusively).
+//
+// Storage forms (what dbtool and every statement can rely on):
+//   DATETIME columns   REAL, days since 30.12.1899 with the time as the
+//                      fraction (TDateTime); 0.0 is a date, NULL is NULL
+//   BOOLEAN columns    INTEGER 1 (true) or 0 (false)
+//   keys, references   TEXT (CHAR(38)), the GUID with braces
+// Declared types the layer reads: CHAR(n), VARCHAR(n), MEMO, DATETIME,
+// INTEGER, SMALLINT, BOOLEAN (see ado::ColumnKind).
+// The file is never created by opening it: a zero-byte file is a valid empty
+// database (with a password in the connection string its pages are written
+// encrypted from the start). Keep the default rollback journal (no WAL).
+#include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/core/Classes.h"
 #include "platform/core/Variants.h"
+#include "platform/ado/JetSql.h"
 #include "platform/ado/Recordset.h"
 
 struct sqlite3;
 class TCustomADODataSet;
 
+// Closes a dataset registered on a connection that is closing; defined with
+// the datasets (ADODB.cpp).
+void ado_CloseDataSet(TCustomADODataSet* ds);
+
+// A connection and its recordsets belong to one thread (the handle is opened
+// without a mutex).
 class TADOConnection : public TComponent {
     QV_CLASS(TADOConnection, TComponent)
 public:
@@ -30,7 +51,12 @@ public:
     QString Provider() const;                          // "Provider" key of the string
 
     // Opening checks the key with a first statement: a wrong password raises
-    // EDatabaseError; a missing file raises and is never created.
+    // EDatabaseError; a missing file raises and is never created. "Mode" with
+    // Share Deny Read/Write (or Share Exclusive) takes the file's exclusive
+    // lock and holds it while connected: no other connection can open or read
+    // the file meanwhile, and opening fails at once while another connection
+    // holds a lock (an exclusive one, or one in a transaction). An idle
+    // shared connection holds no lock, so unlike Jet it does not prevent it.
     void Open();
     void Close();
     bool Connected() const { return FDb != nullptr; }
@@ -39,15 +65,24 @@ public:
     // Executes one Jet SQL text command. A statement that yields rows returns
     // them as a read-only recordset, others return nullptr; RowsAffected gets
     // the count of changed rows. Raises EDatabaseError with the engine's text.
-    // "ALTER DATABASE PASSWORD new old" (NULL for no password) re-keys the file.
+    // "ALTER DATABASE PASSWORD new old" (NULL for no password) re-keys the
+    // file: only on an exclusive connection outside a transaction, and only
+    // when old is the password the file is open with. The connection stays
+    // open and its connection string then carries the new password.
     ado::RecordsetPtr Execute(const QString& jetSql, int* RowsAffected = nullptr);
 
     // Transactions on the connection; every statement and every dataset post
-    // made meanwhile is committed or undone together.
+    // made meanwhile is committed or undone together. Nested levels are
+    // savepoints; BeginTrans returns the new level. After RollbackTrans the
+    // recordsets still hold the rows they read: requery them.
     int BeginTrans();
     void CommitTrans();
     void RollbackTrans();
     bool InTransaction() const { return FTransLevel > 0; }
+    // Grows whenever rows may have changed without the engine's change count
+    // growing (a rollback, a reconnect): recordsets compare it to know whether
+    // a requery can keep the rows they hold.
+    quint64 UndoEpoch() const { return FUndoEpoch; }
 
     // Datasets opened on this connection (closed when it closes).
     int DataSetCount() const { return int(FDataSets.size()); }
@@ -60,6 +95,8 @@ public:
     // Column names of date-time type in the open database (lower case).
     const QStringList& DateTimeColumns() const { return FDateTimeColumns; }
 
+    bool Exclusive() const { return FExclusive; }
+
     sqlite3* Handle() const { return FDb; }
     // Raises EDatabaseError with the engine's last message.
     [[noreturn]] void RaiseError(const QString& context = QString()) const;
@@ -69,6 +106,17 @@ public:
     // Value of one key of a connection string ("" when absent); keys compare
     // case-insensitively.
     static QString ConnectionStringValue(const QString& connectionString, const QString& key);
+    // A value as it must stand in a connection string: quoted when it holds
+    // ';', a quote or blanks at its ends (so any password survives the string).
+    static QString QuoteConnectionStringValue(const QString& value);
+
+    // Used by the recordsets of this layer: the translation of a Jet text
+    // (cached per text; raises EDatabaseError) ...
+    std::shared_ptr<const ado::JetStatement> TranslateStatement(const QString& jetSql) const;
+    // ... and a token that turns null when the connection is destroyed.
+    std::shared_ptr<TADOConnection* const> AliveToken() const { return FAlive; }
+    // Raises EDatabaseError when not connected.
+    sqlite3* CheckedHandle() const;
 
 private:
     QString FConnectionString;
@@ -76,8 +124,20 @@ private:
     int FConnectionTimeout = 15;
     sqlite3* FDb = nullptr;
     int FTransLevel = 0;
+    quint64 FUndoEpoch = 0;
     QString FFileName;
     QStringList FDateTimeColumns;
     std::vector<TCustomADODataSet*> FDataSets;
+    QString FPassword;
+    bool FExclusive = false;
+    QSet<QString> FDateTimeSet;
+    QSet<QString> FNumericSet;   // column names that hold no text in any table
+    mutable QHash<QString, std::shared_ptr<const ado::JetStatement>> FTranslations;
+    std::shared_ptr<TADOConnection*> FAlive;
+
     void ChangePassword(const QString& newPwd, const QString& oldPwd);
+    sqlite3* OpenHandle(const QString& file, const QString& password, bool exclusive) const;
+    void ReadSchema();
+    void ExecSimple(const char* sql);
+    void SetPasswordInConnectionString(const QString& pwd);
 };

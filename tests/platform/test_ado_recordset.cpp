@@ -1,0 +1,243 @@
+// Recordsets: reading typed values, writing rows back, requery, and which
+// recordsets take writes.
+#include <gtest/gtest.h>
+
+#include "AdoTestUtil.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/SysUtils.h"
+
+using namespace adotest;
+using ado::ColumnKind;
+using ado::Recordset;
+
+namespace {
+
+class RecordsetTest : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    std::unique_ptr<TADOConnection> Db;
+
+    void SetUp() override
+    {
+        Db = CreateDb(Dir.filePath(QStringLiteral("r.db")), QString(),
+                      {QStringLiteral("CREATE TABLE OBJ_PAYMENTS (id CHAR(38) NOT NULL, id_session CHAR(38), "
+                                      "paymentdate DATETIME, suma INTEGER CHECK (suma >= 0), paid BOOLEAN, "
+                                      "reglament MEMO, signname VARCHAR(255) DEFAULT 'нет')"),
+                       QStringLiteral("CREATE TABLE OBJ_SESSIONS (id CHAR(38), pnumber INTEGER, pdate DATETIME)"),
+                       QStringLiteral("CREATE TABLE LNK_SESSIONS_DECISIONS (id CHAR(38), id_session CHAR(38), "
+                                      "id_decision CHAR(38))")});
+    }
+};
+
+TEST_F(RecordsetTest, InsertUpdateDeleteRoundTrip)
+{
+    auto rs = Recordset::OpenTable(Db.get(), QStringLiteral("OBJ_PAYMENTS"));
+    ASSERT_TRUE(rs->Updatable());
+    EXPECT_EQ(rs->BaseTable(), QStringLiteral("OBJ_PAYMENTS"));
+    EXPECT_EQ(rs->ColumnCount(), 7);
+    const int id = rs->FindColumn(QStringLiteral("ID")), date = rs->FindColumn(QStringLiteral("paymentdate")),
+              suma = rs->FindColumn(QStringLiteral("suma")), paid = rs->FindColumn(QStringLiteral("paid")),
+              sign = rs->FindColumn(QStringLiteral("signname"));
+    EXPECT_EQ(rs->Column(id).Size, 38);
+    EXPECT_EQ(rs->Column(date).Kind, ColumnKind::DateTime);
+    EXPECT_EQ(rs->Column(paid).Kind, ColumnKind::Boolean);
+
+    const TDateTime when = EncodeDate(2024, 1, 15) + EncodeTime(10, 30, 0, 0);
+    std::vector<Variant> v(7);
+    v[size_t(id)] = QStringLiteral("{A}");
+    v[size_t(date)] = when;
+    v[size_t(suma)] = 150;
+    v[size_t(paid)] = true;
+    const quint64 g0 = rs->Generation();
+    EXPECT_EQ(rs->InsertRow(0, v), 0);
+    v[size_t(id)] = QStringLiteral("{B}");
+    v[size_t(date)] = 0.0;  // 30.12.1899 is a date, not NULL
+    v[size_t(paid)] = VarNull();
+    EXPECT_EQ(rs->InsertRow(0, v), 0);  // before the first one
+    EXPECT_GT(rs->Generation(), g0);
+    ASSERT_EQ(rs->RowCount(), 2);
+
+    // typed values, the default the database gave, and the keys
+    EXPECT_EQ(rs->Value(1, id).toString(), QStringLiteral("{A}"));
+    EXPECT_EQ(rs->Value(1, date).typeId(), QMetaType::Double);
+    EXPECT_DOUBLE_EQ(rs->Value(1, date).toDouble(), when);
+    EXPECT_EQ(rs->Text(1, date), QStringLiteral("15.01.2024 10:30:00"));
+    EXPECT_EQ(rs->Value(1, paid), Variant(true));
+    EXPECT_EQ(rs->Value(1, suma).typeId(), QMetaType::LongLong);
+    EXPECT_EQ(rs->Value(1, sign).toString(), QStringLiteral("нет"));
+    EXPECT_FALSE(rs->IsNull(0, date));
+    EXPECT_DOUBLE_EQ(rs->Value(0, date).toDouble(), 0.0);
+    EXPECT_TRUE(rs->IsNull(0, paid));
+    const ado::RowKey keyA = rs->Key(1);
+    EXPECT_EQ(rs->FindKey(keyA), 1);
+
+    // the rows are in the file
+    EXPECT_EQ(Query(Db.get(), QStringLiteral("SELECT id, paymentdate, suma, paid FROM OBJ_PAYMENTS ORDER BY id")),
+              QStringLiteral("{A}|15.01.2024 10:30:00|150|1,{B}|30.12.1899|150|"));
+
+    std::vector<Variant> u(7);
+    u[size_t(suma)] = QStringLiteral("200");
+    u[size_t(date)] = QStringLiteral("01.02.2024");
+    rs->UpdateRow(1, u);
+    EXPECT_EQ(rs->Value(1, suma), Variant(qlonglong(200)));
+    EXPECT_EQ(rs->Text(1, date), QStringLiteral("01.02.2024"));
+    EXPECT_EQ(rs->Value(1, id).toString(), QStringLiteral("{A}"));  // unassigned: unchanged
+
+    rs->DeleteRow(0);
+    ASSERT_EQ(rs->RowCount(), 1);
+    EXPECT_EQ(rs->FindKey(keyA), 0);
+    // the engine hands the deleted row's rowid out again: the key finds the new row
+    const ado::RowKey keyB = rs->Key(0) + 1;
+    EXPECT_EQ(rs->FindKey(keyB), -1);
+    v[size_t(id)] = QStringLiteral("{C}");
+    EXPECT_EQ(rs->InsertRow(0, v), 0);
+    EXPECT_EQ(rs->FindKey(rs->Key(0)), 0);
+    EXPECT_EQ(rs->FindKey(keyA), 1);
+    rs->DeleteRow(0);
+    EXPECT_EQ(Query(Db.get(), QStringLiteral("SELECT id, suma FROM OBJ_PAYMENTS")), QStringLiteral("{A}|200"));
+}
+
+TEST_F(RecordsetTest, RefusedWritesLeaveTheRowsUnchanged)
+{
+    Db->Execute(QStringLiteral("INSERT INTO OBJ_PAYMENTS (id, suma) VALUES (\"{A}\", 5)"));
+    auto rs = Recordset::OpenTable(Db.get(), QStringLiteral("OBJ_PAYMENTS"));
+    const int id = rs->FindColumn(QStringLiteral("id")), suma = rs->FindColumn(QStringLiteral("suma")),
+              date = rs->FindColumn(QStringLiteral("paymentdate"));
+    const quint64 g = rs->Generation();
+    auto expectRefused = [&](auto&& write, const char* engineText) {
+        try {
+            write();
+            ADD_FAILURE() << "accepted: " << engineText;
+        } catch (const EDatabaseError& e) {
+            EXPECT_TRUE(e.Message().contains(QLatin1String(engineText))) << e.what();
+        }
+    };
+    std::vector<Variant> noKey(7);
+    noKey[size_t(suma)] = 1;
+    expectRefused([&] { rs->InsertRow(1, noKey); }, "NOT NULL");
+    std::vector<Variant> negative(7);
+    negative[size_t(suma)] = -1;
+    expectRefused([&] { rs->UpdateRow(0, negative); }, "CHECK");
+    std::vector<Variant> badDate(7);
+    badDate[size_t(date)] = QStringLiteral("31.02.2024");
+    expectRefused([&] { rs->UpdateRow(0, badDate); }, "paymentdate");
+
+    EXPECT_EQ(rs->RowCount(), 1);
+    EXPECT_EQ(rs->Generation(), g);
+    EXPECT_EQ(rs->Value(0, suma), Variant(qlonglong(5)));
+    EXPECT_EQ(rs->Value(0, id).toString(), QStringLiteral("{A}"));
+    EXPECT_EQ(Query(Db.get(), QStringLiteral("SELECT id, suma FROM OBJ_PAYMENTS")), QStringLiteral("{A}|5"));
+
+    // a row removed behind the recordset's back cannot be updated
+    Db->Execute(QStringLiteral("DELETE * FROM OBJ_PAYMENTS"));
+    std::vector<Variant> fine(7);
+    fine[size_t(suma)] = 7;
+    EXPECT_THROW(rs->UpdateRow(0, fine), EDatabaseError);
+}
+
+TEST_F(RecordsetTest, RequeryRefreshesTheSharedObject)
+{
+    auto rs = Recordset::Open(Db.get(), QStringLiteral("SELECT * FROM OBJ_SESSIONS WHERE  pnumber > '1' ORDER BY pnumber"));
+    EXPECT_TRUE(rs->Updatable());
+    EXPECT_EQ(rs->RowCount(), 0);
+    std::shared_ptr<Recordset> sameObject = rs;
+    for (int n : {1, 2, 5}) Db->Execute(QStringLiteral("INSERT INTO OBJ_SESSIONS (id, pnumber) VALUES (\"{%1}\", %1)").arg(n));
+    const quint64 g = rs->Generation();
+    sameObject->Requery();
+    EXPECT_GT(rs->Generation(), g);
+    EXPECT_EQ(Rows(rs), QStringLiteral("{2}|2|,{5}|5|"));
+    // a filter recordset takes writes too; the new row shows where it was put
+    std::vector<Variant> v(3);
+    v[0] = QStringLiteral("{9}");
+    v[1] = 9;
+    EXPECT_EQ(rs->InsertRow(rs->RowCount(), v), 2);
+    EXPECT_EQ(Query(Db.get(), QStringLiteral("SELECT MAX(pnumber) FROM OBJ_SESSIONS")), QStringLiteral("9"));
+}
+
+TEST_F(RecordsetTest, RequeryKeepsRowsOnlyWhileNothingCanHaveChanged)
+{
+    auto rs = Recordset::OpenTable(Db.get(), QStringLiteral("OBJ_SESSIONS"));
+    quint64 g = rs->Generation();
+    rs->Requery();   // nothing written since: the rows are kept
+    EXPECT_EQ(rs->Generation(), g);
+
+    // Undone by a rollback: the counter of changes does not shrink, the rows must go.
+    Db->BeginTrans();
+    Db->Execute(QStringLiteral("INSERT INTO OBJ_SESSIONS (id, pnumber) VALUES (\"{1}\", 1)"));
+    rs->Requery();
+    EXPECT_EQ(rs->RowCount(), 1);
+    Db->RollbackTrans();
+    rs->Requery();
+    EXPECT_EQ(rs->RowCount(), 0);
+
+    // Written through another connection to the same file.
+    auto other = OpenDb(Dir.filePath(QStringLiteral("r.db")));
+    other->Execute(QStringLiteral("INSERT INTO OBJ_SESSIONS (id, pnumber) VALUES (\"{2}\", 2)"));
+    g = rs->Generation();
+    rs->Requery();
+    EXPECT_GT(rs->Generation(), g);
+    EXPECT_EQ(rs->RowCount(), 1);
+}
+
+TEST_F(RecordsetTest, OnlyPlainOneTableQueriesTakeWrites)
+{
+    Db->Execute(QStringLiteral("INSERT INTO OBJ_SESSIONS VALUES (\"{S}\", 1, DateValue('15.01.2024'))"));
+    Db->Execute(QStringLiteral("INSERT INTO LNK_SESSIONS_DECISIONS VALUES (\"{L}\", \"{S}\", \"{D}\")"));
+    auto join = Recordset::Open(Db.get(), QStringLiteral("SELECT* FROM OBJ_SESSIONS INNER JOIN LNK_SESSIONS_DECISIONS ON "
+                                                         "OBJ_SESSIONS.id=LNK_SESSIONS_DECISIONS.id_session"));
+    EXPECT_FALSE(join->Updatable());
+    EXPECT_EQ(join->Column(0).Name, QStringLiteral("OBJ_SESSIONS.id"));
+    EXPECT_EQ(join->Column(3).Name, QStringLiteral("LNK_SESSIONS_DECISIONS.id"));
+    EXPECT_EQ(join->FindColumn(QStringLiteral("id")), 0);
+    EXPECT_EQ(join->FindColumn(QStringLiteral("lnk_sessions_decisions.id")), 3);
+    EXPECT_EQ(join->Value(0, join->FindColumn(QStringLiteral("id_decision"))).toString(), QStringLiteral("{D}"));
+    EXPECT_EQ(join->Column(join->FindColumn(QStringLiteral("pdate"))).Kind, ColumnKind::DateTime);
+    EXPECT_EQ(join->Key(0), 0);
+    EXPECT_THROW(join->InsertRow(0, {}), EDatabaseError);
+
+    auto executed = Db->Execute(QStringLiteral("SELECT * FROM OBJ_SESSIONS"));
+    EXPECT_FALSE(executed->Updatable());
+    EXPECT_THROW(executed->DeleteRow(0), EDatabaseError);
+
+    // a computed column is read-only inside an updatable recordset
+    auto mixed = Recordset::Open(Db.get(), QStringLiteral("SELECT id, pnumber * 10 AS big FROM OBJ_SESSIONS"));
+    ASSERT_TRUE(mixed->Updatable());
+    EXPECT_TRUE(mixed->Column(0).Writable);
+    EXPECT_FALSE(mixed->Column(1).Writable);
+    EXPECT_EQ(mixed->Column(1).Kind, ColumnKind::Integer);
+    EXPECT_THROW(mixed->UpdateRow(0, {Variant(), Variant(5)}), EDatabaseError);
+    mixed->UpdateRow(0, {Variant(QStringLiteral("{T}")), Variant(10)});  // unchanged computed value passes
+    EXPECT_EQ(Rows(mixed), QStringLiteral("{T}|10"));
+
+    // opening a statement that yields no rows does not run it
+    EXPECT_THROW(Recordset::Open(Db.get(), QStringLiteral("DELETE * FROM OBJ_SESSIONS")), EDatabaseError);
+    EXPECT_EQ(Query(Db.get(), QStringLiteral("SELECT COUNT(*) FROM OBJ_SESSIONS")), QStringLiteral("1"));
+}
+
+TEST_F(RecordsetTest, RecordsetOnItsOwnConnection)
+{
+    Db->Execute(QStringLiteral("INSERT INTO OBJ_SESSIONS VALUES (\"{S}\", 3, 45306)"));
+    auto rs = Recordset::OpenWithConnectionString(Db->ConnectionString(), QStringLiteral("SELECT pnumber, pdate FROM OBJ_SESSIONS"));
+    ASSERT_NE(rs->Connection(), Db.get());
+    EXPECT_FALSE(rs->Updatable());
+    EXPECT_EQ(Rows(rs), QStringLiteral("3|15.01.2024"));
+    Db->Close();
+    EXPECT_NO_THROW(rs->Requery());  // its own connection stays open
+    EXPECT_THROW(Recordset::OpenWithConnectionString(ConnString(Dir.filePath(QStringLiteral("none.db"))),
+                                                     QStringLiteral("SELECT 1")),
+                 EDatabaseError);
+}
+
+TEST_F(RecordsetTest, ClosedOrDestroyedConnectionRaises)
+{
+    auto rs = Recordset::OpenTable(Db.get(), QStringLiteral("OBJ_SESSIONS"));
+    Db->Close();
+    EXPECT_THROW(rs->Requery(), EDatabaseError);
+    EXPECT_THROW(rs->InsertRow(0, {Variant(QStringLiteral("{x}"))}), EDatabaseError);
+    Db.reset();
+    EXPECT_EQ(rs->Connection(), nullptr);
+    EXPECT_THROW(rs->Requery(), EDatabaseError);
+    EXPECT_THROW(Recordset::OpenTable(nullptr, QStringLiteral("OBJ_SESSIONS")), EDatabaseError);
+}
+
+}  // namespace
