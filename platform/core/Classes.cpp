@@ -37,6 +37,7 @@ TComponent::~TComponent()
         TComponent* c = FComponents.back();
         FComponents.pop_back();
         c->FOwner = nullptr;
+        c->BeforeDestruction();
         delete c;
     }
     if (FOwner) FOwner->RemoveComponent(this);

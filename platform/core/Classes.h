@@ -15,12 +15,19 @@ public:
     virtual QString ClassName() const { return QStringLiteral("TObject"); }
     // True when this object's class or one of its bases has the name.
     virtual bool InheritsFrom(const QString& className) const { return className == QLatin1String("TObject"); }
+    // Runs while the object is still whole, before its destructors (forms fire
+    // OnDestroy here). Free() and owners freeing their components call it.
+    virtual void BeforeDestruction() {}
+    void Free() { BeforeDestruction(); delete this; }
 };
 
 #define QV_CLASS(Name, Base)                                                          \
 public:                                                                               \
     QString ClassName() const override { return QStringLiteral(#Name); }              \
     bool InheritsFrom(const QString& c) const override { return c == QLatin1String(#Name) || Base::InheritsFrom(c); }
+
+// Horizontal alignment of a text in its box.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
@@ -254,3 +261,4 @@ public:
 private:
     TPersistent* FOwner;
 };
+
