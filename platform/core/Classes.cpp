@@ -23,9 +23,16 @@ TComponent::TComponent(TComponent* AOwner)
     if (AOwner) AOwner->InsertComponent(this);
 }
 
+void TComponent::Destroying()
+{
+    if (FState & csDestroying) return;
+    FState |= csDestroying;
+    for (TComponent* c : FComponents) c->Destroying();
+}
+
 TComponent::~TComponent()
 {
-    FState |= csDestroying;
+    Destroying();
     // Tell everyone who asked, then free what we own (last created first).
     auto notifies = FFreeNotifies;
     FFreeNotifies.clear();

@@ -64,6 +64,9 @@ public:
     int ComponentState() const { return FState; }
     bool IsLoading() const { return FState & csLoading; }
     bool IsDestroying() const { return FState & csDestroying; }
+    // Marks the component and everything it owns as being destroyed, so that
+    // none of them reacts to the others going (called before any is freed).
+    void Destroying();
     // Marks the component as being read from its definition; Loaded() ends it.
     void BeginLoading() { FState |= csLoading; }
     virtual void Loaded() { FState &= ~csLoading; }
@@ -76,8 +79,6 @@ public:
 
 protected:
     virtual void Notification(TComponent* AComponent, TOperation Operation);
-    // Called by destructors of derived classes before their own state goes.
-    void Destroying() { FState |= csDestroying; }
 
 private:
     TComponent* FOwner = nullptr;

@@ -1,0 +1,1286 @@
+#include "platform/ui/Forms.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
+#include <QTimer>
+#include <algorithm>
+
+#include "platform/ui/Dialogs.h"
+
+namespace {
+
+QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
+
+constexpr int MaxTrack = 32767;
+
+}  // namespace
+
+// ------------------------------------------------------------------- TForm
+
+TForm::TForm(TComponent* AOwner) : TWinControl(AOwner)
+{
+    BeginLoading();
+    FVisible = false;
+    FWidth = 320;
+    FHeight = 240;
+    FNormalBounds = BoundsRect();
+    SetParentFont(false);
+    SetColor(clBtnFace);
+    Screen->AddForm(this);
+}
+
+TForm::~TForm()
+{
+    BeforeDestruction();
+    if (FModalLoop) FModalLoop->quit();
+    DestroyHandle();
+    // The owned components go while the form's own members are still there
+    // (they may reach back, as a placement putting back the form's handlers).
+    while (ComponentCount() > 0) {
+        TComponent* c = Components(ComponentCount() - 1);
+        RemoveComponent(c);
+        c->BeforeDestruction();
+        delete c;
+    }
+    if (FMDIFrame) FMDIFrame->RemoveMDIChild(this);
+    for (TForm* c : FMDIChildren) c->FMDIFrame = nullptr;
+    FMDIChildren.clear();
+    Screen->RemoveForm(this);
+}
+
+void TForm::AfterConstruction()
+{
+    if (FCreated) return;
+    FCreated = true;
+    std::vector<TComponent*> comps;
+    for (int i = 0; i < ComponentCount(); ++i) comps.push_back(Components(i));
+    for (TComponent* c : comps)
+        if (c->IsLoading()) c->Loaded();
+    Loaded();
+    FFormState -= fsCreating;
+    DoCreate();
+    if (FFormStyle == fsMDIChild || FVisibleOnCreate) Show();
+}
+
+void TForm::BeforeDestruction()
+{
+    if (FDestroyDone) return;
+    FDestroyDone = true;
+    Destroying();
+    try {
+        DoDestroy();
+    } catch (...) {
+        Application->HandleException(this);
+    }
+}
+
+void TForm::Release() { PostMessage(Handle(), CM_RELEASE); }
+
+void TForm::SetFormStyle(TFormStyle v)
+{
+    if (v == FFormStyle) return;
+    if (HandleAllocated() && (v == fsMDIChild || FFormStyle == fsMDIChild || v == fsMDIForm || FFormStyle == fsMDIForm))
+        throw EInvalidOperation(QStringLiteral("Cannot change the form style of a shown form"));
+    FFormStyle = v;
+    if (HandleAllocated()) RecreateWnd();
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle v)
+{
+    if (v == FBorderStyle) return;
+    FBorderStyle = v;
+    RecreateWnd();
+}
+
+void TForm::SetBorderIcons(TBorderIcons v)
+{
+    if (v == FBorderIcons) return;
+    FBorderIcons = v;
+    RecreateWnd();
+}
+
+void TForm::SetWindowState(TWindowState v)
+{
+    if (v == FWindowState && (!WindowVisible() || QtState() == v)) return;
+    FWindowState = v;
+    if (WindowVisible()) ApplyQtState(v);
+}
+
+QSize TForm::FrameExtra() const
+{
+    if (FFormStyle != fsMDIChild) return QSize(0, 0);
+    QStyle* st = FSubWindow ? FSubWindow->style() : QApplication::style();
+    int frame = st->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, FSubWindow);
+    QStyleOptionTitleBar opt;
+    if (FSubWindow) opt.initFrom(FSubWindow);
+    opt.titleBarFlags = Qt::Window | Qt::WindowTitleHint;
+    int title = st->pixelMetric(QStyle::PM_TitleBarHeight, &opt, FSubWindow);
+    return QSize(2 * frame, title + frame);
+}
+
+int TForm::ClientWidth() const { return std::max(FWidth - FrameExtra().width(), 0); }
+
+int TForm::ClientHeight() const
+{
+    int menu = FMenuBar ? FMenuBar->sizeHint().height() : 0;
+    return std::max(FHeight - FrameExtra().height() - menu, 0);
+}
+
+void TForm::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    // Outside the normal state the bounds are those the window returns to.
+    if (OuterWidget() && QtState() != wsNormal) {
+        FNormalBounds = Bounds(ALeft, ATop, std::max(AWidth, 0), std::max(AHeight, 0));
+        return;
+    }
+    TWinControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    FNormalBounds = BoundsRect();
+}
+
+void TForm::ApplyBoundsToWidget()
+{
+    QWidget* o = OuterWidget();
+    if (!o) return;
+    FApplyingBounds = true;
+    // Sizes set by the program are not bound by the user's sizing limits.
+    if (o->minimumSize() != QSize(0, 0)) o->setMinimumSize(0, 0);
+    if (o->maximumSize() != QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX)) o->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (FFormStyle == fsMDIChild) {
+        o->setGeometry(FLeft, FTop, FWidth, FHeight);
+    } else {
+        o->move(FLeft, FTop);
+        o->resize(FWidth, FHeight);
+    }
+    FApplyingBounds = false;
+    UpdateMinMaxInfo();
+    FWidth = o->width();
+    FHeight = o->height();
+    LayoutClient();
+}
+
+void TForm::UpdateMinMaxInfo()
+{
+    QWidget* o = OuterWidget();
+    if (!o || IsDestroying()) return;
+    TMinMaxInfo mmi;
+    mmi.ptMaxSize = Point(Screen->Width(), Screen->Height());
+    mmi.ptMaxPosition = Point(0, 0);
+    mmi.ptMinTrackSize = Point(0, 0);
+    mmi.ptMaxTrackSize = Point(MaxTrack, MaxTrack);
+    Perform(WM_GETMINMAXINFO, 0, LPARAM(&mmi));
+    QSize mn(std::max(mmi.ptMinTrackSize.X, 0), std::max(mmi.ptMinTrackSize.Y, 0));
+    QSize mx(std::clamp(mmi.ptMaxTrackSize.X, 0, MaxTrack), std::clamp(mmi.ptMaxTrackSize.Y, 0, MaxTrack));
+    if (!IsSizeable()) mn = mx = QSize(FWidth, FHeight);
+    mx = mx.expandedTo(mn);
+    if (o->minimumSize() == mn && o->maximumSize() == mx) return;
+    bool was = FApplyingBounds;
+    FApplyingBounds = true;
+    o->setMinimumSize(mn);
+    o->setMaximumSize(mx);
+    FApplyingBounds = was;
+}
+
+void TForm::SetActiveControl(TWinControl* c)
+{
+    if (c == FActiveControl) return;
+    if (c && WindowVisible() && !c->CanFocus())
+        throw EInvalidOperation(QStringLiteral("Cannot focus a disabled or invisible window"));
+    FActiveControl = c;
+    if (c && WindowVisible() && c->Widget()) c->Widget()->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm::FocusControl(TWinControl* c)
+{
+    if (c != this) FActiveControl = c;
+}
+
+// ------------------------------------------------------------ the window
+
+void TForm::Notification(TComponent* AComponent, TOperation Operation)
+{
+    // Components made while the form is being created are being loaded too.
+    if (Operation == opInsert && FFormState.Contains(fsCreating) && AComponent) AComponent->BeginLoading();
+    if (Operation == opRemove && AComponent == FActiveControl) FActiveControl = nullptr;
+    TWinControl::Notification(AComponent, Operation);
+}
+
+void TForm::CreateWindowWidget()
+{
+    QWidget* w = nullptr;
+    if (FFormStyle == fsMDIChild) {
+        TForm* frame = FMDIFrame ? FMDIFrame : Application->MainForm();
+        if (!frame || frame->FFormStyle != fsMDIForm)
+            throw EInvalidOperation(QStringLiteral("Cannot create form. No MDI forms are currently active"));
+        frame->HandleNeeded();
+        FMDIFrame = frame;
+        frame->AddMDIChild(this);
+        w = new QWidget;
+        auto* sub = new QMdiSubWindow;
+        sub->setAttribute(Qt::WA_DeleteOnClose, false);
+        sub->setWidget(w);
+        frame->FMdiArea->addSubWindow(sub);
+        sub->hide();
+        FSubWindow = sub;
+        sub->setProperty("qvControl", QVariant::fromValue<void*>(static_cast<TControl*>(this)));
+        WatchWidget(sub);
+    } else {
+        w = new QWidget(nullptr, Qt::Window);
+    }
+    AdoptWidget(w);
+    FClient = new QWidget(w);
+    if (FMenuBar) FMenuBar->setParent(w);
+    if (FFormStyle == fsMDIForm) {
+        auto* area = new QMdiArea(FClient);
+        area->setBackground(ColorToQColor(clAppWorkSpace));
+        FMdiArea = area;
+        QObject::connect(area, &QMdiArea::subWindowActivated, Bridge(),
+                         [this](QMdiSubWindow* sw) { MDIChildActivated(sw); });
+    }
+    ApplyWindowFlags();
+    InitWidget();
+}
+
+void TForm::CreateHandle()
+{
+    if (HandleAllocated()) return;
+    TWinControl::CreateHandle();
+    if (FFormStyle == fsMDIForm)
+        for (TForm* c : std::vector<TForm*>(FMDIChildren))
+            if (c->FCreated) c->CreateHandle();
+    UpdateMinMaxInfo();
+    LayoutClient();
+    Realign();
+    if (FVisible) ShowInState();
+}
+
+void TForm::DestroyHandle()
+{
+    if (!HandleAllocated()) return;
+    if (FFormStyle == fsMDIForm)
+        for (TForm* c : std::vector<TForm*>(FMDIChildren)) c->DestroyHandle();
+    if (FMDIFrame && FMDIFrame->FActiveChild == this) FMDIFrame->FActiveChild = nullptr;
+    QPointer<QMdiSubWindow> sub = FSubWindow;
+    if (sub) sub->removeEventFilter(Bridge());
+    TWinControl::DestroyHandle();
+    if (sub) delete sub.data();
+    FSubWindow = nullptr;
+    FClient = nullptr;
+    FMdiArea = nullptr;
+    FActive = false;
+}
+
+void TForm::ApplyWindowFlags()
+{
+    Qt::WindowFlags f;
+    const bool dialog = FBorderStyle == bsDialog;
+    if (FFormStyle == fsMDIChild) {
+        f = Qt::SubWindow;
+    } else if (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin) {
+        f = Qt::Tool;
+    } else if (dialog) {
+        f = Qt::Dialog;
+    } else {
+        f = Qt::Window;
+    }
+    if (FBorderStyle == bsNone) {
+        f |= Qt::FramelessWindowHint;
+    } else {
+        f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        if (FBorderIcons.Contains(biSystemMenu)) f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        if (!dialog && FBorderIcons.Contains(biMinimize)) f |= Qt::WindowMinimizeButtonHint;
+        if (!dialog && FBorderIcons.Contains(biMaximize)) f |= Qt::WindowMaximizeButtonHint;
+        if (FBorderIcons.Contains(biHelp)) f |= Qt::WindowContextHelpButtonHint;
+    }
+    if (FFormStyle == fsStayOnTop) f |= Qt::WindowStaysOnTopHint;
+    if (FSubWindow)
+        FSubWindow->setWindowFlags(f);
+    else if (FWidget)
+        FWidget->setWindowFlags(f);
+}
+
+QWidget* TForm::OuterWidget() const
+{
+    if (FSubWindow) return FSubWindow;
+    return FWidget;
+}
+
+void TForm::LayoutClient()
+{
+    if (!FWidget || !FClient) return;
+    int menu = 0;
+    if (FMenuBar) {
+        menu = FMenuBar->sizeHint().height();
+        FMenuBar->setGeometry(0, 0, FWidget->width(), menu);
+    }
+    FClient->setGeometry(0, menu, FWidget->width(), std::max(FWidget->height() - menu, 0));
+}
+
+void TForm::SetMenuBarWidget(QWidget* w)
+{
+    if (FMenuBar && FMenuBar != w) FMenuBar->hide();
+    FMenuBar = w;
+    if (w && FWidget) {
+        w->setParent(FWidget);
+        w->show();
+    }
+    LayoutClient();
+    Realign();
+}
+
+void TForm::AlignRemainder(const TRect& r)
+{
+    if (FMdiArea) FMdiArea->setGeometry(ToQRect(r));
+}
+
+void TForm::TextChanged()
+{
+    if (FSubWindow)
+        FSubWindow->setWindowTitle(Caption());
+    else if (FWidget)
+        FWidget->setWindowTitle(Caption());
+}
+
+TWindowState TForm::QtState() const
+{
+    QWidget* o = OuterWidget();
+    if (!o) return FWindowState;
+    Qt::WindowStates s = o->windowState();
+    if (s & Qt::WindowMinimized) return wsMinimized;
+    if (s & (Qt::WindowMaximized | Qt::WindowFullScreen)) return wsMaximized;
+    return wsNormal;
+}
+
+void TForm::ApplyQtState(TWindowState ws, bool restoreToMaximized)
+{
+    QWidget* o = OuterWidget();
+    if (!o) return;
+    switch (ws) {
+    case wsMaximized: o->showMaximized(); break;
+    case wsMinimized:
+        if (restoreToMaximized && FFormStyle != fsMDIChild) {
+            o->setWindowState(Qt::WindowMinimized | Qt::WindowMaximized);
+            o->show();
+        } else {
+            o->showMinimized();
+        }
+        break;
+    default:
+        o->showNormal();
+        ApplyBoundsToWidget();
+        break;
+    }
+    StateChangedByWindow();
+}
+
+void TForm::StateChangedByWindow()
+{
+    TWindowState ws = QtState();
+    if (ws == wsNormal && OuterWidget()) {
+        // Back to the normal rectangle this form keeps.
+        FLeft = FNormalBounds.Left;
+        FTop = FNormalBounds.Top;
+        FWidth = FNormalBounds.Width();
+        FHeight = FNormalBounds.Height();
+        if (OuterWidget()->geometry().size() != QSize(FWidth, FHeight) || OuterWidget()->pos() != QPoint(FLeft, FTop))
+            ApplyBoundsToWidget();
+    }
+    if (ws == FWindowState) return;
+    FWindowState = ws;
+    if (Application->MainForm() == this && ws != wsMinimized && Application->WindowMinimized()) Application->Restore();
+    WPARAM kind = ws == wsMinimized ? SIZE_MINIMIZED : ws == wsMaximized ? SIZE_MAXIMIZED : SIZE_RESTORED;
+    Perform(WM_SIZE, kind, MAKELPARAM(WORD(ClientWidth()), WORD(ClientHeight())));
+}
+
+void TForm::ApplyPosition()
+{
+    int w = FWidth, h = FHeight;
+    auto centreOn = [&](const TRect& r) {
+        SetBounds(r.Left + (r.Width() - w) / 2, r.Top + (r.Height() - h) / 2, w, h);
+    };
+    TRect screen = FFormStyle == fsMDIChild && FMDIFrame && FMDIFrame->FMdiArea
+                       ? Rect(0, 0, FMDIFrame->FMdiArea->viewport()->width(), FMDIFrame->FMdiArea->viewport()->height())
+                       : Rect(0, 0, Screen->Width(), Screen->Height());
+    auto centreOnScreen = [&] {
+        centreOn(screen);
+        if (FLeft < 0 || FTop < 0) SetBounds(std::max(FLeft, 0), std::max(FTop, 0), w, h);
+    };
+    switch (FPosition) {
+    case poScreenCenter: centreOnScreen(); break;
+    case poDesktopCenter:
+        if (FFormStyle == fsMDIChild)
+            centreOnScreen();
+        else
+            centreOn(Rect(0, 0, Screen->DesktopWidth(), Screen->DesktopHeight()));
+        break;
+    case poMainFormCenter:
+    case poOwnerFormCenter: {
+        TForm* c = FPosition == poOwnerFormCenter ? dynamic_cast<TForm*>(Owner()) : nullptr;
+        if (!c) c = Application->MainForm();
+        if (c && c != this && c->FFormStyle != fsMDIChild && FFormStyle != fsMDIChild)
+            centreOn(c->BoundsRect());
+        else
+            centreOnScreen();
+        break;
+    }
+    default: break;   // designed bounds; default positions are the window system's
+    }
+}
+
+void TForm::ShowInState()
+{
+    QWidget* o = OuterWidget();
+    if (!o) return;
+    if (FFormStyle == fsMDIChild) {
+        FWidget->show();
+        // A new child of a frame whose active child is maximised comes up
+        // maximised too.
+        if (FWindowState == wsNormal && FMDIFrame) {
+            TForm* act = FMDIFrame->ActiveMDIChild();
+            if (act && act != this && act->WindowState() == wsMaximized) FWindowState = wsMaximized;
+        }
+    }
+    ApplyQtState(FWindowState, FPlacementFlags & WPF_RESTORETOMAXIMIZED);
+    UpdateMinMaxInfo();
+    if (FFormStyle == fsMDIChild && FMDIFrame && FMDIFrame->FMdiArea)
+        FMDIFrame->FMdiArea->setActiveSubWindow(FSubWindow);
+    else if (FWindowState != wsMinimized) {
+        o->raise();
+        o->activateWindow();
+    }
+}
+
+// ------------------------------------------------------ showing and closing
+
+void TForm::SetVisible(bool v)
+{
+    if (!FCreated) {
+        // Visible from the definition: shown when the creation ends.
+        FVisibleOnCreate = v;
+        return;
+    }
+    if (v) {
+        if (FVisible && WindowVisible()) {
+            BringToFront();
+            return;
+        }
+        HandleNeeded();
+        if (!FShownOnce) {
+            FShownOnce = true;
+            ApplyPosition();
+        }
+        FVisible = true;
+        FFormState += fsShowing;
+        try {
+            DoShow();
+        } catch (...) {
+            FFormState -= fsShowing;
+            throw;
+        }
+        FFormState -= fsShowing;
+        if (!FVisible || !HandleAllocated()) return;   // hidden again by its own show handler
+        ShowInState();
+        if (FActiveControl && FActiveControl->CanFocus() && FActiveControl->Widget())
+            FActiveControl->Widget()->setFocus(Qt::OtherFocusReason);
+    } else {
+        if (!FVisible) return;
+        if (FFormStyle == fsMDIChild) throw EInvalidOperation(QStringLiteral("Cannot hide an MDI Child Form"));
+        FVisible = false;
+        DoHide();
+        if (QWidget* o = OuterWidget()) o->hide();
+    }
+}
+
+bool TForm::CloseQuery()
+{
+    if (FFormStyle == fsMDIForm)
+        for (int i = 0; i < MDIChildCount(); ++i)
+            if (!MDIChildren(i)->CloseQuery()) return false;
+    bool can = true;
+    if (OnCloseQuery) OnCloseQuery(this, can);
+    return can;
+}
+
+void TForm::Close()
+{
+    if (FFormState.Contains(fsModal)) {
+        SetModalResult(mrCancel);
+        return;
+    }
+    if (FClosing) return;
+    FClosing = true;
+    struct Reset {
+        bool& f;
+        ~Reset() { f = false; }
+    } reset{FClosing};
+    if (!CloseQuery()) return;
+    TCloseAction action = caHide;
+    if (FFormStyle == fsMDIChild) action = FBorderIcons.Contains(biMinimize) ? caMinimize : caNone;
+    DoClose(action);
+    if (action == caNone) return;
+    if (Application->MainForm() == this) {
+        Application->Terminate();
+        return;
+    }
+    switch (action) {
+    case caHide: Hide(); break;
+    case caMinimize: SetWindowState(wsMinimized); break;
+    case caFree: Release(); break;
+    default: break;
+    }
+}
+
+void TForm::CloseModal()
+{
+    TCloseAction action = caNone;
+    if (CloseQuery()) {
+        action = caHide;
+        DoClose(action);
+    }
+    if (action == caNone)
+        FModalResult = mrNone;
+    else if (action == caFree)
+        Release();
+}
+
+void TForm::SetModalResult(TModalResult v)
+{
+    FModalResult = v;
+    if (v != mrNone) ++FModalAttempts;
+    if (!FFormState.Contains(fsModal) || v == mrNone) return;
+    CloseModal();
+    if (FModalResult != mrNone && FModalLoop) FModalLoop->quit();
+}
+
+TModalResult TForm::ShowModal()
+{
+    if ((FVisible && WindowVisible()) || !Enabled() || FFormState.Contains(fsModal) || FFormStyle == fsMDIChild)
+        throw EInvalidOperation(QStringLiteral("Cannot make a visible window modal"));
+    if (!FCreated) AfterConstruction();
+    FModalResult = mrNone;
+    FFormState += fsModal;
+    struct EndModal {
+        TForm* f;
+        ~EndModal() { f->FFormState -= fsModal; }
+    } endModal{this};
+    HandleNeeded();
+    if (FWidget) FWidget->setWindowModality(Qt::ApplicationModal);
+    if (DialogHookActive()) {
+        // A test acts as the user: it may work the form, and it answers.
+        Show();
+        for (int tries = 0; FModalResult == mrNone; ++tries) {
+            TDialogRequest r;
+            r.Kind = TDialogKind::ModalForm;
+            r.Form = this;
+            r.Caption = Caption();
+            r.FormClass = ClassName();
+            const int attempts = FModalAttempts;
+            int answer = RunDialog(r);
+            // A hook that tried to close (SetModalResult) and was refused is
+            // asked again, as a user would try again; one that only answers
+            // closes the form with its answer.
+            if (FModalResult == mrNone && (answer != mrNone || FModalAttempts == attempts))
+                SetModalResult(answer != mrNone ? answer : mrCancel);
+            if (FModalResult == mrNone && tries >= 99) {
+                FModalResult = mrCancel;   // a form that never lets itself close
+                break;
+            }
+        }
+    } else {
+        Show();
+        if (FModalResult == mrNone && !Application->Terminated()) {
+            QEventLoop loop;
+            FModalLoop = &loop;
+            loop.exec(QEventLoop::DialogExec);
+            FModalLoop = nullptr;
+        }
+        if (FModalResult == mrNone) FModalResult = mrCancel;
+    }
+    TModalResult result = FModalResult;
+    if (FVisible) {
+        FFormState -= fsModal;
+        SetVisible(false);
+    }
+    if (FWidget) FWidget->setWindowModality(Qt::NonModal);
+    return result;
+}
+
+// ----------------------------------------------------------------- messages
+
+void TForm::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case CM_RELEASE:
+        // Freed after the message has returned, outside any window procedure.
+        QTimer::singleShot(0, Bridge(), [this] { Free(); });
+        return;
+    case WM_CLOSE: Close(); return;
+    case WM_SYSCOMMAND:
+        switch (Message.WParam & 0xFFF0) {
+        case SC_MINIMIZE: SetWindowState(wsMinimized); return;
+        case SC_MAXIMIZE: SetWindowState(wsMaximized); return;
+        case SC_RESTORE: SetWindowState(wsNormal); return;
+        case SC_CLOSE: Close(); return;
+        default: break;
+        }
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(Message.WParam) != WA_INACTIVE)
+            Activate();
+        else
+            Deactivate();
+        return;
+    case WM_GETMINMAXINFO: {
+        auto* mmi = reinterpret_cast<TMinMaxInfo*>(Message.LParam);
+        if (!mmi) return;
+        TSizeConstraints* c = Constraints();
+        if (c->MinWidth() > 0) mmi->ptMinTrackSize.X = std::max(mmi->ptMinTrackSize.X, c->MinWidth());
+        if (c->MinHeight() > 0) mmi->ptMinTrackSize.Y = std::max(mmi->ptMinTrackSize.Y, c->MinHeight());
+        if (c->MaxWidth() > 0) mmi->ptMaxTrackSize.X = mmi->ptMaxSize.X = c->MaxWidth();
+        if (c->MaxHeight() > 0) mmi->ptMaxTrackSize.Y = mmi->ptMaxSize.Y = c->MaxHeight();
+        return;
+    }
+    default: break;
+    }
+    TWinControl::WndProc(Message);
+}
+
+bool TForm::WidgetEvent(QObject* watched, QEvent* event)
+{
+    QWidget* outer = OuterWidget();
+    switch (event->type()) {
+    case QEvent::Close:
+        if ((watched == FWidget || (FSubWindow && watched == FSubWindow)) && !IsDestroying()) {
+            // The user (or the window system) asks to close: the form decides.
+            event->ignore();
+            Perform(WM_CLOSE);
+            return true;
+        }
+        break;
+    case QEvent::WindowStateChange:
+        if (watched == outer) StateChangedByWindow();
+        break;
+    case QEvent::WindowActivate:
+        if (watched == FWidget && !FSubWindow) Perform(WM_ACTIVATE, WA_ACTIVE);
+        break;
+    case QEvent::WindowDeactivate:
+        if (watched == FWidget && !FSubWindow) Perform(WM_ACTIVATE, WA_INACTIVE);
+        break;
+    case QEvent::Resize:
+        if (watched == FWidget) LayoutClient();
+        break;
+    default: break;
+    }
+    bool r = TWinControl::WidgetEvent(watched, event);
+    if ((event->type() == QEvent::Resize || event->type() == QEvent::Move) && watched == outer && !FApplyingBounds &&
+        QtState() == wsNormal && outer->isVisible())
+        FNormalBounds = BoundsRect();
+    return r;
+}
+
+void TForm::DoCreate()
+{
+    if (OnCreate) OnCreate(this);
+}
+
+void TForm::DoShow()
+{
+    if (OnShow) OnShow(this);
+}
+
+void TForm::DoHide()
+{
+    if (OnHide) OnHide(this);
+}
+
+void TForm::DoClose(TCloseAction& Action)
+{
+    if (OnClose) OnClose(this, Action);
+}
+
+void TForm::DoDestroy()
+{
+    if (OnDestroy) OnDestroy(this);
+}
+
+void TForm::Activate()
+{
+    if (FActive) return;
+    FActive = true;
+    FFormState += fsActivated;
+    if (OnActivate) OnActivate(this);
+}
+
+void TForm::Deactivate()
+{
+    if (!FActive) return;
+    FActive = false;
+    if (OnDeactivate) OnDeactivate(this);
+}
+
+// -------------------------------------------------------- window placement
+
+bool TForm::GetWindowPlacementOf(TWindowPlacement& wp)
+{
+    TWindowState ws = QtState();
+    QWidget* o = OuterWidget();
+    wp.flags = FPlacementFlags & WPF_SETMINPOSITION;
+    if (ws == wsMinimized && o && (o->windowState() & Qt::WindowMaximized)) wp.flags |= WPF_RESTORETOMAXIMIZED;
+    wp.showCmd = ws == wsMinimized ? SW_SHOWMINIMIZED : ws == wsMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    wp.ptMinPosition = FMinPosition;
+    if (ws == wsMinimized && FSubWindow) wp.ptMinPosition = Point(FSubWindow->x(), FSubWindow->y());
+    wp.ptMaxPosition = FMaxPosition;
+    wp.rcNormalPosition = ws == wsNormal ? BoundsRect() : FNormalBounds;
+    return true;
+}
+
+bool TForm::SetWindowPlacementOf(const TWindowPlacement& wp)
+{
+    FPlacementFlags = wp.flags;
+    FMinPosition = wp.ptMinPosition;
+    FMaxPosition = wp.ptMaxPosition;
+    const TRect& r = wp.rcNormalPosition;
+    SetBounds(r.Left, r.Top, std::max(r.Width(), 0), std::max(r.Height(), 0));
+    if (QtState() != wsNormal) FNormalBounds = Bounds(r.Left, r.Top, std::max(r.Width(), 0), std::max(r.Height(), 0));
+    if (wp.showCmd == SW_HIDE) {
+        if (WindowVisible() && FFormStyle != fsMDIChild) SetVisible(false);
+        return true;
+    }
+    return ShowWindowCmd(int(wp.showCmd));
+}
+
+bool TForm::WindowVisible()
+{
+    QWidget* o = OuterWidget();
+    return o && o->isVisible();
+}
+
+bool TForm::WindowMinimized() { return OuterWidget() && QtState() == wsMinimized; }
+
+bool TForm::WindowMaximized() { return OuterWidget() && QtState() == wsMaximized; }
+
+bool TForm::ShowWindowCmd(int cmd)
+{
+    TWindowState ws;
+    switch (cmd) {
+    case SW_HIDE:
+        if (FFormStyle != fsMDIChild) SetVisible(false);
+        return true;
+    case SW_SHOWNORMAL:
+    case SW_SHOWNOACTIVATE:
+    case SW_RESTORE: ws = wsNormal; break;
+    case SW_SHOWMINIMIZED:
+    case SW_MINIMIZE:
+    case SW_SHOWMINNOACTIVE:
+    case SW_FORCEMINIMIZE: ws = wsMinimized; break;
+    case SW_SHOWMAXIMIZED: ws = wsMaximized; break;
+    default:   // SW_SHOW, SW_SHOWNA, SW_SHOWDEFAULT: as it is
+        if (!FVisible || !WindowVisible()) SetVisible(true);
+        return true;
+    }
+    if (!FVisible || !WindowVisible()) {
+        FWindowState = ws;
+        SetVisible(true);
+    } else {
+        FWindowState = ws;
+        ApplyQtState(ws, ws == wsMinimized && (FPlacementFlags & WPF_RESTORETOMAXIMIZED));
+    }
+    return true;
+}
+
+void TForm::UpdateWindowNow()
+{
+    if (QWidget* o = OuterWidget(); o && o->isVisible()) o->repaint();
+}
+
+// ------------------------------------------------------------------- MDI
+
+void TForm::AddMDIChild(TForm* f)
+{
+    if (std::find(FMDIChildren.begin(), FMDIChildren.end(), f) == FMDIChildren.end()) FMDIChildren.push_back(f);
+}
+
+void TForm::RemoveMDIChild(TForm* f)
+{
+    auto it = std::find(FMDIChildren.begin(), FMDIChildren.end(), f);
+    if (it != FMDIChildren.end()) FMDIChildren.erase(it);
+    if (FActiveChild == f) FActiveChild = nullptr;
+}
+
+TForm* TForm::MDIFrame() const { return FMDIFrame; }
+
+int TForm::MDIChildCount() const
+{
+    int n = 0;
+    for (TForm* f : FMDIChildren)
+        if (f->FSubWindow) ++n;
+    return n;
+}
+
+TForm* TForm::MDIChildren(int i) const
+{
+    std::vector<TForm*> order;
+    if (FMdiArea) {
+        const auto list = FMdiArea->subWindowList(QMdiArea::StackingOrder);
+        for (auto it = list.rbegin(); it != list.rend(); ++it)
+            for (TForm* f : FMDIChildren)
+                if (f->FSubWindow == *it) order.push_back(f);
+    }
+    if (i < 0 || i >= int(order.size())) throw EListError(QStringLiteral("List index out of bounds (%1)").arg(i));
+    return order[size_t(i)];
+}
+
+TForm* TForm::ActiveMDIChild() const
+{
+    if (!FMdiArea) return nullptr;
+    if (QMdiSubWindow* sw = FMdiArea->currentSubWindow())
+        for (TForm* f : FMDIChildren)
+            if (f->FSubWindow == sw) return f;
+    return FActiveChild;
+}
+
+void TForm::MDIChildActivated(QMdiSubWindow* w)
+{
+    TForm* nf = nullptr;
+    for (TForm* f : FMDIChildren)
+        if (f->FSubWindow == w) nf = f;
+    if (!nf) return;   // the frame lost the focus; the current child stays
+    if (nf == FActiveChild) return;
+    TForm* old = FActiveChild;
+    FActiveChild = nf;
+    if (old) old->Perform(WM_ACTIVATE, WA_INACTIVE);
+    nf->Perform(WM_ACTIVATE, WA_ACTIVE);
+}
+
+void TForm::Cascade()
+{
+    if (FMdiArea) FMdiArea->cascadeSubWindows();
+}
+
+void TForm::Tile()
+{
+    if (!FMdiArea) return;
+    std::vector<TForm*> kids;
+    for (int i = MDIChildCount() - 1; i >= 0; --i) {
+        TForm* f = MDIChildren(i);
+        if (f->WindowVisible() && f->WindowState() != wsMinimized) kids.push_back(f);
+    }
+    if (kids.empty()) return;
+    const int n = int(kids.size());
+    const int vw = FMdiArea->viewport()->width(), vh = FMdiArea->viewport()->height();
+    for (int i = 0; i < n; ++i) {
+        TForm* f = kids[size_t(i)];
+        if (f->WindowState() == wsMaximized) f->SetWindowState(wsNormal);
+        if (FTileMode == tbHorizontal)
+            f->SetBounds(0, i * vh / n, vw, (i + 1) * vh / n - i * vh / n);
+        else
+            f->SetBounds(i * vw / n, 0, (i + 1) * vw / n - i * vw / n, vh);
+    }
+}
+
+void TForm::ArrangeIcons()
+{
+    if (!FMdiArea) return;
+    int x = 0;
+    const int vh = FMdiArea->viewport()->height();
+    for (int i = MDIChildCount() - 1; i >= 0; --i) {
+        TForm* f = MDIChildren(i);
+        if (f->WindowState() != wsMinimized || !f->FSubWindow) continue;
+        QMdiSubWindow* sw = f->FSubWindow;
+        sw->move(x, vh - sw->height());
+        x += sw->width();
+    }
+}
+
+void TForm::Next()
+{
+    if (FMdiArea) FMdiArea->activateNextSubWindow();
+}
+
+void TForm::Previous()
+{
+    if (FMdiArea) FMdiArea->activatePreviousSubWindow();
+}
+
+// ------------------------------------------------------------- TDataModule
+
+TDataModule::TDataModule(TComponent* AOwner) : TComponent(AOwner) { Screen->AddDataModule(this); }
+
+TDataModule::~TDataModule()
+{
+    BeforeDestruction();
+    Destroying();
+    while (ComponentCount() > 0) {
+        TComponent* c = Components(ComponentCount() - 1);
+        RemoveComponent(c);
+        c->BeforeDestruction();
+        delete c;
+    }
+    Screen->RemoveDataModule(this);
+}
+
+void TDataModule::AfterConstruction()
+{
+    if (FCreated) return;
+    FCreated = true;
+    std::vector<TComponent*> comps;
+    for (int i = 0; i < ComponentCount(); ++i) comps.push_back(Components(i));
+    for (TComponent* c : comps)
+        if (c->IsLoading()) c->Loaded();
+    if (IsLoading()) Loaded();
+    if (OnCreate) OnCreate(this);
+}
+
+void TDataModule::BeforeDestruction()
+{
+    if (FDestroyDone) return;
+    FDestroyDone = true;
+    Destroying();
+    try {
+        if (OnDestroy) OnDestroy(this);
+    } catch (...) {
+        Application->HandleException(this);
+    }
+}
+
+// ----------------------------------------------------------------- TScreen
+
+TScreen::TScreen() : TComponent(nullptr) {}
+
+static QScreen* PrimaryScreen()
+{
+    TApplication::EnsureQtApplication();
+    return QGuiApplication::primaryScreen();
+}
+
+int TScreen::Width() const
+{
+    if (FWidthOverride > 0) return FWidthOverride;
+    QScreen* s = PrimaryScreen();
+    return s ? s->geometry().width() : 1024;
+}
+
+int TScreen::Height() const
+{
+    if (FHeightOverride > 0) return FHeightOverride;
+    QScreen* s = PrimaryScreen();
+    return s ? s->geometry().height() : 768;
+}
+
+int TScreen::DesktopWidth() const
+{
+    if (FWidthOverride > 0) return FWidthOverride;
+    QScreen* s = PrimaryScreen();
+    return s ? s->virtualGeometry().width() : Width();
+}
+
+int TScreen::DesktopHeight() const
+{
+    if (FHeightOverride > 0) return FHeightOverride;
+    QScreen* s = PrimaryScreen();
+    return s ? s->virtualGeometry().height() : Height();
+}
+
+int TScreen::PixelsPerInch() const
+{
+    if (FPpiOverride > 0) return FPpiOverride;
+    QScreen* s = PrimaryScreen();
+    return s ? qRound(s->logicalDotsPerInch()) : 96;
+}
+
+void TScreen::SetMetricsOverride(int width, int height, int pixelsPerInch)
+{
+    FWidthOverride = std::max(width, 0);
+    FHeightOverride = std::max(height, 0);
+    FPpiOverride = std::max(pixelsPerInch, 0);
+}
+
+void TScreen::ClearMetricsOverride() { SetMetricsOverride(0, 0, 0); }
+
+TForm* TScreen::ActiveForm() const
+{
+    if (QWidget* w = QApplication::activeWindow())
+        if (TForm* f = GetParentForm(FindControl(w))) return f;
+    for (TForm* f : FForms)
+        if (f->Active() && f->FormStyle() != fsMDIChild) return f;
+    return nullptr;
+}
+
+void TScreen::SetCursor(TCursor v)
+{
+    if (v == FCursor) return;
+    TApplication::EnsureQtApplication();
+    if (FCursor != crDefault) QApplication::restoreOverrideCursor();
+    FCursor = v;
+    if (v != crDefault) QApplication::setOverrideCursor(CursorToQCursor(v));
+}
+
+void TScreen::AddForm(TForm* f)
+{
+    if (std::find(FForms.begin(), FForms.end(), f) == FForms.end()) FForms.push_back(f);
+}
+
+void TScreen::RemoveForm(TForm* f)
+{
+    auto it = std::find(FForms.begin(), FForms.end(), f);
+    if (it != FForms.end()) FForms.erase(it);
+}
+
+void TScreen::AddDataModule(TComponent* d)
+{
+    if (std::find(FDataModules.begin(), FDataModules.end(), d) == FDataModules.end()) FDataModules.push_back(d);
+}
+
+void TScreen::RemoveDataModule(TComponent* d)
+{
+    auto it = std::find(FDataModules.begin(), FDataModules.end(), d);
+    if (it != FDataModules.end()) FDataModules.erase(it);
+}
+
+// ------------------------------------------------------------ TApplication
+
+namespace {
+TApplication* g_application = nullptr;
+TScreen* g_screen = nullptr;
+}  // namespace
+
+const TApplicationRef Application{};
+const TScreenRef Screen{};
+
+TApplication* TApplicationRef::Get()
+{
+    if (!g_application) g_application = new TApplication;
+    return g_application;
+}
+
+TScreen* TScreenRef::Get()
+{
+    if (!g_screen) g_screen = new TScreen;
+    return g_screen;
+}
+
+void TApplication::EnsureQtApplication(int* argc, char** argv)
+{
+    if (QCoreApplication::instance()) return;
+    static int s_argc = 1;
+    static char s_name[] = "qorvane";
+    static char* s_argv[] = {s_name, nullptr};
+    if (argc && argv) {
+        s_argc = *argc;
+        new QApplication(*argc, argv);
+    } else {
+        new QApplication(s_argc, s_argv);
+    }
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+TApplication::TApplication() : TComponent(nullptr)
+{
+    EnsureQtApplication();
+    FHandle = winapi_detail::RegisterWindow(this);
+    FStateWatcher = new QObject;
+    QObject::connect(qApp, &QGuiApplication::applicationStateChanged, FStateWatcher, [this](Qt::ApplicationState s) {
+        SendMessage(FHandle, WM_ACTIVATEAPP, s == Qt::ApplicationActive ? 1 : 0, 0);
+    });
+}
+
+TApplication::~TApplication()
+{
+    winapi_detail::UnregisterWindow(FHandle);
+    delete FStateWatcher;
+}
+
+void TApplication::Initialize(int& argc, char** argv) { EnsureQtApplication(&argc, argv); }
+
+QString TApplication::Title() const
+{
+    if (!FTitle.isEmpty()) return FTitle;
+    return QFileInfo(ExeName()).completeBaseName();
+}
+
+QString TApplication::ExeName() const
+{
+    QString p = QCoreApplication::applicationFilePath();
+    return p.isEmpty() ? QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath() : p;
+}
+
+void TApplication::SetMainForm(TForm* f)
+{
+    if (FMainForm == f) return;
+    if (FMainForm) FMainForm->RemoveFreeNotification(this);
+    FMainForm = f;
+    if (f) f->FreeNotification(this);
+}
+
+void TApplication::Notification(TComponent* AComponent, TOperation Operation)
+{
+    if (Operation == opRemove && AComponent == FMainForm) FMainForm = nullptr;
+    TComponent::Notification(AComponent, Operation);
+}
+
+void TApplication::Run()
+{
+    FTerminated = false;
+    if (FMainForm && FShowMainForm) FMainForm->Show();
+    if (!FTerminated) QApplication::exec();
+    FTerminated = true;
+}
+
+void TApplication::Terminate()
+{
+    FTerminated = true;
+    QCoreApplication::exit(0);
+}
+
+void TApplication::ProcessMessages()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    DeliverPostedMessages();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TApplication::HandleMessage() { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); }
+
+void TApplication::Minimize()
+{
+    if (FMinimized) return;
+    FMinimized = true;
+    if (FMainForm && FMainForm->OuterWidget() && FMainForm->WindowVisible()) FMainForm->OuterWidget()->showMinimized();
+    if (OnMinimize) OnMinimize(this);
+}
+
+void TApplication::Restore()
+{
+    if (!FMinimized) return;
+    FMinimized = false;
+    if (FMainForm && FMainForm->OuterWidget() && FMainForm->WindowMinimized()) {
+        TWindowState ws = FMainForm->WindowState();
+        FMainForm->ApplyQtState(ws == wsMinimized ? wsNormal : ws);
+    }
+    if (OnRestore) OnRestore(this);
+}
+
+void TApplication::BringToFront()
+{
+    if (FMainForm && FMainForm->OuterWidget()) {
+        FMainForm->OuterWidget()->raise();
+        FMainForm->OuterWidget()->activateWindow();
+    }
+}
+
+void TApplication::SetActive(bool v)
+{
+    if (v == FActive) return;
+    FActive = v;
+    if (v) {
+        if (OnActivate) OnActivate(this);
+    } else if (OnDeactivate) {
+        OnDeactivate(this);
+    }
+}
+
+void TApplication::SetHint(const QString& v)
+{
+    if (v == FHint) return;
+    FHint = v;
+    if (OnHint) OnHint(this);
+}
+
+int TApplication::MessageBox(const QString& Text, const QString& Caption, int Flags)
+{
+    TDialogRequest r;
+    r.Kind = TDialogKind::MessageBox;
+    r.Text = Text;
+    r.Caption = Caption;
+    r.Flags = Flags;
+    return RunDialog(r);
+}
+
+void TApplication::HandleException(TObject* Sender)
+{
+    std::exception_ptr p = std::current_exception();
+    if (!p) return;
+    auto report = [&](const Exception& e) {
+        if (OnException)
+            OnException(Sender, e);
+        else
+            ShowException(e);
+    };
+    try {
+        std::rethrow_exception(p);
+    } catch (const EAbort&) {
+    } catch (const Exception& e) {
+        report(e);
+    } catch (const std::exception& e) {
+        report(Exception(QString::fromUtf8(e.what())));
+    } catch (...) {
+        report(Exception(QStringLiteral("Unknown error")));
+    }
+}
+
+void TApplication::ShowException(const Exception& E)
+{
+    QString msg = E.Message();
+    if (!msg.isEmpty() && msg.back() > QLatin1Char('.')) msg += QLatin1Char('.');
+    MessageBox(msg, Title(), MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::HandleMessage(TMessage& m)
+{
+    WndProc(m);
+}
+
+void TApplication::WndProc(TMessage& Message)
+{
+    try {
+        switch (Message.Msg) {
+        case WM_SYSCOMMAND:
+            switch (Message.WParam & 0xFFF0) {
+            case SC_MINIMIZE: Minimize(); break;
+            case SC_RESTORE: Restore(); break;
+            case SC_CLOSE:
+                if (FMainForm) FMainForm->Close();
+                break;
+            default: break;
+            }
+            break;
+        case WM_ACTIVATEAPP: SetActive(Message.WParam != 0); break;
+        case WM_CLOSE:
+            if (FMainForm) FMainForm->Close();
+            break;
+        case WM_QUIT: Terminate(); break;
+        default: break;
+        }
+    } catch (...) {
+        HandleException(this);
+    }
+}
+
+bool TApplication::ShowWindowCmd(int cmd)
+{
+    if (cmd == SW_MINIMIZE || cmd == SW_SHOWMINIMIZED || cmd == SW_SHOWMINNOACTIVE || cmd == SW_FORCEMINIMIZE)
+        Minimize();
+    else if (cmd == SW_RESTORE || cmd == SW_SHOWNORMAL)
+        Restore();
+    return true;
+}
+
+void DoneApplication()
+{
+    if (!g_application) return;
+    TApplication* app = g_application;
+    while (app->ComponentCount() > 0) {
+        TComponent* c = app->Components(app->ComponentCount() - 1);
+        app->RemoveComponent(c);
+        c->BeforeDestruction();
+        delete c;
+    }
+    app->SetMainForm(nullptr);
+}

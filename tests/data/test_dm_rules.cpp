@@ -1,0 +1,238 @@
+// The record rules of the data module, through the datasets as the windows use them.
+#include "DmFixture.h"
+
+#include <QRegularExpression>
+
+#include "data/unCommon.h"
+
+namespace {
+QString S(const char* s) { return QString::fromUtf8(s); }
+}
+
+TEST_F(DmFixture, NewSessionTakesNextNumberTodayMembersAndSignatories)
+{
+    Exec(S("UPDATE SYS_PARAMETERS SET val='Иванов И.И.' WHERE name='predsedatel_name'"));
+    Exec(S("UPDATE SYS_PARAMETERS SET val='Петрова А.А.' WHERE name='secretar_name'"));
+    TADOTable* s = dm->adoObjSessions;
+    s->Insert();
+    EXPECT_EQ(s->FieldByName(S("pnumber"))->AsInteger(), 1);   // empty table
+    EXPECT_EQ(s->FieldByName(S("id"))->AsString().size(), 38);
+    EXPECT_EQ(s->FieldByName(S("pdate"))->AsDateTime(), Date());
+    EXPECT_EQ(s->FieldByName(S("signpost1"))->AsString(), S("Председатель Совета директоров"));
+    EXPECT_EQ(s->FieldByName(S("signname1"))->AsString(), S("Иванов И.И."));
+    EXPECT_EQ(s->FieldByName(S("signpost2"))->AsString(), S("Секретарь Совета директоров"));
+    EXPECT_EQ(s->FieldByName(S("signname2"))->AsString(), S("Петрова А.А."));
+    EXPECT_EQ(s->FieldByName(S("memberscount"))->AsInteger(), 0);
+    s->Cancel();
+
+    for (int n : {1, 2, 5})
+        Exec(S("INSERT INTO OBJ_SESSIONS (id, pnumber) VALUES ('{S%1}', %1)").arg(n));
+    Exec(S("INSERT INTO REF_MEMBERS (id, fullname, enabled) VALUES ('{A}', 'a', 1), ('{B}', 'b', 1), ('{C}', 'c', 0)"));
+    s->Insert();
+    EXPECT_EQ(s->FieldByName(S("pnumber"))->AsInteger(), 6);
+    EXPECT_EQ(s->FieldByName(S("memberscount"))->AsInteger(), 2);
+    s->Post();
+    EXPECT_EQ(Scalar(S("SELECT MAX(pnumber) FROM OBJ_SESSIONS")).toInt(), 6);
+    // Posting re-queries the session lookups: the new session is offered at once.
+    EXPECT_TRUE(dm->adqObjSessions3->Locate(S("id"), s->FieldByName(S("id"))->AsString()));
+}
+
+TEST_F(DmFixture, SessionTextAndPreviews)
+{
+    const QString line = QString(60, QLatin1Char('x'));
+    Exec(S("INSERT INTO OBJ_SESSIONS (id, pnumber, pdate) VALUES ('{S1}', 7, %1)").arg(EncodeDate(2024, 3, 5)));
+    Exec(S("INSERT INTO OBJ_SESSIONS (id, pnumber, pdate) VALUES ('{S2}', 8, %1)")
+             .arg(EncodeDate(2024, 3, 6) + EncodeTime(14, 30, 0, 0), 0, 'f', 10));
+    Exec(S("INSERT INTO OBJ_QUESTIONS (id, question) VALUES ('{Q0}', ''), ('{Q1}', '%1'), ('{Q2}', '%2')")
+             .arg(line.left(53), S("а\r\nб")));
+    dm->adoObjSessions->Requery();
+    dm->adoObjQuestions->Requery();
+
+    struct Case { TDataSet* ds; const char* id; const char* field; QString expected; };
+    const Case cases[] = {
+        {dm->adoObjSessions, "{S1}", "reportfield", S("№7 от 05.03.2024")},
+        {dm->adoObjSessions, "{S2}", "reportfield", S("№8 от 06.03.2024 14:30:00")},
+        {dm->adoObjQuestions, "{Q0}", "qpreview", S("...")},
+        {dm->adoObjQuestions, "{Q1}", "qpreview", line.left(53) + S("...")},
+        {dm->adoObjQuestions, "{Q2}", "qpreview", S("а б...")},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(c.ds->Locate(S("id"), S(c.id))) << c.id;
+        EXPECT_EQ(c.ds->FieldByName(S(c.field))->AsString(), c.expected) << c.id;
+    }
+}
+
+class ParticipantRules : public DmFixture {
+protected:
+    void SetUp() override
+    {
+        DmFixture::SetUp();
+        Exec(S("INSERT INTO REF_MEMBERS (id, fullname, enabled) VALUES ('{M1}', 'Первый', 1), ('{M2}', 'Второй', 1)"));
+        Exec(S("INSERT INTO OBJ_SESSIONS (id, pnumber) VALUES ('{S1}', 1), ('{S2}', 2)"));
+        Exec(S("INSERT INTO OBJ_QUESTIONS (id, question) VALUES ('{Q1}', 'Вопрос первый')"));
+        Exec(S("INSERT INTO OBJ_DECISIONS (id, id_question, description) VALUES "
+               "('{D1}', '{Q1}', 'Решение один'), ('{D2}', '{Q1}', 'Решение два'), ('{D3}', '{Q1}', 'Другое')"));
+        Exec(S("INSERT INTO LNK_SESSIONS_DECISIONS (id, id_session, id_decision) VALUES "
+               "('{L1}', '{S1}', '{D1}'), ('{L2}', '{S1}', '{D2}'), ('{L3}', '{S2}', '{D3}')"));
+        for (TDataSet* ds : {static_cast<TDataSet*>(dm->adqRefMembers3), static_cast<TDataSet*>(dm->adoObjSessions)})
+            ds->Requery();
+        ASSERT_TRUE(dm->adoObjSessions->Locate(S("id"), S("{S1}")));
+    }
+    void AddParticipant(const char* member)
+    {
+        TADOTable* p = dm->adoLnkSessionsMembers;
+        p->Insert();
+        p->FieldByName(S("id_member"))->SetAsString(S(member));
+        p->Post();
+    }
+    int Votes(const char* where) { return Scalar(S("SELECT COUNT(*) FROM LNK_DECISIONS_MEMBERS WHERE ") + S(where)).toInt(); }
+};
+
+TEST_F(ParticipantRules, NewParticipantGetsOneVoteRowPerLinkedDecision)
+{
+    AddParticipant("{M1}");
+    EXPECT_EQ(dm->adoLnkSessionsMembers->FieldByName(S("id_session"))->AsString(), S("{S1}"));
+    EXPECT_EQ(Scalar(S("SELECT COUNT(*) FROM LNK_SESSIONS_MEMBERS")).toInt(), 1);
+    EXPECT_EQ(Votes("id_member='{M1}' AND vote=0"), 2);
+    EXPECT_EQ(Votes("id_decision='{D3}'"), 0);
+
+    // The vote list follows the participant: his votes on this session's decisions.
+    dm->adoLnkSessionsMembers->First();
+    TADOTable* votes = dm->adoLnkDecisionsMembers;
+    EXPECT_TRUE(votes->Filtered());
+    EXPECT_EQ(votes->RecordCount(), 2);
+    votes->First();
+    EXPECT_EQ(votes->FieldByName(S("decision"))->AsString(), S("Решение один..."));
+    EXPECT_EQ(votes->FieldByName(S("question"))->AsString(), S("Вопрос первый..."));
+    EXPECT_EQ(votes->FieldByName(S("vvote"))->AsString(),
+              Scalar(S("SELECT name FROM REF_VOTE_TYPES WHERE id=0")).toString());
+}
+
+TEST_F(ParticipantRules, DuplicateOrEmptyParticipantIsDroppedSilently)
+{
+    AddParticipant("{M1}");
+    TADOTable* p = dm->adoLnkSessionsMembers;
+    for (const char* member : {"{M1}", ""}) {
+        p->Insert();
+        if (*member) p->FieldByName(S("id_member"))->SetAsString(S(member));
+        EXPECT_THROW(p->Post(), EAbort) << member;
+        EXPECT_EQ(p->State(), dsBrowse);
+    }
+    // Posting an existing row again, unchanged, is dropped the same way.
+    p->First();
+    p->Edit();
+    EXPECT_THROW(p->Post(), EAbort);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_EQ(Scalar(S("SELECT COUNT(*) FROM LNK_SESSIONS_MEMBERS")).toInt(), 1);
+    EXPECT_EQ(Votes("1=1"), 2);
+}
+
+TEST_F(ParticipantRules, SessionWithoutDecisionsGivesNoVotesAndAnEmptyList)
+{
+    ASSERT_TRUE(dm->adoObjSessions->Locate(S("id"), S("{S2}")));
+    Exec(S("DELETE FROM LNK_SESSIONS_DECISIONS WHERE id_session='{S2}'"));
+    AddParticipant("{M2}");
+    EXPECT_EQ(Votes("id_member='{M2}'"), 0);
+    dm->adoLnkSessionsMembers->First();
+    EXPECT_EQ(dm->adoLnkDecisionsMembers->RecordCount(), 0);
+}
+
+TEST_F(ParticipantRules, DeletingAParticipantRemovesHisVotesAndPaymentsOfThatSessionOnly)
+{
+    AddParticipant("{M1}");
+    Exec(S("INSERT INTO LNK_DECISIONS_MEMBERS (id, id_decision, id_member, vote) VALUES ('{V9}', '{D3}', '{M1}', 1)"));
+    Exec(S("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member) VALUES ('{P1}', '{S1}', '{M1}'), ('{P2}', '{S2}', '{M1}')"));
+    TADOTable* p = dm->adoLnkSessionsMembers;
+    p->First();
+
+    answer = IDNO;
+    EXPECT_THROW(p->Delete(), EAbort);
+    EXPECT_EQ(p->RecordCount(), 1);
+    EXPECT_EQ(Votes("id_member='{M1}'"), 3);
+
+    answer = IDYES;
+    p->Delete();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].Caption, S("Подтверждение удаления"));
+    EXPECT_EQ(asked[1].Text, S("Вы действительно хотите удалить текущую запись?"));
+    EXPECT_EQ(asked[1].Flags, MB_YESNO | MB_ICONQUESTION);
+    EXPECT_EQ(Scalar(S("SELECT COUNT(*) FROM LNK_SESSIONS_MEMBERS")).toInt(), 0);
+    EXPECT_EQ(Votes("id_member='{M1}'"), 1);   // his vote in the other session stays
+    EXPECT_EQ(Scalar(S("SELECT COUNT(*) FROM OBJ_PAYMENTS")).toInt(), 1);
+    EXPECT_EQ(Scalar(S("SELECT id_session FROM OBJ_PAYMENTS")).toString(), S("{S2}"));
+}
+
+TEST_F(DmFixture, DeletingADirectoryRowAsksAndLeavesReferringRows)
+{
+    Exec(S("INSERT INTO REF_PLACES (id, name) VALUES ('{P1}', 'Москва')"));
+    Exec(S("INSERT INTO OBJ_SESSIONS (id, pnumber, id_place) VALUES ('{S1}', 1, '{P1}')"));
+    Exec(S("INSERT INTO OBJ_DECISIONS (id) VALUES ('{D1}')"));
+    dm->adoRefPlaces->Requery();
+    dm->adoObjDecisions->Requery();
+    dm->adoRefPlaces->Delete();
+    EXPECT_EQ(Scalar(S("SELECT COUNT(*) FROM REF_PLACES")).toInt(), 0);
+    EXPECT_EQ(Scalar(S("SELECT id_place FROM OBJ_SESSIONS")).toString(), S("{P1}"));
+
+    answer = IDNO;
+    EXPECT_THROW(dm->adoObjDecisions->Delete(), EAbort);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].Text, S("ВСЕ ДАННЫЕ, связанные с выбранной позицией будут также удалены.   \r\n"
+                               "Вы действительно хотите удалить текущую запись?"));
+    EXPECT_EQ(Scalar(S("SELECT COUNT(*) FROM OBJ_DECISIONS")).toInt(), 1);
+}
+
+TEST_F(DmFixture, InsertDefaultsAndKeys)
+{
+    TADOTable* m = dm->adoRefMembers;
+    m->Insert();
+    EXPECT_EQ(m->FieldByName(S("date"))->AsDateTime(), Date());
+    EXPECT_TRUE(m->FieldByName(S("enabled"))->AsBoolean());
+    EXPECT_TRUE(m->FieldByName(S("id"))->IsNull());   // the key comes on post
+    m->FieldByName(S("fullname"))->SetAsString(S("Новый"));
+    m->Post();
+    const QString key = m->FieldByName(S("id"))->AsString();
+    EXPECT_TRUE(QRegularExpression(S("^\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}$")).match(key).hasMatch()) << key.toStdString();
+    EXPECT_TRUE(dm->adqRefMembers3->Locate(S("id"), key));   // re-queried after the post
+    m->Edit();
+    m->Post();
+    EXPECT_EQ(m->FieldByName(S("id"))->AsString(), key);   // a key is kept
+
+    Exec(S("UPDATE SYS_PARAMETERS SET val='Порядок выплат' WHERE name='pay_reglament'"));
+    dm->adoObjPayments->Insert();
+    EXPECT_EQ(dm->adoObjPayments->FieldByName(S("reglament"))->AsString(), S("Порядок выплат"));
+    dm->adoObjPayments->Cancel();
+}
+
+TEST(Common, RemoveLineBreaksAndJoinStrings)
+{
+    EXPECT_EQ(RemoveLineBreaks(S("a\r\nb")), S("a b"));
+    EXPECT_EQ(RemoveLineBreaks(S("a\nb")), S("ab"));
+    EXPECT_EQ(RemoveLineBreaks(S("a\rb")), S("a b"));
+    EXPECT_EQ(JoinStrings(S("-"), {S(""), S("x"), S(""), S("y")}), S("x--y"));
+    EXPECT_EQ(JoinStrings(S("-"), {}), S(""));
+    EXPECT_EQ(JoinStrings(S(", "), {S("a"), S("b")}), S("a, b"));
+}
+
+TEST_F(DmFixture, SearchInDataSetIgnoresCaseWrapsAndRestoresPosition)
+{
+    Exec(S("INSERT INTO REF_PLACES (id, name) VALUES ('{1}', 'Москва, ЦЕНТР'), ('{2}', 'Тверь'), "
+           "('{3}', 'центральный офис'), ('{4}', 'Омск')"));
+    TADOTable* t = dm->adoRefPlaces;
+    t->Requery();
+    t->SetSort(S("name ASC"));   // Москва, Омск, Тверь, центральный
+    EXPECT_TRUE(SearchInDataSet(true, t, S("name"), S("центр")));
+    EXPECT_EQ(t->FieldByName(S("id"))->AsString(), S("{1}"));
+    EXPECT_TRUE(SearchInDataSet(false, t, S("name"), S("центр")));
+    EXPECT_EQ(t->FieldByName(S("id"))->AsString(), S("{3}"));
+    EXPECT_TRUE(SearchInDataSet(false, t, S("name"), S("центр")));   // wraps to the first match
+    EXPECT_EQ(t->FieldByName(S("id"))->AsString(), S("{1}"));
+
+    t->Locate(S("id"), S("{2}"));
+    EXPECT_FALSE(SearchInDataSet(false, t, S("name"), S("нет такого")));
+    EXPECT_EQ(t->FieldByName(S("id"))->AsString(), S("{2}"));
+    EXPECT_FALSE(SearchInDataSet(true, t, S("name"), S("")));
+    EXPECT_EQ(t->FieldByName(S("id"))->AsString(), S("{2}"));
+    EXPECT_FALSE(t->ControlsDisabled());
+    EXPECT_THROW(SearchInDataSet(true, t, S("nofield"), S("x")), EDatabaseError);
+    EXPECT_FALSE(t->ControlsDisabled());
+}
