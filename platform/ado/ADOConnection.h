@@ -70,6 +70,10 @@ public:
     // when old is the password the file is open with. The connection stays
     // open and its connection string then carries the new password.
     ado::RecordsetPtr Execute(const QString& jetSql, int* RowsAffected = nullptr);
+    // The same re-keying without a statement text, so that any password
+    // (blanks, quotes, semicolons) works: empty means no password. Raises
+    // EDatabaseError as Execute does; on failure the file keeps its key.
+    void ChangePassword(const QString& newPwd, const QString& oldPwd);
 
     // Transactions on the connection; every statement and every dataset post
     // made meanwhile is committed or undone together. Nested levels are
@@ -135,7 +139,6 @@ private:
     mutable QHash<QString, std::shared_ptr<const ado::JetStatement>> FTranslations;
     std::shared_ptr<TADOConnection*> FAlive;
 
-    void ChangePassword(const QString& newPwd, const QString& oldPwd);
     sqlite3* OpenHandle(const QString& file, const QString& password, bool exclusive) const;
     void ReadSchema();
     void ExecSimple(const char* sql);

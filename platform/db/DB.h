@@ -491,6 +491,8 @@ public:
     // Field text of view row i (display or edit text) without moving.
     QString GetFieldText(int viewRow, TField* field, bool displayText = true);
     Variant GetFieldValue(int viewRow, TField* field);
+    // Bookmark of view row i without moving (null for the record being inserted).
+    TBookmark ViewRowBookmark(int viewRow) const;
     // Changes with every rebuild of the view or change of the rows (for caches).
     quint64 ViewStamp() const { return FViewStamp; }
 

@@ -1254,6 +1254,17 @@ TBookmark TDataSet::GetBookmark() const
     return b;
 }
 
+TBookmark TDataSet::ViewRowBookmark(int viewRow) const
+{
+    TBookmark b;
+    if (!Active()) return b;
+    SyncStore();
+    const qsizetype r = GridRowToStore(viewRow);
+    if (r < 0) return b;
+    b.Key = StoreKey(r);
+    return b;
+}
+
 bool TDataSet::BookmarkValid(const TBookmark& b) const
 {
     if (!Active() || b.IsNull()) return false;

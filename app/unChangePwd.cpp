@@ -1,0 +1,100 @@
+#include "app/unChangePwd.h"
+
+#include "app/unMain.h"
+#include "platform/ui/StdCtrls.h"
+
+TfmChangePwd::TfmChangePwd(TComponent* AOwner) : TForm(AOwner)
+{
+    SetName(QStringLiteral("fmChangePwd"));
+    SetBorderStyle(bsDialog);
+    SetCaption(QStringLiteral("Изменение пароля"));
+    SetPosition(poOwnerFormCenter);
+    Font()->SetName(QStringLiteral("Tahoma"));
+    Font()->SetSize(8);
+    SetClientWidth(288);
+    SetClientHeight(221);
+
+    auto label = [this](const char* name, int top, const QString& text) {
+        auto* l = new TLabel(this);
+        l->SetName(QString::fromLatin1(name));
+        l->SetParent(this);
+        l->SetBounds(8, top, 150, 13);
+        l->SetCaption(text);
+        return l;
+    };
+    lbInfo = label("lbInfo", 8, QStringLiteral("Для смены пароля введите сначала старый пароль, \r\nа затем новый и подтверждение."));
+    lbInfo->SetAutoSize(false);
+    lbInfo->SetWordWrap(true);
+    lbInfo->SetBounds(8, 8, 272, 29);
+
+    auto edit = [this](TEdit* e, const char* name, int top) {
+        e->SetName(QString::fromLatin1(name));
+        e->SetParent(this);
+        e->SetBounds(8, top, 269, 21);
+        e->SetMaxLength(250);
+        e->SetPasswordChar(QLatin1Char('*'));
+    };
+    edOldPwd = new TEdit(this);
+    edit(edOldPwd, "edOldPwd", 62);
+    edNewPwd = new TMaskEdit(this);
+    edit(edNewPwd, "edNewPwd", 110);
+    edConfirmPwd = new TMaskEdit(this);
+    edit(edConfirmPwd, "edConfirmPwd", 158);
+    Label1 = label("Label1", 46, QStringLiteral("&Старый пароль:"));
+    Label1->SetFocusControl(edOldPwd);
+    Label2 = label("Label2", 94, QStringLiteral("&Новый пароль:"));
+    Label2->SetFocusControl(edNewPwd);
+    Label3 = label("Label3", 142, QStringLiteral("Подтвер&ждение:"));
+    Label3->SetFocusControl(edConfirmPwd);
+
+    btOK = new TButton(this);
+    btOK->SetName(QStringLiteral("btOK"));
+    btOK->SetParent(this);
+    btOK->SetBounds(122, 190, 75, 25);
+    btOK->SetCaption(QStringLiteral("OK"));
+    btOK->SetDefault(true);
+    btOK->OnClick = [this](TObject* s) { btOKClick(s); };
+
+    btCancel = new TButton(this);
+    btCancel->SetName(QStringLiteral("btCancel"));
+    btCancel->SetParent(this);
+    btCancel->SetBounds(203, 190, 75, 25);
+    btCancel->SetCaption(QStringLiteral("Отмена"));
+    btCancel->SetCancel(true);
+    btCancel->SetModalResult(mrCancel);
+
+    OnShow = [this](TObject* s) { FormShow(s); };
+}
+
+void TfmChangePwd::FormShow(TObject*)
+{
+    edOldPwd->Clear();
+    edNewPwd->Clear();
+    edConfirmPwd->Clear();
+    SetActiveControl(edOldPwd);
+}
+
+void TfmChangePwd::btOKClick(TObject*)
+{
+    const QString caption = QStringLiteral("Изменение пароля");
+    const int flags = MB_OK | MB_ICONWARNING;
+    if (edOldPwd->Text() != DbPassword) {
+        Application->MessageBox(QStringLiteral("Неверный старый пароль. Пароли вводятся с учетом регистра."), caption,
+                                flags);
+        if (edOldPwd->CanFocus()) SetActiveControl(edOldPwd);
+        edOldPwd->SelectAll();
+        return;
+    }
+    if (edNewPwd->Text() != edConfirmPwd->Text()) {
+        Application->MessageBox(
+            QStringLiteral("Введенные пароли не совпадают. Введите в оба поля один и тот же пароль."), caption, flags);
+        return;
+    }
+    if (edNewPwd->Text() == edOldPwd->Text()) {
+        Application->MessageBox(
+            QStringLiteral("Введенный пароль совпадает с текущим. Введите пароль, отличный от текущего."), caption,
+            flags);
+        return;
+    }
+    SetModalResult(mrOk);
+}

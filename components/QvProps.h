@@ -1,0 +1,101 @@
+#pragma once
+// Published-property storage: turns published properties of components into
+// texts of the settings file and back, by their run-time descriptions
+// (platform/core/TypInfo.h). It knows nothing of files: it reads, writes and
+// erases through three callbacks.
+//
+// A stored-list entry is a component name, "." and a property name; it lands
+// under the key <component>_<property> of the section. Values: integers and
+// colours as signed decimals, Booleans "True"/"False", enumerations by name,
+// sets as "[fsBold,fsItalic]", floats with "." as decimal separator. A string
+// list goes to its own section "<section>.<key>" (Count, Item0, Item1, ...); a
+// collection writes "<key>.Count" in the section and its items, each with the
+// prefix Item<i>_, into the section "<section>.<key>"; other objects (fonts,
+// titles) are stored property by property under the key prefix.
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "platform/core/Classes.h"
+#include "platform/core/TypInfo.h"
+
+// Put between a component name (or an item prefix) and a property name.
+extern const QString PropNameDelimiter;
+
+// The published properties of one object for a set of kinds, sorted by name.
+class TPropInfoList : public TObject {
+    QV_CLASS(TPropInfoList, TObject)
+public:
+    TPropInfoList(TObject* AObject, TTypeKinds Filter);
+    int Count() const { return int(FList.size()); }
+    PPropInfo Items(int i) const { return FList.at(size_t(i)); }
+    // Case-insensitive; none when absent.
+    PPropInfo Find(const QString& AName) const;
+    void Delete(int i);
+
+private:
+    std::vector<PPropInfo> FList;
+};
+
+using TReadStrEvent = std::function<QString(const QString& ASection, const QString& Item, const QString& Default)>;
+using TWriteStrEvent = std::function<void(const QString& ASection, const QString& Item, const QString& Value)>;
+using TEraseSectEvent = std::function<void(const QString& ASection)>;
+
+class TPropsStorage : public TObject {
+    QV_CLASS(TPropsStorage, TObject)
+public:
+    TPropsStorage() = default;
+
+    TObject* AObject() const { return FObject; }
+    void SetAObject(TObject* v) { FObject = v; }
+    TComponent* Owner() const { return FOwner; }
+    QString Prefix() const { return FPrefix; }
+    void SetPrefix(const QString& v) { FPrefix = v; }
+    QString Section() const { return FSection; }
+    void SetSection(const QString& v) { FSection = v; }
+
+    TReadStrEvent OnReadString;
+    TWriteStrEvent OnWriteString;
+    TEraseSectEvent OnEraseSection;
+
+    // One property of the current object. Loading never raises: a property
+    // that cannot be read back keeps its value.
+    void StoreAnyProperty(PPropInfo PropInfo);
+    void LoadAnyProperty(PPropInfo PropInfo);
+    // Every entry of the list (entries that name no component or property are
+    // dropped or skipped).
+    void StoreObjectsProps(TComponent* AOwner, TStrings* AList);
+    void LoadObjectsProps(TComponent* AOwner, TStrings* AList);
+
+    virtual QString ReadString(const QString& ASection, const QString& Item, const QString& Default);
+    virtual void WriteString(const QString& ASection, const QString& Item, const QString& Value);
+    virtual void EraseSection(const QString& ASection);
+    virtual QString GetItemName(const QString& APropName);
+    virtual TPropsStorage* CreateInfoStorage();
+
+private:
+    // The text of an ordinal, float, string or variant property as stored;
+    // false for kinds that are not stored as one text.
+    bool ValueText(PPropInfo p, QString& text);
+    QString StoreClassProperty(PPropInfo p);
+    void LoadClassProperty(PPropInfo p, const QString& text);
+    void StoreNested(TObject* obj, const QString& prefix, const QString& section);
+    void LoadNested(TObject* obj, const QString& prefix, const QString& section);
+    void ObjectsProps(TComponent* AOwner, TStrings* AList, bool store);
+
+    TObject* FObject = nullptr;
+    TComponent* FOwner = nullptr;
+    QString FPrefix;
+    QString FSection;
+};
+
+// Entries from last to first: an entry that does not parse is deleted.
+// FromForm: the owner's component of that name becomes the entry's object (no
+// such component: deleted). Otherwise: an entry without object is deleted, the
+// others get their object's current name.
+void UpdateStoredList(TComponent* AComponent, TStrings* AStoredList, bool FromForm);
+bool ParseStoredItem(const QString& Item, QString& CompName, QString& PropName);
+QString CreateStoredItem(const QString& CompName, const QString& PropName);
+QString ReplaceCompName(const QString& Item, const QString& CompName);
+// The screen's form, or else data module, of that name (case-insensitive).
+TComponent* FindFormOrDataModule(const QString& Name);

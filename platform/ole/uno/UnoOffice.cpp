@@ -1,0 +1,555 @@
+// The connection to the office: start, pipe, watchdog, documents shown.
+#include "platform/ole/uno/UnoOffice.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cppuhelper/bootstrap.hxx>
+#include <cppuhelper/implbase1.hxx>
+#include <rtl/bootstrap.hxx>
+#include <com/sun/star/awt/XTopWindow.hpp>
+#include <com/sun/star/awt/XWindow.hpp>
+#include <com/sun/star/beans/PropertyValue.hpp>
+#include <com/sun/star/bridge/BridgeFactory.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/bridge/XBridgeFactory2.hpp>
+#include <com/sun/star/connection/Connector.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/connection/XConnection.hpp>
+#include <com/sun/star/connection/XConnector.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
+#include <com/sun/star/lang/XEventListener.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+
+extern char** environ;
+
+namespace unooffice {
+
+using namespace css;
+using namespace css::uno;
+
+namespace {
+
+class TBridgeListener : public cppu::WeakImplHelper1<lang::XEventListener> {
+public:
+    explicit TBridgeListener(std::shared_ptr<std::atomic<bool>> flag) : FFlag(std::move(flag)) {}
+    void SAL_CALL disposing(const lang::EventObject&) override { FFlag->store(true); }
+
+private:
+    std::shared_ptr<std::atomic<bool>> FFlag;   // of this connection only
+};
+
+struct TState {
+    std::mutex Lock;           // guards what the watchdog reads
+    TOfficeOptions Options;
+    Reference<XComponentContext> Local;
+    Reference<lang::XComponent> Bridge;
+    Reference<XComponentContext> Remote;
+    Reference<frame::XDesktop2> Desk;
+    // Set when the current connection has gone; each connection has its own
+    // flag, so a late notice from an old one never marks a new one.
+    std::shared_ptr<std::atomic<bool>> Dead = std::make_shared<std::atomic<bool>>(true);
+    bool Disposed() const { return Dead->load(); }
+    pid_t Child = 0;
+    bool ChildHeadless = false;
+    bool EventsEnabled = true;
+    std::vector<Reference<lang::XComponent>> Hidden;
+    QStringList Shown;
+    int ShownCount = 0;
+
+    // watchdog
+    std::condition_variable Wake;
+    bool WatchdogStarted = false;
+    int GuardDepth = 0;
+    bool Armed = false;
+    bool TimedOut = false;
+    int TimeoutMs = 0;
+    std::chrono::steady_clock::time_point Deadline;
+};
+
+// Never destroyed: remote references must not be released while the
+// process tears down its statics.
+TState& S()
+{
+    static TState* s = new TState;
+    return *s;
+}
+
+bool HeadlessByOptions(const TOfficeOptions& o)
+{
+    if (o.Headless == TOfficeOptions::hlAlways) return true;
+    if (o.Headless == TOfficeOptions::hlNever) return false;
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+QString PipeName(const TOfficeOptions& o)
+{
+    return o.PipeName.isEmpty() ? QStringLiteral("qorvane-office-%1").arg(getuid()) : o.PipeName;
+}
+
+QString ProfileDir(const TOfficeOptions& o)
+{
+    if (!o.ProfileDir.isEmpty()) return o.ProfileDir;
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.cache");
+    return base + QStringLiteral("/qorvane/office-profile");
+}
+
+QString OutputDir(const TOfficeOptions& o)
+{
+    if (!o.OutputDir.isEmpty()) return o.OutputDir;
+    QString d = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return d.isEmpty() ? QDir::homePath() : d;
+}
+
+void WatchdogLoop()
+{
+    TState& s = S();
+    std::unique_lock<std::mutex> l(s.Lock);
+    for (;;) {
+        if (!s.Armed) {
+            s.Wake.wait(l);
+            continue;
+        }
+        const auto deadline = s.Deadline;
+        if (s.Wake.wait_until(l, deadline) != std::cv_status::timeout) continue;
+        if (!s.Armed || s.Deadline != deadline) continue;
+        // The office did not answer in time: break the connection so the
+        // waiting call returns, and end an office nobody can see.
+        s.Armed = false;
+        s.TimedOut = true;
+        s.Dead->store(true);
+        Reference<lang::XComponent> bridge = s.Bridge;
+        const pid_t child = s.ChildHeadless ? s.Child : 0;
+        l.unlock();
+        // The office first: its pipe closing lets the bridge wind down.
+        if (child > 0) ::kill(-child, SIGKILL);
+        try {
+            if (bridge.is()) bridge->dispose();
+        } catch (...) {
+        }
+        l.lock();
+    }
+}
+
+void DropConnection()
+{
+    TState& s = S();
+    Reference<lang::XComponent> bridge;
+    {
+        std::lock_guard<std::mutex> l(s.Lock);
+        bridge = s.Bridge;
+        s.Bridge.clear();
+        s.Dead->store(true);
+    }
+    s.Desk.clear();
+    s.Remote.clear();
+    s.Hidden.clear();
+    try {
+        if (bridge.is()) bridge->dispose();
+    } catch (...) {
+    }
+}
+
+// Reaps the started office when it has ended; true when it has.
+bool ChildEnded(int* status = nullptr)
+{
+    TState& s = S();
+    if (s.Child <= 0) return true;
+    int st = 0;
+    const pid_t r = ::waitpid(s.Child, &st, WNOHANG);
+    if (r == s.Child || (r < 0 && errno == ECHILD)) {
+        std::lock_guard<std::mutex> l(s.Lock);
+        s.Child = 0;
+        if (status) *status = st;
+        return true;
+    }
+    return false;
+}
+
+bool TryPipe(const QString& pipe)
+{
+    TState& s = S();
+    Reference<connection::XConnector> connector = connection::Connector::create(s.Local);
+    Reference<connection::XConnection> conn;
+    try {
+        conn = connector->connect(OU(QStringLiteral("pipe,name=") + pipe));
+    } catch (const connection::NoConnectException&) {
+        return false;
+    }
+    Reference<bridge::XBridgeFactory2> factory = bridge::BridgeFactory::create(s.Local);
+    Reference<bridge::XBridge> br = factory->createBridge(rtl::OUString(), "urp", conn, Reference<bridge::XInstanceProvider>());
+    Reference<lang::XComponent> comp(br, UNO_QUERY_THROW);
+    auto dead = std::make_shared<std::atomic<bool>>(false);
+    {
+        std::lock_guard<std::mutex> l(s.Lock);
+        s.Bridge = comp;
+        s.Dead = dead;
+    }
+    comp->addEventListener(new TBridgeListener(dead));
+    try {
+        TCallGuard guard(15000);
+        s.Remote.set(br->getInstance("StarOffice.ComponentContext"), UNO_QUERY_THROW);
+        s.Desk = frame::Desktop::create(s.Remote);
+    } catch (const lang::DisposedException&) {
+        // An office that is going away (ended after it stopped answering)
+        // still took the connection: nobody answers.
+        DropConnection();
+        return false;
+    } catch (...) {
+        DropConnection();
+        throw;
+    }
+    return true;
+}
+
+void StartOffice(const TOfficeOptions& o, const QString& pipe)
+{
+    TState& s = S();
+    // An earlier office of ours that stopped answering is done with.
+    if (s.Child > 0 && !ChildEnded()) {
+        ::kill(-s.Child, SIGKILL);
+        ::waitpid(s.Child, nullptr, 0);
+        s.Child = 0;
+    }
+    const QString profile = ProfileDir(o);
+    QDir().mkpath(profile);
+    const bool headless = HeadlessByOptions(o);
+    std::vector<std::string> args{o.Program.toStdString()};
+    if (headless) args.push_back("--headless");
+    for (const char* a : {"--invisible", "--norestore", "--nologo", "--nodefault", "--nolockcheck", "--nofirststartwizard"})
+        args.push_back(a);
+    args.push_back("-env:UserInstallation=" + QUrl::fromLocalFile(QFileInfo(profile).absoluteFilePath()).toString(QUrl::FullyEncoded).toStdString());
+    args.push_back("--accept=pipe,name=" + pipe.toStdString() + ";urp;StarOffice.ComponentContext");
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    sigset_t none, defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigmask(&attr, &none);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    // Its own session and process group: the office outlives this program
+    // (its documents are the user's) and can be ended as a whole.
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    const int rc = posix_spawnp(&pid, argv[0], &fa, &attr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&fa);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0)
+        throw EOleError(QStringLiteral("The office could not be started (%1): %2").arg(o.Program, QString::fromLocal8Bit(strerror(rc))));
+    {
+        std::lock_guard<std::mutex> l(s.Lock);
+        s.Child = pid;
+        s.ChildHeadless = headless;
+    }
+
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(o.StartTimeoutMs);
+    for (;;) {
+        if (TryPipe(pipe)) return;
+        int status = 0;
+        if (ChildEnded(&status)) {
+            // A start handed over to an office already running on the
+            // profile ends at once with success; keep waiting for the pipe.
+            if (!(WIFEXITED(status) && WEXITSTATUS(status) == 0))
+                throw EOleError(QStringLiteral("The office ended while starting (%1)")
+                                    .arg(WIFEXITED(status) ? QStringLiteral("exit code %1").arg(WEXITSTATUS(status))
+                                                           : QStringLiteral("signal %1").arg(WTERMSIG(status))));
+        }
+        if (std::chrono::steady_clock::now() >= until) {
+            if (s.Child > 0) {
+                ::kill(-s.Child, SIGKILL);
+                ::waitpid(s.Child, nullptr, 0);
+                s.Child = 0;
+            }
+            throw EOleError(QStringLiteral("The office did not answer within %1 s of its start").arg(o.StartTimeoutMs / 1000));
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+void EnsureLocal()
+{
+    TState& s = S();
+    if (s.Local.is()) return;
+    // The office is reached over a socket: an office that dies while a call
+    // is written must give an error, not end this program with SIGPIPE.
+    ::signal(SIGPIPE, SIG_IGN);
+    // The office API types beyond the runtime's own: without them the first
+    // call on an office interface fails.
+    rtl::Bootstrap::set("URE_MORE_TYPES", "file://" QORVANE_LO_PROGRAM "/types/offapi.rdb");
+    s.Local = cppu::defaultBootstrap_InitialComponentContext();
+    std::lock_guard<std::mutex> l(s.Lock);
+    if (!s.WatchdogStarted) {
+        s.WatchdogStarted = true;
+        std::thread(WatchdogLoop).detach();
+    }
+}
+
+uno::Sequence<beans::PropertyValue> StoreArgs()
+{
+    uno::Sequence<beans::PropertyValue> a(2);
+    a.getArray()[0].Name = "FilterName";
+    a.getArray()[0].Value <<= rtl::OUString("Calc MS Excel 2007 XML");
+    a.getArray()[1].Name = "Overwrite";
+    a.getArray()[1].Value <<= true;
+    return a;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------------ connection
+
+bool Connect(bool Start)
+{
+    TState& s = S();
+    if (s.Desk.is() && !s.Disposed()) return true;
+    if (s.Desk.is() || s.Bridge.is()) DropConnection();
+    const TOfficeOptions o = OfficeOptions();
+    const QString pipe = PipeName(o);
+    try {
+        EnsureLocal();
+        if (TryPipe(pipe)) return true;
+        if (!Start) return false;
+        StartOffice(o, pipe);
+        return true;
+    } catch (...) {
+        RethrowAsOleError(QStringLiteral("LibreOffice"));
+    }
+}
+
+Reference<frame::XDesktop2> Desktop()
+{
+    TState& s = S();
+    if (!s.Desk.is() || s.Disposed()) throw EOleError(QStringLiteral("The connection to the office is lost"));
+    return s.Desk;
+}
+
+void AddHiddenDocument(const Reference<lang::XComponent>& Doc) { S().Hidden.push_back(Doc); }
+
+void ForgetDocument(const Reference<lang::XComponent>& Doc)
+{
+    auto& h = S().Hidden;
+    for (auto it = h.begin(); it != h.end(); ++it)
+        if (*it == Doc) {
+            h.erase(it);
+            return;
+        }
+}
+
+void ShowHiddenDocuments()
+{
+    TState& s = S();
+    const TOfficeOptions o = OfficeOptions();
+    const bool headless = s.Child > 0 ? s.ChildHeadless : HeadlessByOptions(o);
+    std::vector<Reference<lang::XComponent>> docs;
+    docs.swap(s.Hidden);
+    for (const auto& doc : docs) {
+        Reference<frame::XModel> model(doc, UNO_QUERY);
+        if (!model.is()) continue;
+        if (headless) {
+            // Nobody can see a window of this office: the document goes to a
+            // file the user can open, and the office lets it go.
+            const QString dir = OutputDir(o);
+            QDir().mkpath(dir);
+            QString file;
+            const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+            for (int n = 0;; ++n) {
+                file = QStringLiteral("%1/Workbook-%2%3.xlsx").arg(dir, stamp, n ? QStringLiteral("-%1").arg(n) : QString());
+                if (!QFileInfo::exists(file)) break;
+            }
+            Reference<frame::XStorable>(doc, UNO_QUERY_THROW)
+                ->storeToURL(OU(QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)), StoreArgs());
+            s.Shown.append(file);
+            ++s.ShownCount;
+            try {
+                Reference<util::XCloseable>(doc, UNO_QUERY_THROW)->close(true);
+            } catch (const lang::DisposedException&) {
+            }
+            continue;
+        }
+        Reference<frame::XController> ctl = model->getCurrentController();
+        Reference<frame::XFrame> frame = ctl.is() ? ctl->getFrame() : Reference<frame::XFrame>();
+        Reference<awt::XWindow> win = frame.is() ? frame->getContainerWindow() : Reference<awt::XWindow>();
+        if (!win.is()) continue;
+        win->setVisible(true);
+        Reference<awt::XTopWindow> top(win, UNO_QUERY);
+        if (top.is()) top->toFront();
+    }
+}
+
+bool EventsEnabled() { return S().EventsEnabled; }
+void SetEventsEnabled(bool v) { S().EventsEnabled = v; }
+
+// ------------------------------------------------------------------ watchdog
+
+TCallGuard::TCallGuard(int timeoutMs)
+{
+    TState& s = S();
+    std::lock_guard<std::mutex> l(s.Lock);
+    if (s.GuardDepth++ > 0) return;
+    s.TimeoutMs = timeoutMs > 0 ? timeoutMs : s.Options.CallTimeoutMs;
+    s.TimedOut = false;
+    s.Armed = true;
+    s.Deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(s.TimeoutMs);
+    s.Wake.notify_all();
+}
+
+TCallGuard::~TCallGuard()
+{
+    TState& s = S();
+    std::lock_guard<std::mutex> l(s.Lock);
+    if (--s.GuardDepth > 0) return;
+    s.Armed = false;
+    s.Wake.notify_all();
+}
+
+void RethrowAsOleError(const QString& Context)
+{
+    TState& s = S();
+    bool timedOut;
+    int timeoutMs;
+    {
+        std::lock_guard<std::mutex> l(s.Lock);
+        timedOut = s.TimedOut;
+        timeoutMs = s.TimeoutMs;
+    }
+    auto fail = [&](const QString& why) -> EOleError {
+        if (timedOut)
+            return EOleError(QStringLiteral("%1: the office did not answer within %2 s").arg(Context).arg(timeoutMs / 1000));
+        return EOleError(Context.isEmpty() ? why : Context + QStringLiteral(": ") + why);
+    };
+    try {
+        throw;
+    } catch (const ::Exception&) {
+        throw;
+    } catch (const lang::DisposedException&) {
+        throw fail(QStringLiteral("the connection to the office is lost"));
+    } catch (const uno::Exception& e) {
+        throw fail(QS(e.Message).isEmpty() ? QStringLiteral("the office refused the call") : QS(e.Message));
+    } catch (const std::exception& e) {
+        throw fail(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        throw fail(QStringLiteral("unknown failure"));
+    }
+}
+
+}  // namespace unooffice
+
+// ------------------------------------------------------------------ public
+
+using namespace unooffice;
+
+void SetOfficeOptions(const TOfficeOptions& Options)
+{
+    std::lock_guard<std::mutex> l(S().Lock);
+    S().Options = Options;
+}
+
+TOfficeOptions OfficeOptions()
+{
+    std::lock_guard<std::mutex> l(S().Lock);
+    return S().Options;
+}
+
+bool OfficeSupported() { return true; }
+
+bool OfficeRunning()
+{
+    try {
+        return Connect(false);
+    } catch (const EOleError&) {
+        return false;
+    }
+}
+
+bool OfficeHeadless()
+{
+    TState& s = S();
+    return s.Child > 0 ? s.ChildHeadless : HeadlessByOptions(OfficeOptions());
+}
+
+QStringList OfficeShownDocuments() { return S().Shown; }
+
+int OfficeProcessId()
+{
+    ChildEnded();
+    return int(S().Child);
+}
+
+void OfficeShutdown(bool Force)
+{
+    TState& s = S();
+    const bool ours = s.Child > 0;
+    const bool end = Force || (ours && s.ChildHeadless);
+    if (end && s.Desk.is() && !s.Disposed()) {
+        try {
+            TCallGuard guard(10000);
+            s.Desk->terminate();
+        } catch (...) {
+            // The office goes away while answering: that is the point.
+        }
+    }
+    DropConnection();
+    if (!ours || !end) return;
+    for (int i = 0; i < 200 && !ChildEnded(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (s.Child > 0) {
+        ::kill(-s.Child, SIGKILL);
+        ::waitpid(s.Child, nullptr, 0);
+        std::lock_guard<std::mutex> l(s.Lock);
+        s.Child = 0;
+    }
+}
+
+namespace office {
+bool ActiveServer(const QString& ProgId, OleVariant& Result)
+{
+    if (ole::Is(ProgId, "Excel.Application")) {
+        if (!Connect(false)) throw EOleError(QStringLiteral("Operation unavailable: %1 is not running").arg(ProgId));
+        Result = OleVariant(NewExcelApplication());
+        return true;
+    }
+    return false;
+}
+
+bool CreateServer(const QString& ProgId, OleVariant& Result)
+{
+    if (ole::Is(ProgId, "Excel.Application")) {
+        Connect(true);
+        Result = OleVariant(NewExcelApplication());
+        return true;
+    }
+    return false;
+}
+}  // namespace office

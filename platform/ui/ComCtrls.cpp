@@ -1,0 +1,496 @@
+#include "platform/ui/ComCtrls.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QTabBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+
+#include "platform/ui/Forms.h"
+#include "platform/ui/ImgList.h"
+#include "platform/ui/Menus.h"
+
+// -------------------------------------------------------------- TStatusBar
+
+TStatusBar::TStatusBar(TComponent* AOwner) : TWinControl(AOwner)
+{
+    FWidth = 200;
+    FHeight = 19;
+    SetAlign(alBottom);
+}
+
+QWidget* TStatusBar::CreateWidget(QWidget* parentWidget)
+{
+    auto* f = new QFrame(parentWidget);
+    f->setAutoFillBackground(true);
+    return f;
+}
+
+void TStatusBar::InitWidget()
+{
+    TWinControl::InitWidget();
+    Layout();
+}
+
+void TStatusBar::Resize()
+{
+    TWinControl::Resize();
+    Layout();
+}
+
+void TStatusBar::SetPanelCount(int n)
+{
+    FPanels.resize(size_t(std::max(n, 0)));
+    Layout();
+}
+
+int TStatusBar::AddPanel(int width)
+{
+    TStatusPanel p;
+    p.Width = width;
+    FPanels.push_back(p);
+    Layout();
+    return PanelCount() - 1;
+}
+
+void TStatusBar::SetPanelText(int i, const QString& t)
+{
+    if (i < 0 || i >= PanelCount()) return;
+    FPanels[size_t(i)].Text = t;
+    if (size_t(i) < FLabels.size() && FLabels[size_t(i)]) FLabels[size_t(i)]->setText(t);
+}
+
+void TStatusBar::SetPanelWidth(int i, int w)
+{
+    if (i < 0 || i >= PanelCount()) return;
+    FPanels[size_t(i)].Width = w;
+    Layout();
+}
+
+int TStatusBar::PanelShownWidth(int i) const
+{
+    if (i < 0 || size_t(i) >= FLabels.size() || !FLabels[size_t(i)]) return 0;
+    return FLabels[size_t(i)]->width();
+}
+
+void TStatusBar::Layout()
+{
+    QWidget* w = FWidget;
+    if (!w) return;
+    while (FLabels.size() > FPanels.size()) {
+        delete FLabels.back().data();
+        FLabels.pop_back();
+    }
+    while (FLabels.size() < FPanels.size()) {
+        auto* l = new QLabel(w);
+        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        l->setTextFormat(Qt::PlainText);
+        l->setIndent(2);
+        l->show();
+        FLabels.emplace_back(l);
+    }
+    int x = 0;
+    const int h = w->height() - 2;
+    for (size_t i = 0; i < FPanels.size(); ++i) {
+        QLabel* l = FLabels[i];
+        if (!l) continue;
+        int pw = i + 1 == FPanels.size() ? std::max(w->width() - x, 0) : FPanels[i].Width;
+        l->setGeometry(x, 2, std::max(pw - 2, 0), std::max(h, 0));
+        l->setText(FPanels[i].Text);
+        x += pw;
+    }
+}
+
+// ------------------------------------------------------------- TToolButton
+
+TToolButton::TToolButton(TComponent* AOwner) : TComponent(AOwner) {}
+
+TToolButton::~TToolButton()
+{
+    Destroying();
+    SetAction(nullptr);
+    if (FMenuItem) FMenuItem->RemoveFreeNotification(this);
+    if (FToolBar) {
+        auto& v = FToolBar->FButtons;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+    delete FButton.data();
+    delete FSeparator.data();
+}
+
+void TToolButton::SetToolBar(TToolBar* tb)
+{
+    if (tb == FToolBar) return;
+    if (FToolBar) {
+        auto& v = FToolBar->FButtons;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+        delete FButton.data();
+        delete FSeparator.data();
+    }
+    FToolBar = tb;
+    if (tb) {
+        tb->FButtons.push_back(this);
+        MakeWidget();
+    }
+}
+
+void TToolButton::MakeWidget()
+{
+    QToolBar* bar = FToolBar ? FToolBar->QtToolBar() : nullptr;
+    if (!bar || FButton || FSeparator) return;
+    if (FStyle == tbsSeparator || FStyle == tbsDivider) {
+        FSeparator = bar->addSeparator();
+        return;
+    }
+    auto* b = new QToolButton(bar);
+    b->setAutoRaise(true);
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    b->setIconSize(QSize(16, 16));
+    QObject::connect(b, &QToolButton::clicked, b, [this] {
+        try {
+            Click();
+        } catch (...) {
+            Application->HandleException(this);
+        }
+    });
+    bar->addWidget(b);
+    FButton = b;
+    // The long hint goes to the status bar while the pointer is over it.
+    struct HoverHint : QObject {
+        TToolButton* owner;
+        explicit HoverHint(TToolButton* o, QObject* parent) : QObject(parent), owner(o) {}
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Enter) {
+                QString h = owner->Action() ? owner->Action()->Hint() : owner->Hint();
+                Application->SetHint(GetLongHint(h));
+            } else if (e->type() == QEvent::Leave) {
+                Application->SetHint(QString());
+            }
+            return false;
+        }
+    };
+    b->installEventFilter(new HoverHint(this, b));
+    Update();
+}
+
+void TToolButton::SetStyle(TToolButtonStyle v)
+{
+    if (v == FStyle) return;
+    FStyle = v;
+    delete FButton.data();
+    delete FSeparator.data();
+    MakeWidget();
+}
+
+void TToolButton::SetAction(TAction* a)
+{
+    if (a == FAction) return;
+    if (FAction) {
+        FAction->RemoveChangeListener(FListener);
+        FAction->RemoveFreeNotification(this);
+    }
+    FAction = a;
+    if (a) {
+        FListener = a->AddChangeListener([this] { Update(); });
+        a->FreeNotification(this);
+    }
+    Update();
+}
+
+void TToolButton::SetMenuItem(TMenuItem* item)
+{
+    if (FMenuItem) FMenuItem->RemoveFreeNotification(this);
+    FMenuItem = item;
+    if (item) item->FreeNotification(this);
+    Update();
+}
+
+void TToolButton::Notification(TComponent* AComponent, TOperation Operation)
+{
+    if (Operation == opRemove) {
+        if (AComponent == FAction) FAction = nullptr;
+        if (AComponent == FMenuItem) FMenuItem = nullptr;
+        Update();
+    }
+    TComponent::Notification(AComponent, Operation);
+}
+
+void TToolButton::SetCaption(const QString& v)
+{
+    FCaption = v;
+    Update();
+}
+
+void TToolButton::SetHint(const QString& v)
+{
+    FHint = v;
+    Update();
+}
+
+void TToolButton::SetImageIndex(int v)
+{
+    FImageIndex = v;
+    Update();
+}
+
+bool TToolButton::Enabled() const { return !FAction || FAction->Enabled(); }
+
+void TToolButton::Update()
+{
+    if (IsDestroying() || !FButton) return;
+    QToolButton* b = FButton;
+    QString caption = FAction ? FAction->Caption() : FCaption;
+    QString hint = FAction ? FAction->Hint() : FHint;
+    int image = FAction ? FAction->ImageIndex() : FImageIndex;
+    b->setText(caption);
+    b->setToolTip(GetShortHint(hint));
+    b->setEnabled(Enabled());
+    b->setVisible(!FAction || FAction->Visible());
+    bool checked = FAction && FAction->Checked();
+    b->setCheckable(checked || (FAction && FAction->AutoCheck()));
+    b->setChecked(checked);
+    const TImageList* images = FToolBar && FToolBar->Images() ? FToolBar->Images()
+                               : FAction && FAction->ActionList() ? FAction->ActionList()->Images()
+                                                                  : nullptr;
+    b->setIcon(ImageListIcon(images, image));
+    if (FMenuItem) {
+        b->setMenu(FMenuItem->QtMenu());
+        b->setPopupMode(QToolButton::InstantPopup);
+    } else {
+        b->setMenu(nullptr);
+    }
+}
+
+void TToolButton::Click()
+{
+    if (FMenuItem) {
+        if (FButton) FButton->showMenu();
+        return;
+    }
+    if (FAction) FAction->Execute();
+}
+
+// ---------------------------------------------------------------- TToolBar
+
+TToolBar::TToolBar(TComponent* AOwner) : TWinControl(AOwner)
+{
+    FWidth = 150;
+    FHeight = 22;
+}
+
+TToolBar::~TToolBar()
+{
+    Destroying();
+    for (TToolButton* b : FButtons) b->FToolBar = nullptr;
+    FButtons.clear();
+}
+
+QToolBar* TToolBar::QtToolBar() const { return qobject_cast<QToolBar*>(FWidget.data()); }
+
+QWidget* TToolBar::CreateWidget(QWidget* parentWidget)
+{
+    auto* t = new QToolBar(parentWidget);
+    t->setMovable(false);
+    t->setFloatable(false);
+    t->setIconSize(QSize(16, 16));
+    return t;
+}
+
+void TToolBar::InitWidget()
+{
+    TWinControl::InitWidget();
+    for (TToolButton* b : FButtons) {
+        b->MakeWidget();
+        b->Update();
+    }
+}
+
+void TToolBar::SetImages(TImageList* v)
+{
+    if (FImages) FImages->RemoveFreeNotification(this);
+    FImages = v;
+    if (v) v->FreeNotification(this);
+    for (TToolButton* b : FButtons) b->Update();
+}
+
+void TToolBar::Notification(TComponent* AComponent, TOperation Operation)
+{
+    if (Operation == opRemove && AComponent == FImages) FImages = nullptr;
+    TWinControl::Notification(AComponent, Operation);
+}
+
+// ---------------------------------------------------------------- TCoolBar
+
+TCoolBar::TCoolBar(TComponent* AOwner) : TWinControl(AOwner)
+{
+    FWidth = 150;
+    FHeight = 26;
+    SetAlign(alTop);
+}
+
+QWidget* TCoolBar::CreateWidget(QWidget* parentWidget)
+{
+    auto* f = new QFrame(parentWidget);
+    f->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    return f;
+}
+
+void TCoolBar::InitWidget()
+{
+    TWinControl::InitWidget();
+    FitHeight();
+}
+
+void TCoolBar::AddBand(TWinControl* control, int minHeight)
+{
+    FBands.emplace_back(control, minHeight);
+    control->SetParent(this);
+    control->SetAlign(alClient);
+    FitHeight();
+}
+
+void TCoolBar::FitHeight()
+{
+    if (!FAutoSize) return;
+    int h = 0;
+    for (auto& [c, minH] : FBands) {
+        int ch = std::max(minH, c->Widget() ? c->Widget()->sizeHint().height() : c->Height());
+        h += ch;
+    }
+    if (h > 0) SetHeight(h + 4);
+}
+
+// --------------------------------------------------------------- TTabSheet
+
+TTabSheet::TTabSheet(TComponent* AOwner) : TWinControl(AOwner) { FVisible = false; }
+
+TTabSheet::~TTabSheet()
+{
+    Destroying();
+    if (FPageControl) FPageControl->RemovePage(this);
+}
+
+void TTabSheet::SetPageControl(TPageControl* pc)
+{
+    if (pc == FPageControl) return;
+    if (FPageControl) FPageControl->RemovePage(this);
+    FPageControl = pc;
+    SetParent(pc);
+    if (pc) pc->InsertPage(this);
+}
+
+int TTabSheet::PageIndex() const
+{
+    if (!FPageControl) return -1;
+    auto& v = FPageControl->FPages;
+    auto it = std::find(v.begin(), v.end(), this);
+    return it == v.end() ? -1 : int(it - v.begin());
+}
+
+void TTabSheet::TextChanged()
+{
+    if (FPageControl) FPageControl->RebuildTabs();
+}
+
+// ------------------------------------------------------------ TPageControl
+
+TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner)
+{
+    SetTabStop(true);
+    FWidth = 289;
+    FHeight = 193;
+}
+
+TPageControl::~TPageControl()
+{
+    Destroying();
+    for (TTabSheet* p : FPages) p->FPageControl = nullptr;
+    FPages.clear();
+}
+
+QWidget* TPageControl::CreateWidget(QWidget* parentWidget)
+{
+    auto* w = new QFrame(parentWidget);
+    auto* bar = new QTabBar(w);
+    bar->setDrawBase(true);
+    bar->setExpanding(false);
+    QObject::connect(bar, &QTabBar::currentChanged, bar, [this](int i) {
+        if (i >= 0 && i != FActive) SetActivePageIndex(i);
+    });
+    FTabBar = bar;
+    return w;
+}
+
+void TPageControl::InitWidget()
+{
+    TWinControl::InitWidget();
+    RebuildTabs();
+}
+
+void TPageControl::Resize()
+{
+    TWinControl::Resize();
+    LayoutPages();
+}
+
+void TPageControl::InsertPage(TTabSheet* p)
+{
+    FPages.push_back(p);
+    RebuildTabs();
+    if (FActive < 0) SetActivePageIndex(0);
+    LayoutPages();
+}
+
+void TPageControl::RemovePage(TTabSheet* p)
+{
+    auto it = std::find(FPages.begin(), FPages.end(), p);
+    if (it == FPages.end()) return;
+    int idx = int(it - FPages.begin());
+    FPages.erase(it);
+    if (IsDestroying()) return;
+    if (FActive >= PageCount()) FActive = PageCount() - 1;
+    else if (idx < FActive) --FActive;
+    RebuildTabs();
+    SetActivePageIndex(FActive);
+}
+
+TTabSheet* TPageControl::ActivePage() const
+{
+    return FActive >= 0 && FActive < PageCount() ? FPages[size_t(FActive)] : nullptr;
+}
+
+void TPageControl::SetActivePage(TTabSheet* p)
+{
+    auto it = std::find(FPages.begin(), FPages.end(), p);
+    if (it != FPages.end()) SetActivePageIndex(int(it - FPages.begin()));
+}
+
+void TPageControl::SetActivePageIndex(int i)
+{
+    if (i < -1 || i >= PageCount()) return;
+    FActive = i;
+    for (int k = 0; k < PageCount(); ++k) FPages[size_t(k)]->SetVisible(k == i);
+    if (FTabBar && FTabBar->currentIndex() != i) FTabBar->setCurrentIndex(i);
+}
+
+void TPageControl::RebuildTabs()
+{
+    if (!FTabBar || IsDestroying()) return;
+    const QSignalBlocker block(FTabBar);
+    while (FTabBar->count() > PageCount()) FTabBar->removeTab(FTabBar->count() - 1);
+    while (FTabBar->count() < PageCount()) FTabBar->addTab(QString());
+    for (int k = 0; k < PageCount(); ++k) FTabBar->setTabText(k, FPages[size_t(k)]->Caption());
+    FTabBar->setCurrentIndex(FActive);
+    LayoutPages();
+}
+
+void TPageControl::LayoutPages()
+{
+    int tabH = FTabBar ? FTabBar->sizeHint().height() : 20;
+    if (FTabBar) FTabBar->setGeometry(2, 0, std::max(FWidth - 4, 0), tabH);
+    for (TTabSheet* p : FPages) p->SetBounds(4, tabH + 4, std::max(FWidth - 8, 0), std::max(FHeight - tabH - 8, 0));
+}

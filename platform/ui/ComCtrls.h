@@ -1,0 +1,200 @@
+#pragma once
+// Common controls: status bar with panels, tool bar with buttons, cool bar
+// (a band container for the tool bar) and page control with tab sheets.
+//
+// Status bar: panels from left to right, each of its Width; the last one
+// takes what is left. A tool button shows its action (image, tool tip from
+// the short hint, enabled state) and executes it; a drop-down button bound
+// to a menu item opens that item's menu when clicked. Hovering a tool button
+// sets the application's hint to the long part of its hint.
+//
+// Page control: tabs on top; each tab sheet fills the page area and only the
+// active one is visible. Sheets may be added at run time.
+#include <QAction>
+#include <QTabBar>
+#include <QToolButton>
+#include <QPointer>
+#include <QString>
+#include <vector>
+
+#include "platform/ui/ActnList.h"
+#include "platform/ui/Controls.h"
+
+class QLabel;
+class QToolBar;
+class QAction;
+class TImageList;
+class TMenuItem;
+class TToolBar;
+
+class TStatusPanel {
+public:
+    QString Text;
+    int Width = 50;
+};
+
+class TStatusBar : public TWinControl {
+    QV_CLASS(TStatusBar, TWinControl)
+public:
+    explicit TStatusBar(TComponent* AOwner = nullptr);
+    int PanelCount() const { return int(FPanels.size()); }
+    void SetPanelCount(int n);
+    int AddPanel(int width);
+    QString PanelText(int i) const { return FPanels.at(size_t(i)).Text; }
+    void SetPanelText(int i, const QString& t);
+    int PanelWidth(int i) const { return FPanels.at(size_t(i)).Width; }
+    void SetPanelWidth(int i, int w);
+    // The widths the panels have on the screen now.
+    int PanelShownWidth(int i) const;
+
+protected:
+    QWidget* CreateWidget(QWidget* parentWidget) override;
+    void InitWidget() override;
+    void Resize() override;
+
+private:
+    void Layout();
+    std::vector<TStatusPanel> FPanels;
+    std::vector<QPointer<QLabel>> FLabels;
+};
+
+enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
+
+class TToolButton : public TComponent {
+    QV_CLASS(TToolButton, TComponent)
+public:
+    explicit TToolButton(TComponent* AOwner = nullptr);
+    ~TToolButton() override;
+    // Appends the button to the tool bar (buttons keep the order they are
+    // added in).
+    void SetToolBar(TToolBar* tb);
+    TToolBar* ToolBar() const { return FToolBar; }
+    TToolButtonStyle Style() const { return FStyle; }
+    void SetStyle(TToolButtonStyle v);
+    TAction* Action() const { return FAction; }
+    void SetAction(TAction* a);
+    TMenuItem* MenuItem() const { return FMenuItem; }
+    // The drop-down menu: the sub-items of the item.
+    void SetMenuItem(TMenuItem* item);
+    QString Caption() const { return FCaption; }
+    void SetCaption(const QString& v);
+    QString Hint() const { return FHint; }
+    void SetHint(const QString& v);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int v);
+    bool Enabled() const;
+    void Click();
+    QToolButton* QtButton() const { return FButton; }
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    friend class TToolBar;
+    void Update();
+    void MakeWidget();
+    TToolBar* FToolBar = nullptr;
+    TToolButtonStyle FStyle = tbsButton;
+    TAction* FAction = nullptr;
+    int FListener = 0;
+    TMenuItem* FMenuItem = nullptr;
+    QString FCaption, FHint;
+    int FImageIndex = -1;
+    QPointer<QToolButton> FButton;
+    QPointer<QAction> FSeparator;
+};
+
+class TToolBar : public TWinControl {
+    QV_CLASS(TToolBar, TWinControl)
+public:
+    explicit TToolBar(TComponent* AOwner = nullptr);
+    ~TToolBar() override;
+    TImageList* Images() const { return FImages; }
+    void SetImages(TImageList* v);
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool v) { FFlat = v; }
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool v) { FTransparent = v; }
+    int ButtonCount() const { return int(FButtons.size()); }
+    TToolButton* Buttons(int i) const { return FButtons.at(size_t(i)); }
+    QToolBar* QtToolBar() const;
+
+protected:
+    QWidget* CreateWidget(QWidget* parentWidget) override;
+    void InitWidget() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    friend class TToolButton;
+    std::vector<TToolButton*> FButtons;
+    TImageList* FImages = nullptr;
+    bool FFlat = false, FTransparent = false;
+};
+
+// A bar of bands; each band holds one control, at least MinHeight high. The
+// bar is as high as its bands.
+class TCoolBar : public TWinControl {
+    QV_CLASS(TCoolBar, TWinControl)
+public:
+    explicit TCoolBar(TComponent* AOwner = nullptr);
+    void AddBand(TWinControl* control, int minHeight);
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool v) { FAutoSize = v; }
+
+protected:
+    QWidget* CreateWidget(QWidget* parentWidget) override;
+    void InitWidget() override;
+
+private:
+    void FitHeight();
+    std::vector<std::pair<TWinControl*, int>> FBands;
+    bool FAutoSize = true;
+};
+
+class TPageControl;
+
+class TTabSheet : public TWinControl {
+    QV_CLASS(TTabSheet, TWinControl)
+public:
+    explicit TTabSheet(TComponent* AOwner = nullptr);
+    ~TTabSheet() override;
+    TPageControl* PageControl() const { return FPageControl; }
+    void SetPageControl(TPageControl* pc);
+    int PageIndex() const;
+
+protected:
+    void TextChanged() override;
+
+private:
+    friend class TPageControl;
+    TPageControl* FPageControl = nullptr;
+};
+
+class TPageControl : public TWinControl {
+    QV_CLASS(TPageControl, TWinControl)
+public:
+    explicit TPageControl(TComponent* AOwner = nullptr);
+    ~TPageControl() override;
+    int PageCount() const { return int(FPages.size()); }
+    TTabSheet* Pages(int i) const { return FPages.at(size_t(i)); }
+    TTabSheet* ActivePage() const;
+    void SetActivePage(TTabSheet* p);
+    int ActivePageIndex() const { return FActive; }
+    void SetActivePageIndex(int i);
+    QTabBar* TabBar() const { return FTabBar; }
+
+protected:
+    QWidget* CreateWidget(QWidget* parentWidget) override;
+    void InitWidget() override;
+    void Resize() override;
+
+private:
+    friend class TTabSheet;
+    void InsertPage(TTabSheet* p);
+    void RemovePage(TTabSheet* p);
+    void LayoutPages();
+    void RebuildTabs();
+    std::vector<TTabSheet*> FPages;
+    int FActive = -1;
+    QPointer<QTabBar> FTabBar;
+};

@@ -1,0 +1,406 @@
+#pragma once
+// Forms, the screen and the application.
+//
+// A form is a top-level window, an MDI frame (its client area holds a
+// QMdiArea) or an MDI child (shown inside the frame's area in a
+// QMdiSubWindow). Forms are created in two steps, as the framework creates
+// them from their definitions: the constructor of the form class makes and
+// sets up its components and binds its handlers, then AfterConstruction ends
+// the creation: every owned component gets Loaded, OnCreate fires, and a form
+// that is visible from its definition (every MDI child) is shown. NewForm<T>()
+// and Application->CreateForm() do both steps; Show and ShowModal finish a
+// creation that was not finished. Forms are freed with Free() or Release()
+// (freed from the message queue, so it is safe inside the form's own
+// handlers); OnDestroy fires while the form is still whole.
+//
+// Showing a form: the first time, its Position is applied (centring); then
+// OnShow fires, then the window appears in its WindowState. A handler that
+// sets WindowState or the placement from OnShow thus decides how the window
+// first appears.
+//
+// Window placement (GetWindowPlacement/SetWindowPlacement) maps onto Qt as
+// follows: the normal rectangle is the form's bounds in the normal state (kept
+// while maximised or minimised, and re-applied on restore); the show command
+// is 2 while minimised, 3 while maximised, else 1; WPF_RESTORETOMAXIMIZED is
+// set while a window minimised from the maximised state. The minimised and
+// maximised positions have no meaning for a Qt window: they are kept as set
+// and given back (an MDI child reports its minimised position).
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <type_traits>
+#include <vector>
+
+#include "platform/ui/Controls.h"
+
+class QEventLoop;
+class QMenuBar;
+
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TPosition {
+    poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
+    poMainFormCenter, poOwnerFormCenter
+};
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = TSet<TBorderIcon>;
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TCloseAction { caNone, caHide, caFree, caMinimize };
+enum TTileMode { tbHorizontal, tbVertical };
+enum TFormStateFlag { fsCreating, fsVisible, fsShowing, fsModal, fsCreatedMDIChild, fsActivated };
+using TFormState = TSet<TFormStateFlag>;
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
+                       mrNo = 7, mrAll = 8, mrNoToAll = 9, mrYesToAll = 10;
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TForm : public TWinControl {
+    QV_CLASS(TForm, TWinControl)
+public:
+    explicit TForm(TComponent* AOwner = nullptr);
+    ~TForm() override;
+
+    // Ends the creation (see above); runs once.
+    virtual void AfterConstruction();
+    bool Created() const { return FCreated; }
+    void BeforeDestruction() override;
+    // Frees the form from the message queue.
+    void Release();
+
+    TFormStyle FormStyle() const { return FFormStyle; }
+    void SetFormStyle(TFormStyle v);
+    TPosition Position() const { return FPosition; }
+    // Stored only; it takes effect when the form is first shown.
+    void SetPosition(TPosition v) { FPosition = v; }
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle v);   // re-creates the window
+    TBorderIcons BorderIcons() const { return FBorderIcons; }
+    void SetBorderIcons(TBorderIcons v);       // re-creates the window
+    TWindowState WindowState() const { return FWindowState; }
+    void SetWindowState(TWindowState v);
+    // Sets the state field only; a window not yet shown appears in it.
+    void SetWindowStateField(TWindowState v) { FWindowState = v; }
+    TFormState FormState() const { return FFormState; }
+
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+    TWinControl* ActiveControl() const { return FActiveControl; }
+    // Raises EInvalidOperation when the form is shown and the control can not
+    // take the focus.
+    void SetActiveControl(TWinControl* c);
+    void FocusControl(TWinControl* c);
+    bool Active() const { return FActive; }
+
+    // Showing and closing.
+    void SetVisible(bool v) override;
+    void Close();
+    bool CloseQuery();
+    // Shows the form and waits until ModalResult is set (a button, Close)
+    // and the close query lets it close; returns the result.
+    TModalResult ShowModal();
+    TModalResult ModalResult() const { return FModalResult; }
+    void SetModalResult(TModalResult v);
+
+    // MDI frame.
+    int MDIChildCount() const;
+    TForm* MDIChildren(int i) const;   // 0 is the top (active) child
+    TForm* ActiveMDIChild() const;
+    void Cascade();
+    void Tile();
+    TTileMode TileMode() const { return FTileMode; }
+    void SetTileMode(TTileMode v) { FTileMode = v; }
+    void ArrangeIcons();
+    void Next();
+    void Previous();
+    QMdiArea* MdiArea() const { return FMdiArea; }
+    // The MDI frame an MDI child lives in.
+    TForm* MDIFrame() const;
+
+    // The menu bar widget shown above the client area (set by the main menu).
+    void SetMenuBarWidget(QWidget* w);
+    QWidget* MenuBarWidget() const { return FMenuBar; }
+
+    QWidget* ClientWidget() const override { return FClient; }
+    QWidget* OuterWidget() const override;
+
+    void WndProc(TMessage& Message) override;
+
+    // Window system side.
+    bool GetWindowPlacementOf(TWindowPlacement& wp) override;
+    bool SetWindowPlacementOf(const TWindowPlacement& wp) override;
+    bool WindowVisible() override;
+    bool WindowMinimized() override;
+    bool WindowMaximized() override;
+    bool ShowWindowCmd(int cmd) override;
+    void UpdateWindowNow() override;
+
+    // Re-reads the size limits through WM_GETMINMAXINFO (constraints and
+    // whoever watches the window procedure) and applies them to the window.
+    void UpdateMinMaxInfo();
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+    TNotifyEvent OnDestroy;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+
+protected:
+    void CreateHandle() override;
+    void CreateWindowWidget() override;
+    void DestroyHandle() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    bool ShowsWithParent() const override { return false; }
+    bool WidgetEvent(QObject* watched, QEvent* event) override;
+    void TextChanged() override;
+    void ApplyBoundsToWidget() override;
+    void AlignRemainder(const TRect& r) override;
+    virtual void DoCreate();
+    virtual void DoShow();
+    virtual void DoHide();
+    virtual void DoClose(TCloseAction& Action);
+    virtual void DoDestroy();
+    virtual void Activate();
+    virtual void Deactivate();
+
+private:
+    friend class TApplication;
+    void ApplyWindowFlags();
+    void ApplyPosition();
+    void ShowInState();
+    void ApplyQtState(TWindowState ws, bool restoreToMaximized = false);
+    TWindowState QtState() const;
+    void StateChangedByWindow();
+    void CloseModal();
+    void MDIChildActivated(QMdiSubWindow* w);
+    void AddMDIChild(TForm* f);
+    void RemoveMDIChild(TForm* f);
+    void LayoutClient();
+    QSize FrameExtra() const;
+    bool IsSizeable() const { return FBorderStyle == bsSizeable || FBorderStyle == bsSizeToolWin; }
+
+    TFormStyle FFormStyle = fsNormal;
+    TPosition FPosition = poDesigned;
+    TFormBorderStyle FBorderStyle = bsSizeable;
+    TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
+    TWindowState FWindowState = wsNormal;
+    TFormState FFormState{fsCreating};
+    TModalResult FModalResult = mrNone;
+    int FModalAttempts = 0;
+    TTileMode FTileMode = tbHorizontal;
+    TWinControl* FActiveControl = nullptr;
+    bool FCreated = false;
+    bool FVisibleOnCreate = false;
+    bool FShownOnce = false;
+    bool FDestroyDone = false;
+    bool FActive = false;
+    bool FClosing = false;
+    TRect FNormalBounds;
+    TPoint FMinPosition{-1, -1};
+    TPoint FMaxPosition{-1, -1};
+    UINT FPlacementFlags = 0;
+    QPointer<QWidget> FClient;
+    QPointer<QMdiArea> FMdiArea;
+    QPointer<QMdiSubWindow> FSubWindow;
+    QPointer<QWidget> FMenuBar;
+    QEventLoop* FModalLoop = nullptr;
+    TForm* FMDIFrame = nullptr;
+    std::vector<TForm*> FMDIChildren;
+    TForm* FActiveChild = nullptr;
+};
+
+// Creates a form and ends its creation.
+template <class T, class... Args>
+T* NewForm(Args&&... args)
+{
+    T* f = new T(std::forward<Args>(args)...);
+    try {
+        f->AfterConstruction();
+    } catch (...) {
+        f->Free();
+        throw;
+    }
+    return f;
+}
+
+// A container of non-visual components (the data module), known to the
+// screen. AfterConstruction ends the creation (Loaded for components that
+// were marked as loading, then OnCreate); a module used without it simply
+// never fires OnCreate. Owned components go before the module's own members.
+class TDataModule : public TComponent {
+    QV_CLASS(TDataModule, TComponent)
+public:
+    explicit TDataModule(TComponent* AOwner = nullptr);
+    ~TDataModule() override;
+    virtual void AfterConstruction();
+    void BeforeDestruction() override;
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnDestroy;
+private:
+    bool FCreated = false;
+    bool FDestroyDone = false;
+};
+
+// The screen: size, resolution, forms, data modules and the cursor.
+class TScreen : public TComponent {
+    QV_CLASS(TScreen, TComponent)
+public:
+    TScreen();
+    int Width() const;          // the primary screen, in pixels
+    int Height() const;
+    int DesktopWidth() const;   // all screens together
+    int DesktopHeight() const;
+    int PixelsPerInch() const;
+    // Replaces what Qt reports (tests; a scale chosen by the user); 0 keeps it.
+    void SetMetricsOverride(int width, int height, int pixelsPerInch);
+    void ClearMetricsOverride();
+
+    int FormCount() const { return int(FForms.size()); }
+    TForm* Forms(int i) const { return FForms.at(size_t(i)); }
+    TForm* ActiveForm() const;
+    int DataModuleCount() const { return int(FDataModules.size()); }
+    TComponent* DataModules(int i) const { return FDataModules.at(size_t(i)); }
+
+    TCursor Cursor() const { return FCursor; }
+    void SetCursor(TCursor v);
+
+    // Called by forms and data modules as they come and go.
+    void AddForm(TForm* f);
+    void RemoveForm(TForm* f);
+    void AddDataModule(TComponent* d);
+    void RemoveDataModule(TComponent* d);
+
+private:
+    std::vector<TForm*> FForms;
+    std::vector<TComponent*> FDataModules;
+    TCursor FCursor = 0;
+    int FWidthOverride = 0, FHeightOverride = 0, FPpiOverride = 0;
+};
+
+using TExceptionEvent = std::function<void(TObject* Sender, const Exception& E)>;
+
+// The application: its window, main form, message loop, hints, error display
+// and message boxes.
+class TApplication : public TComponent, public winapi_detail::IWindowTarget {
+    QV_CLASS(TApplication, TComponent)
+public:
+    TApplication();
+    ~TApplication() override;
+
+    // Makes the QApplication when there is none yet (with these arguments, or
+    // a program name only).
+    static void EnsureQtApplication(int* argc = nullptr, char** argv = nullptr);
+    void Initialize(int& argc, char** argv);
+
+    QString Title() const;
+    void SetTitle(const QString& v) { FTitle = v; }
+    QString ExeName() const;
+    TForm* MainForm() const { return FMainForm; }
+    void SetMainForm(TForm* f);
+    bool ShowMainForm() const { return FShowMainForm; }
+    void SetShowMainForm(bool v) { FShowMainForm = v; }
+    HWND Handle() const { return FHandle; }
+    bool Active() const { return FActive; }
+    bool Terminated() const { return FTerminated; }
+
+    // Creates a form, ends its creation, and makes the first one the main form.
+    template <class T>
+    T* CreateForm(T*& Reference)
+    {
+        Reference = new T(this);
+        try {
+            Reference->AfterConstruction();
+        } catch (...) {
+            Reference->Free();
+            Reference = nullptr;
+            throw;
+        }
+        if constexpr (std::is_base_of_v<TForm, T>)
+            if (!FMainForm) SetMainForm(Reference);
+        return Reference;
+    }
+
+    // Shows the main form and runs the message loop until Terminate.
+    void Run();
+    void Terminate();
+    void ProcessMessages();
+    void HandleMessage();
+    void Minimize();
+    void Restore();
+    void BringToFront();
+
+    QString Hint() const { return FHint; }
+    void SetHint(const QString& v);
+    bool ShowHint() const { return FShowHint; }
+    void SetShowHint(bool v) { FShowHint = v; }
+
+    // The one message box of the system (through the dialog hook, Dialogs.h):
+    // returns IDOK, IDYES, IDNO, ...
+    int MessageBox(const QString& Text, const QString& Caption, int Flags = MB_OK);
+    // The general error display, called from inside a catch block: OnException
+    // when bound, else ShowException; the silent abort shows nothing.
+    void HandleException(TObject* Sender);
+    void ShowException(const Exception& E);
+
+    TExceptionEvent OnException;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+    TNotifyEvent OnHint;
+    TNotifyEvent OnMinimize;
+    TNotifyEvent OnRestore;
+
+    // Window system side of the application window.
+    void HandleMessage(TMessage& m) override;
+    bool GetWindowPlacementOf(TWindowPlacement&) override { return false; }
+    bool SetWindowPlacementOf(const TWindowPlacement&) override { return false; }
+    bool WindowVisible() override { return true; }
+    bool WindowMinimized() override { return FMinimized; }
+    bool WindowMaximized() override { return false; }
+    bool ShowWindowCmd(int cmd) override;
+    void UpdateWindowNow() override {}
+
+    virtual void WndProc(TMessage& Message);
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    void SetActive(bool v);
+    QString FTitle;
+    TForm* FMainForm = nullptr;
+    bool FShowMainForm = true;
+    HWND FHandle = NullHWND;
+    bool FTerminated = false;
+    bool FMinimized = false;
+    bool FActive = false;
+    QString FHint;
+    bool FShowHint = true;
+    QObject* FStateWatcher = nullptr;
+};
+
+// The application and the screen, made on first use (the application also
+// makes the QApplication when the program has not made one).
+struct TApplicationRef {
+    TApplication* operator->() const { return Get(); }
+    operator TApplication*() const { return Get(); }
+    static TApplication* Get();
+};
+struct TScreenRef {
+    TScreen* operator->() const { return Get(); }
+    operator TScreen*() const { return Get(); }
+    static TScreen* Get();
+};
+extern const TApplicationRef Application;
+extern const TScreenRef Screen;
+
+// Frees the application's forms and components (at the program's end).
+void DoneApplication();

@@ -1,0 +1,76 @@
+#pragma once
+// Report catalogues and report menus.
+//
+// A catalogue (reports.dat in a report folder, beside its templates) lists
+// entries separated by empty lines: caption, parameter line, template file
+// name, then the SQL lines. Lines starting with ";" are comments. The file is
+// Windows Cyrillic text with CR LF line ends; a file that is valid UTF-8 (with
+// or without a byte-order mark) is read as UTF-8 instead.
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/core/Classes.h"
+
+class TActionList;
+class TMenuItem;
+
+struct TReportParam {
+    QString Name;
+    QString Kind;      // ptString, ptInteger, ptFloat, ptDate, ptBoolean, ptReference
+    QString Caption;
+    bool Required = false;
+    QString RefTable;
+    bool MultiSelect = false;
+    QString Default;
+    QString Value;     // the value as an SQL literal; filled when the report runs
+};
+
+// A list of parameters with reference semantics: copies share the elements,
+// so a value written through one copy is seen through all of them.
+class TReportParams {
+public:
+    TReportParams() : d(std::make_shared<std::vector<TReportParam>>()) {}
+    int Length() const { return int(d->size()); }
+    bool Empty() const { return d->empty(); }
+    TReportParam& operator[](int i) const { return d->at(size_t(i)); }
+    void Add(const TReportParam& p) { d->push_back(p); }
+    void Clear() { d->clear(); }
+    // A list of its own (no longer shared).
+    void Unshare() { d = std::make_shared<std::vector<TReportParam>>(*d); }
+    std::vector<TReportParam>::iterator begin() const { return d->begin(); }
+    std::vector<TReportParam>::iterator end() const { return d->end(); }
+    bool SharesWith(const TReportParams& o) const { return d == o.d; }
+
+private:
+    std::shared_ptr<std::vector<TReportParam>> d;
+};
+
+struct TReport {
+    QString Caption;
+    TReportParams Params;
+    QString FileName;
+    QString Sql;
+};
+
+using TReportList = std::vector<TReport>;
+using TStringArray = QStringList;
+
+void ParseReportParams(const QString& Line, const QString& FilterTable, TReportParams& Params);
+TReportList LoadReports(const QString& Folder, const QString& FilterTable);
+// The catalogue file and the template path of a folder.
+QString ReportCatalogueFile(const QString& Folder);
+QString ReportTemplateFile(const QString& Folder, const QString& FileName);
+// The lines of a catalogue file's bytes (encoding and line ends as above).
+QStringList DecodeCatalogueLines(const QByteArray& bytes);
+
+void BuildReportsMenu(TActionList* ActionList, TMenuItem* Menu, const TReportList& ExcelReports,
+                      const TReportList& WordReports, int ExcelImage, int WordImage, TNotifyEvent OnExecute);
+
+// The document generator, set by the unit that builds documents; while it is
+// not set, running a report tells the user that documents are not available.
+using TGenerateReportProc =
+    std::function<void(TReport Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)>;
+extern TGenerateReportProc GenerateReportProc;

@@ -1,0 +1,73 @@
+#pragma once
+// The main window over a fresh database in a temporary folder that stands in
+// for the executable's folder; message boxes and modal dialogs are answered
+// by the recorder.
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+#include "app/unMain.h"
+#include "data/unDM.h"
+#include "dbtool/DbBuilder.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/Forms.h"
+
+class AppFixture : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString folder;
+    std::unique_ptr<TDialogRecorder> rec;
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        folder = dir.path() + QLatin1Char('/');
+        AppFolderOverride = folder;
+        LoginAttempts = 3;
+        DbPassword.clear();
+        rec = std::make_unique<TDialogRecorder>();
+    }
+    void TearDown() override
+    {
+        if (fmMain) fmMain->Free();
+        fmMain = nullptr;
+        delete DM;
+        DM = nullptr;
+        rec.reset();
+        AppFolderOverride.clear();
+    }
+    QString DbFile() const { return folder + QStringLiteral("qorvane.db"); }
+    void MakeDb(const QString& password = QString(), bool demo = false)
+    {
+        dbtool::CreateDatabase(DbFile(), password, demo);
+    }
+    void CreateMain()
+    {
+        Application->CreateForm(fmMain);
+        Application->SetMainForm(fmMain);
+        if (!DM) Application->CreateForm(DM);
+    }
+    // Creates and shows the main window: the login runs.
+    void ShowMain()
+    {
+        if (!fmMain) CreateMain();
+        fmMain->Show();
+        Application->ProcessMessages();
+    }
+    int Boxes(const QString& caption) const
+    {
+        int n = 0;
+        for (const auto& c : rec->Calls)
+            if (c.Kind == TDialogKind::MessageBox && c.Caption == caption) ++n;
+        return n;
+    }
+    int Forms(const QString& cls) const
+    {
+        int n = 0;
+        for (const auto& c : rec->Calls)
+            if (c.Kind == TDialogKind::ModalForm && c.FormClass == cls) ++n;
+        return n;
+    }
+};

@@ -1,0 +1,227 @@
+// Login, the password dialog, the password change and its dialog.
+#include "AppFixture.h"
+
+#include "app/unChangePwd.h"
+#include "app/unEnterPassword.h"
+#include "platform/ado/ADOConnection.h"
+#include "platform/ui/StdCtrls.h"
+
+namespace {
+// Answers the password dialog with the texts in order; an empty optional
+// text means Cancel.
+std::function<int(TForm*)> TypePasswords(std::vector<QString> texts, int* asked)
+{
+    return [texts, asked](TForm* f) mutable -> int {
+        auto* dlg = dynamic_cast<TfmEnterPassword*>(f);
+        if (!dlg) return mrCancel;
+        int i = (*asked)++;
+        if (i >= int(texts.size()) || texts[size_t(i)] == QLatin1String("<cancel>")) return mrCancel;
+        dlg->edPassword->SetText(texts[size_t(i)]);
+        dlg->btOK->Click();
+        return dlg->ModalResult();
+    };
+}
+
+bool OpensWith(const QString& file, const QString& password)
+{
+    TADOConnection c;
+    c.SetConnectionString(dbtool::ConnectionString(file, password));
+    try {
+        c.Open();
+        c.Execute(QStringLiteral("SELECT COUNT(*) FROM SYS_PARAMETERS"));
+        return true;
+    } catch (const Exception&) {
+        return false;
+    }
+}
+}  // namespace
+
+TEST_F(AppFixture, NoPasswordOpensWithoutDialogAndOpensTheDataSets)
+{
+    MakeDb();
+    ShowMain();
+    EXPECT_EQ(rec->Count(TDialogKind::ModalForm), 0);
+    EXPECT_TRUE(DM->adoConnection->Connected());
+    EXPECT_TRUE(DM->adoObjSessions->Active());
+    EXPECT_TRUE(DM->adqRefVoteTypes->Active());
+    EXPECT_EQ(ExcelReportsDir, folder + QStringLiteral("reports/excel/"));
+    EXPECT_EQ(WordReportsDir, folder + QStringLiteral("reports/word/"));
+    EXPECT_FALSE(Application->Terminated());
+    EXPECT_EQ(LoginAttempts, 3);
+}
+
+TEST_F(AppFixture, PasswordDialogOutcomes)
+{
+    struct Case {
+        std::vector<QString> typed;
+        bool connected;
+        int wrongMessages;
+        int dialogs;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("<cancel>")}, false, 0, 1},
+        {{QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")}, false, 3, 3},
+        {{QStringLiteral("x"), QStringLiteral("Секрет 1")}, true, 1, 2},
+    };
+    for (const Case& c : cases) {
+        TearDown();
+        SetUp();
+        QFile::remove(DbFile());
+        MakeDb(QStringLiteral("Секрет 1"));
+        int asked = 0;
+        rec->OnModal = TypePasswords(c.typed, &asked);
+        ShowMain();
+        EXPECT_EQ(asked, c.dialogs);
+        EXPECT_EQ(Boxes(QStringLiteral("Неверный пароль")), c.wrongMessages);
+        EXPECT_EQ(DM->adoConnection->Connected(), c.connected);
+        // A failed login ends without the exit question.
+        EXPECT_EQ(Boxes(QStringLiteral("Выход")), 0);
+        if (!c.connected) {
+            EXPECT_EQ(LoginAttempts, 0);
+            EXPECT_TRUE(Application->Terminated());
+        } else {
+            EXPECT_EQ(DbPassword, QStringLiteral("Секрет 1"));
+        }
+    }
+}
+
+TEST_F(AppFixture, MissingDatabaseIsNamedOnceAndNeverCreated)
+{
+    ShowMain();
+    ASSERT_EQ(rec->Count(TDialogKind::MessageBox), 1);
+    EXPECT_TRUE(rec->Last().Text.contains(DbFile()));
+    EXPECT_EQ(rec->Count(TDialogKind::ModalForm), 0);
+    EXPECT_EQ(LoginAttempts, 0);
+    EXPECT_FALSE(QFileInfo::exists(DbFile()));
+}
+
+TEST_F(AppFixture, ChangeDialogChecks)
+{
+    DbPassword = QStringLiteral("Old");
+    auto* dlg = new TfmChangePwd(Application);
+    dlg->AfterConstruction();
+    struct Case {
+        const char* oldPwd;
+        const char* newPwd;
+        const char* confirm;
+        const char* message;   // nullptr: the dialog closes with OK
+    };
+    const Case cases[] = {
+        {"old", "a", "a", "Неверный старый пароль. Пароли вводятся с учетом регистра."},
+        {"Old", "a", "b", "Введенные пароли не совпадают. Введите в оба поля один и тот же пароль."},
+        {"Old", "Old", "Old", "Введенный пароль совпадает с текущим. Введите пароль, отличный от текущего."},
+        {"Old", "New", "New", nullptr},
+    };
+    for (const Case& c : cases) {
+        rec->Calls.clear();
+        rec->OnModal = [&](TForm*) {
+            dlg->edOldPwd->SetText(QString::fromUtf8(c.oldPwd));
+            dlg->edNewPwd->SetText(QString::fromUtf8(c.newPwd));
+            dlg->edConfirmPwd->SetText(QString::fromUtf8(c.confirm));
+            dlg->btOK->Click();
+            return dlg->ModalResult() == mrNone ? mrCancel : dlg->ModalResult();
+        };
+        int r = dlg->ShowModal();
+        if (c.message) {
+            ASSERT_EQ(rec->Count(TDialogKind::MessageBox), 1) << c.message;
+            EXPECT_EQ(rec->Calls.back().Text, QString::fromUtf8(c.message));
+            EXPECT_EQ(rec->Calls.back().Caption, QStringLiteral("Изменение пароля"));
+            EXPECT_EQ(rec->Calls.back().Flags, MB_OK | MB_ICONWARNING);
+            EXPECT_EQ(r, mrCancel);
+        } else {
+            EXPECT_EQ(rec->Count(TDialogKind::MessageBox), 0);
+            EXPECT_EQ(r, mrOk);
+        }
+    }
+    EXPECT_EQ(dlg->edOldPwd->MaxLength(), 250);
+    EXPECT_EQ(dlg->edConfirmPwd->MaxLength(), 250);
+    dlg->Free();
+    TfmEnterPassword enter(nullptr);
+    EXPECT_EQ(enter.edPassword->MaxLength(), 200);
+    DbPassword.clear();
+}
+
+TEST_F(AppFixture, PasswordChangeToOneAndBackRekeysTheFile)
+{
+    MakeDb();
+    ShowMain();
+    ASSERT_TRUE(DM->adoConnection->Connected());
+    // Blanks, quotes and semicolons: nothing of it goes into a statement.
+    const QString pwd = QStringLiteral("a b'c\";d ");
+    auto change = [&](const QString& from, const QString& to) {
+        rec->OnModal = [=](TForm* f) {
+            auto* d = dynamic_cast<TfmChangePwd*>(f);
+            if (!d) return int(mrCancel);
+            d->edOldPwd->SetText(from);
+            d->edNewPwd->SetText(to);
+            d->edConfirmPwd->SetText(to);
+            d->btOK->Click();
+            return d->ModalResult();
+        };
+        fmMain->aChangePasswordExecute(nullptr);
+    };
+    fmMain->aOpenObjSessionsExecute(nullptr);
+    ASSERT_EQ(fmMain->MDIChildCount(), 1);
+
+    change(QString(), pwd);
+    Application->ProcessMessages();
+    EXPECT_EQ(DbPassword, pwd);
+    EXPECT_TRUE(DM->adoConnection->Connected());
+    EXPECT_TRUE(DM->adoObjSessions->Active());
+    EXPECT_FALSE(DM->adoConnection->Exclusive());
+    EXPECT_EQ(fmMain->MDIChildCount(), 0);   // the register windows were closed
+    EXPECT_FALSE(OpensWith(DbFile(), QString()));
+    EXPECT_TRUE(OpensWith(DbFile(), pwd));
+
+    change(pwd, QString());
+    EXPECT_TRUE(DbPassword.isEmpty());
+    EXPECT_TRUE(DM->adoConnection->Connected());
+    EXPECT_TRUE(OpensWith(DbFile(), QString()));
+    EXPECT_EQ(Boxes(QStringLiteral("Изменение пароля")), 0);
+}
+
+TEST_F(AppFixture, FailedPasswordChangeKeepsTheOldPasswordAndTheWork)
+{
+    MakeDb(QStringLiteral("old"));
+    int asked = 0;
+    rec->OnModal = TypePasswords({QStringLiteral("old")}, &asked);
+    ShowMain();
+    ASSERT_TRUE(DM->adoConnection->Connected());
+    // Another connection holds the file, so the exclusive reconnect fails.
+    TADOConnection other;
+    other.SetConnectionString(dbtool::ConnectionString(DbFile(), QStringLiteral("old")));
+    other.Open();
+    other.BeginTrans();
+    other.Execute(QStringLiteral("UPDATE SYS_PARAMETERS SET val = val WHERE ord = 1"));
+    rec->OnModal = [](TForm* f) {
+        auto* d = dynamic_cast<TfmChangePwd*>(f);
+        if (!d) return int(mrCancel);
+        d->edOldPwd->SetText(QStringLiteral("old"));
+        d->edNewPwd->SetText(QStringLiteral("new"));
+        d->edConfirmPwd->SetText(QStringLiteral("new"));
+        d->btOK->Click();
+        return d->ModalResult();
+    };
+    fmMain->aChangePasswordExecute(nullptr);
+    EXPECT_EQ(Boxes(QStringLiteral("Изменение пароля")), 1);
+    other.RollbackTrans();
+    other.Close();
+    EXPECT_EQ(DbPassword, QStringLiteral("old"));
+    EXPECT_TRUE(DM->adoConnection->Connected());
+    EXPECT_TRUE(DM->adoObjSessions->Active());
+    EXPECT_TRUE(OpensWith(DbFile(), QStringLiteral("old")));
+}
+
+TEST(ConnectionStrings, HaveTheShapeAndSurviveAnyPassword)
+{
+    EXPECT_EQ(NormalConnectionString(QString(), QStringLiteral("/x/qorvane.db")),
+              QStringLiteral("Provider=Qorvane.SQLCipher.1;Jet OLEDB:Database Password=;Data Source=/x/qorvane.db;"
+                             "Persist Security Info=True"));
+    EXPECT_EQ(ExclusiveConnectionString(QStringLiteral("p"), QStringLiteral("/x/qorvane.db")),
+              QStringLiteral("Provider=Qorvane.SQLCipher.1;Jet OLEDB:Database Password=p;Data Source=/x/qorvane.db;"
+                             "Mode=Share Deny Read|Share Deny Write;Persist Security Info=True"));
+    const QString odd = QStringLiteral(" a;b'c\"d ");
+    EXPECT_EQ(TADOConnection::ConnectionStringValue(NormalConnectionString(odd, QStringLiteral("/f")),
+                                                    QStringLiteral("Jet OLEDB:Database Password")),
+              odd);
+}

@@ -1,0 +1,179 @@
+// Program start-up: the real executable, copied into a temporary folder with
+// its own runtime folder for the instance lock.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "app/qorvane.h"
+#include "app/unSplash.h"
+#include "dbtool/DbBuilder.h"
+#include "platform/os/FileVersion.h"
+#include "platform/os/SingleInstance.h"
+#include "platform/ui/ImageCtrls.h"
+#include "platform/ui/Jpeg.h"
+#include "platform/ui/StdCtrls.h"
+
+namespace {
+struct Install {
+    QTemporaryDir dir;
+    QString exe;
+    Install()
+    {
+        exe = dir.filePath(QStringLiteral("qorvane"));
+        QFile::copy(QStringLiteral(QORVANE_BIN_DIR "/qorvane"), exe);
+        QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
+    }
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    void Start(QProcess& p, const QStringList& args) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        p.setProcessEnvironment(env);
+        p.start(exe, args);
+        p.waitForStarted();
+    }
+};
+}  // namespace
+
+TEST(Startup, ResetOnlyAsTheFirstArgumentExactly)
+{
+    struct Case {
+        QStringList args;
+        bool deleted;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("-reset")}, true},
+        {{QStringLiteral("-RESET")}, false},
+        {{QStringLiteral("x"), QStringLiteral("-reset")}, false},
+        {{}, false},
+    };
+    for (const Case& c : cases) {
+        Install in;
+        QFile ini(in.Path("qorvane.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Marker]\r\nkeep=1\r\n");
+        ini.close();
+        // No database: the program names the missing file and ends.
+        QProcess p;
+        in.Start(p, c.args);
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitCode(), 0);
+        // The main window saves its placement again as it closes; only a reset
+        // file has lost the other sections.
+        QFile back(in.Path("qorvane.ini"));
+        back.open(QIODevice::ReadOnly);
+        EXPECT_EQ(back.readAll().contains("keep=1"), !c.deleted) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(in.Path("qorvane.db")));
+        EXPECT_FALSE(QFile::exists(in.Path("qorvane.db")));
+    }
+}
+
+TEST(Startup, SecondInstanceEndsSilentlyAndADeadOneNeverBlocks)
+{
+    Install in;
+    dbtool::CreateDatabase(in.Path("qorvane.db"), QString(), false);
+    QProcess first;
+    in.Start(first, {});
+    QThread::msleep(300);
+    ASSERT_EQ(first.state(), QProcess::Running);
+
+    QProcess second;
+    QElapsedTimer t;
+    t.start();
+    in.Start(second, {});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_LT(t.elapsed(), 900);   // before any splash would have gone
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
+    EXPECT_TRUE(second.readAllStandardError().isEmpty());
+
+    first.kill();   // a crash: the lock goes with the process
+    first.waitForFinished(5000);
+    QProcess third;
+    in.Start(third, {});
+    EXPECT_FALSE(third.waitForFinished(2500));   // it runs on into its main window
+    EXPECT_EQ(third.state(), QProcess::Running);
+    third.kill();
+    third.waitForFinished(5000);
+}
+
+TEST(SingleInstance, InProcessAndAfterAKilledHolder)
+{
+    QTemporaryDir dir;
+    qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
+    {
+        TSingleInstance a(QStringLiteral("qv_test_instance"));
+        EXPECT_TRUE(a.Held());
+        TSingleInstance b(QStringLiteral("qv_test_instance"));
+        EXPECT_TRUE(b.AlreadyExists());
+        EXPECT_FALSE(b.Held());
+    }
+    TSingleInstance c(QStringLiteral("qv_test_instance"));
+    EXPECT_TRUE(c.Held());
+    EXPECT_EQ(c.FileName(), dir.filePath(QStringLiteral("qv_test_instance")));
+}
+
+TEST(VersionRecord, ReadBackFromFilesAndIntoTheSplashText)
+{
+    QTemporaryDir dir;
+    // A file without a record leaves what the caller prepared.
+    const QString plain = dir.filePath(QStringLiteral("plain.txt"));
+    {
+        QFile f(plain);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+    }
+    TVersionInfo info;
+    info.dwFileVersionMS = 0x12345678;
+    GetFileVersionFixedInfo(plain, info);
+    EXPECT_EQ(info.dwFileVersionMS, 0x12345678u);
+    GetFileVersionFixedInfo(dir.filePath(QStringLiteral("missing")), info);
+    EXPECT_EQ(info.dwFileVersionMS, 0x12345678u);
+
+    // A file carrying 2.1.0.45 somewhere inside.
+    TVersionInfo v;
+    v.dwSignature = VS_FFI_SIGNATURE;
+    v.dwStrucVersion = VS_FFI_STRUCVERSION;
+    v.dwFileVersionMS = (2u << 16) | 1u;
+    v.dwFileVersionLS = (0u << 16) | 45u;
+    const QString file = dir.filePath(QStringLiteral("exe"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(1000, '\0') + EncodeVersionRecord(v) + QByteArray(77, 'z'));
+    }
+    TVersionInfo got;
+    GetFileVersionFixedInfo(file, got);
+    EXPECT_EQ(got.dwFileVersionLS, v.dwFileVersionLS);
+    EXPECT_EQ(QStringLiteral("Версия ") + VersionInfoString(got), QStringLiteral("Версия 2.1.0.45"));
+
+    // The program carries the project's version.
+    TVersionInfo own;
+    GetFileVersionFixedInfo(QStringLiteral(QORVANE_BIN_DIR "/qorvane"), own);
+    EXPECT_EQ(VersionInfoString(own), QStringLiteral(QORVANE_VERSION));
+    InitVersionInfo();   // this test executable has the record too
+    EXPECT_EQ(VersionString, QStringLiteral(QORVANE_VERSION));
+}
+
+TEST(Splash, PictureTextsAndPlaces)
+{
+    TfmSplash* s = NewForm<TfmSplash>(nullptr);
+    EXPECT_EQ(s->ClientWidth(), 424);
+    EXPECT_EQ(s->ClientHeight(), 275);
+    EXPECT_EQ(s->Image1->Picture().size(), QSize(424, 275));
+    EXPECT_EQ(s->lblVersion->Left(), 154);
+    EXPECT_EQ(s->lblVersion->Top(), 55);
+    EXPECT_EQ(s->Label1->Top(), 85);
+    EXPECT_TRUE(s->Label1->Caption().startsWith(QStringLiteral("Система учета документооборота")));
+    s->Free();
+    // A damaged picture is an error to the caller, never the end of the program.
+    TJPEGImage j;
+    EXPECT_THROW(j.LoadFromBytes(QByteArray("\xFF\xD8\xFF\xE0 not really", 16)), EInvalidJpeg);
+    EXPECT_THROW(j.LoadFromBytes(QByteArray()), EInvalidJpeg);
+}

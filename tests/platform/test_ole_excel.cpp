@@ -1,0 +1,219 @@
+// Late-bound automation, and the spreadsheet server against a real headless
+// LibreOffice: values put in one block and read back, formatting members,
+// column fitting, the workbook stored when shown, and the failures a user
+// must get as errors rather than a hang.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <signal.h>
+#include <thread>
+
+#include "OfficeTestUtil.h"
+#include "platform/ole/ComObj.h"
+#include "platform/ole/LibreOffice.h"
+
+namespace {
+
+// A tiny server: one property and one method, for the late-bound layer.
+class TCounter : public IDispatch {
+public:
+    int Value = 0;
+    QString TypeName() const override { return QStringLiteral("Counter"); }
+    OleVariant Invoke(TInvokeKind k, const QString& n, const OleArgs& a, const OleVariant& v) override
+    {
+        if (ole::Is(n, "Value")) {
+            if (k == TInvokeKind::Put) return Value = v.ToInt(), OleVariant();
+            return OleVariant(Value);
+        }
+        if (ole::Is(n, "Add")) {
+            if (a.size() != 1) ole::BadArguments(this, n);
+            Value += a[0].ToInt();
+            return OleVariant(Value);
+        }
+        ole::UnknownMember(this, n);
+    }
+};
+
+TEST(OleVariantTest, CallsByNameAndReportsMisuseAsOleErrors)
+{
+    OleVariant c(IDispatchPtr(std::make_shared<TCounter>()));
+    c.Set("value", 5);
+    EXPECT_EQ(c.Call("ADD", {3}).ToInt(), 8);
+    EXPECT_EQ(c.Get("Value").ToInt(), 8);
+    EXPECT_THROW(c.Get("Nope"), EOleError);
+    EXPECT_THROW(c.Call("Add"), EOleError);
+    EXPECT_THROW(OleVariant(3).Get("Value"), EOleError);      // not an object
+    EXPECT_THROW(c.ToString(), EOleError);                      // an object is no value
+
+    OleVariant arr = VarArrayCreate({0, 2, 0, 3});
+    ASSERT_TRUE(arr.IsArray());
+    EXPECT_EQ(arr.Array()->RowCount(), 3);
+    EXPECT_EQ(arr.Array()->ColCount(), 4);
+    arr.Array()->Put(2, 3, QStringLiteral("x"));
+    EXPECT_EQ(arr.Array()->At(2, 3).toString(), QStringLiteral("x"));
+    EXPECT_FALSE(arr.Array()->At(0, 0).isValid());
+    EXPECT_THROW(arr.Array()->Put(3, 0, 1), EOleError);
+}
+
+TEST(OleServerTest, RegisteredServersReplaceAndUnknownOnesFail)
+{
+    RegisterOleServer("Test.Counter", {nullptr, [] { return OleVariant(IDispatchPtr(std::make_shared<TCounter>())); }});
+    EXPECT_EQ(CreateOleObject("test.counter").Call("Add", {2}).ToInt(), 2);
+    EXPECT_THROW(GetActiveOleObject("Test.Counter"), EOleError);
+    RegisterOleServer("Test.Counter", {});
+    EXPECT_THROW(CreateOleObject("Test.Counter"), EOleError);
+    EXPECT_THROW(CreateOleObject("No.Such.Server"), EOleError);
+}
+
+TEST(OfficeStartTest, AMissingOfficeIsAnErrorNotAHang)
+{
+    if (!OfficeSupported()) GTEST_SKIP() << "built without the office client";
+    OfficeShutdown(true);   // no office of an earlier test in this process
+    TOfficeOptions o = officetest::TestOptions();
+    o.PipeName = QStringLiteral("qv-test-nothing-%1").arg(getpid());
+    o.Program = QStringLiteral("/nonexistent/soffice");
+    SetOfficeOptions(o);
+    EXPECT_THROW(GetActiveOleObject("Excel.Application"), EOleError);   // nothing runs on that pipe
+    QElapsedTimer t;
+    t.start();
+    EXPECT_THROW(CreateOleObject("Excel.Application"), EOleError);
+    EXPECT_LT(t.elapsed(), 5000);
+}
+
+class ExcelTest : public ::testing::Test {
+protected:
+    OleVariant Excel, Book, Sheet;
+    void SetUp() override
+    {
+        RequireOffice();
+        Excel = CreateOleObject("Excel.Application");
+        Book = Excel.Get("WorkBooks").Call("Add");
+        Sheet = Book.Get("WorkSheets", {1});
+    }
+    void TearDown() override
+    {
+        if (Book.IsDispatch()) try { Book.Call("Close", {false}); } catch (const EOleError&) {}
+    }
+    OleVariant Cell(int r, int c) { return Sheet.Get("Cells", {r, c}); }
+    OleVariant Area(int r1, int c1, int r2, int c2) { return Sheet.Get("Range", {Cell(r1, c1), Cell(r2, c2)}); }
+};
+
+TEST_F(ExcelTest, BlockValuesFollowTheInputRules)
+{
+    // Rows 0..1, columns 0..4; the last column of the array stays outside
+    // the range and must not arrive anywhere.
+    OleVariant data = VarArrayCreate({0, 1, 0, 4});
+    TVarArray* a = data.Array();
+    const Variant row0[] = {QStringLiteral("42"), QStringLiteral("-1,5"), QStringLiteral("'0042"), QStringLiteral("'12.05.2024"),
+                            QStringLiteral("spill")};
+    for (int c = 0; c < 5; ++c) a->Put(0, c, row0[c]);
+    a->Put(1, 0, 7);
+    a->Put(1, 1, QStringLiteral("text"));
+    a->Put(1, 2, QStringLiteral(""));
+    // (1, 3) stays unassigned
+    Area(1, 1, 3, 4).Set("Value", data);   // one row more than the array
+
+    struct { int r, c; Variant want; } cases[] = {
+        {1, 1, 42.0}, {1, 2, -1.5}, {1, 3, QStringLiteral("0042")}, {1, 4, QStringLiteral("12.05.2024")},
+        {2, 1, 7.0}, {2, 2, QStringLiteral("text")}, {2, 3, Variant()}, {2, 4, Variant()},
+        {3, 1, Variant()}, {1, 5, Variant()},
+    };
+    for (const auto& k : cases) {
+        const Variant got = Cell(k.r, k.c).Get("Value").Value();
+        EXPECT_EQ(got.typeId(), k.want.typeId()) << k.r << "," << k.c;
+        EXPECT_EQ(got, k.want) << k.r << "," << k.c;
+    }
+    const OleVariant all = Area(1, 1, 2, 2).Get("Value");
+    ASSERT_TRUE(all.IsArray());
+    EXPECT_EQ(all.Array()->At(2, 2).toString(), QStringLiteral("text"));   // 1-based like the spreadsheet
+}
+
+TEST_F(ExcelTest, FormattingMembersReadBackAsSet)
+{
+    OleVariant r = Area(3, 1, 4, 3);
+    r.Get("Font").Set("Size", 8);
+    r.Get("Font").Set("Bold", true);
+    r.Get("Interior").Set("ColorIndex", 15);
+    r.Set("HorizontalAlignment", 2);
+    Area(2, 1, 2, 3).Set("MergeCells", true);
+    Area(2, 1, 2, 3).Set("WrapText", true);
+
+    EXPECT_DOUBLE_EQ(Cell(4, 3).Get("Font").Get("Size").ToDouble(), 8.0);
+    EXPECT_TRUE(Cell(4, 3).Get("Font").Get("Bold").ToBool());
+    EXPECT_FALSE(Cell(5, 3).Get("Font").Get("Bold").ToBool());
+    EXPECT_EQ(Cell(3, 1).Get("Interior").Get("ColorIndex").ToInt(), 15);
+    EXPECT_EQ(Cell(3, 1).Get("Interior").Get("Color").ToInt(), 0xC0C0C0);   // the palette's light grey
+    EXPECT_EQ(Cell(5, 1).Get("Interior").Get("ColorIndex").ToInt(), -4142); // no fill
+    EXPECT_EQ(Cell(3, 2).Get("HorizontalAlignment").ToInt(), -4131);        // left
+    EXPECT_TRUE(Area(2, 1, 2, 3).Get("MergeCells").ToBool());
+    EXPECT_TRUE(Area(2, 1, 2, 3).Get("WrapText").ToBool());
+}
+
+TEST_F(ExcelTest, WrongCallsRaiseOleErrors)
+{
+    EXPECT_THROW(Cell(0, 1), EOleError);
+    EXPECT_THROW(Cell(1, 1).Get("NoSuchMember"), EOleError);
+    EXPECT_THROW(Cell(1, 1).Call("AutoFit"), EOleError);                   // not rows or columns
+    EXPECT_THROW(Cell(1, 1).Set("HorizontalAlignment", 99), EOleError);
+    EXPECT_THROW(Cell(1, 1).Get("Interior").Set("ColorIndex", 57), EOleError);
+    EXPECT_THROW(Book.Get("WorkSheets", {9}), EOleError);
+    EXPECT_THROW(Excel.Get("WorkBooks").Call("Add", {QStringLiteral("/nonexistent/template.ots")}), EOleError);
+}
+
+TEST_F(ExcelTest, AutoFitSizesColumnsByTheRangeAloneAndShowingStoresTheWorkbook)
+{
+    Cell(1, 1).Set("Value", QStringLiteral("A very long title that spills over many columns of the sheet"));
+    OleVariant data = VarArrayCreate({0, 1, 0, 1});
+    data.Array()->Put(0, 0, QStringLiteral("ab"));
+    data.Array()->Put(0, 1, QStringLiteral("a much wider cell text"));
+    data.Array()->Put(1, 0, QStringLiteral("x"));
+    OleVariant table = Area(3, 1, 4, 2);
+    table.Set("Value", data);
+    table.Get("Columns").Call("AutoFit");
+    const double a = Cell(3, 1).Get("Width").ToDouble(), b = Cell(3, 2).Get("Width").ToDouble();
+    EXPECT_GT(a, 0);
+    EXPECT_LT(a, b);      // the title in A1 did not widen column A
+    EXPECT_LT(b, 200);
+
+    const int before = int(OfficeShownDocuments().size());
+    Excel.Set("Visible", true);
+    ASSERT_EQ(int(OfficeShownDocuments().size()), before + 1);
+    const QString file = OfficeShownDocuments().last();
+    EXPECT_TRUE(QFileInfo(file).isFile()) << file.toStdString();
+    Book = OleVariant();   // shown in a headless office: stored and let go
+
+    OleVariant back = Excel.Get("WorkBooks").Call("Open", {file});
+    OleVariant s = back.Get("WorkSheets", {1});
+    EXPECT_EQ(s.Get("Cells", {3, 2}).Get("Value").ToString(), QStringLiteral("a much wider cell text"));
+    EXPECT_NEAR(s.Get("Cells", {3, 1}).Get("Width").ToDouble(), a, 2.0);
+    back.Call("Close");
+}
+
+TEST(OfficeWatchdogTest, AnOfficeThatStopsAnsweringGivesAnErrorAndIsReplaced)
+{
+    RequireOffice();
+    TOfficeOptions o = officetest::TestOptions();
+    o.CallTimeoutMs = 2000;
+    SetOfficeOptions(o);
+    OleVariant excel = CreateOleObject("Excel.Application");
+    OleVariant book = excel.Get("WorkBooks").Call("Add");
+    const int pid = OfficeProcessId();
+    ASSERT_GT(pid, 0);
+    ::kill(-pid, SIGSTOP);   // the office hangs
+    QElapsedTimer t;
+    t.start();
+    EXPECT_THROW(book.Get("WorkSheets", {1}).Get("Cells", {1, 1}).Set("Value", 1), EOleError);
+    EXPECT_LT(t.elapsed(), 10000);
+    ::kill(-pid, SIGCONT);   // harmless when the watchdog has ended it
+    // The next request starts a new office.
+    OleVariant again = CreateOleObject("Excel.Application");
+    OleVariant sheet = again.Get("WorkBooks").Call("Add").Get("WorkSheets", {1});
+    sheet.Get("Cells", {1, 1}).Set("Value", 5);
+    EXPECT_EQ(sheet.Get("Cells", {1, 1}).Get("Value").ToInt(), 5);
+    EXPECT_NE(OfficeProcessId(), pid);
+}
+
+}  // namespace
