@@ -1,10 +1,14 @@
 #include "app/unChangePwd.h"
 
 #include "app/unMain.h"
+#include "app/unSplash.h"
 #include "platform/ui/StdCtrls.h"
+
+#include <algorithm>
 
 TfmChangePwd::TfmChangePwd(TComponent* AOwner) : TForm(AOwner)
 {
+    InitAppResources();
     SetName(QStringLiteral("fmChangePwd"));
     SetBorderStyle(bsDialog);
     SetCaption(QStringLiteral("Изменение пароля"));
@@ -23,9 +27,9 @@ TfmChangePwd::TfmChangePwd(TComponent* AOwner) : TForm(AOwner)
         return l;
     };
     lbInfo = label("lbInfo", 8, QStringLiteral("Для смены пароля введите сначала старый пароль, \r\nа затем новый и подтверждение."));
-    lbInfo->SetAutoSize(false);
     lbInfo->SetWordWrap(true);
     lbInfo->SetBounds(8, 8, 272, 29);
+    lbInfo->SetAutoSize(true);   // see FormShow
 
     auto edit = [this](TEdit* e, const char* name, int top) {
         e->SetName(QString::fromLatin1(name));
@@ -68,6 +72,16 @@ TfmChangePwd::TfmChangePwd(TComponent* AOwner) : TForm(AOwner)
 
 void TfmChangePwd::FormShow(TObject*)
 {
+    // The two lines of lbInfo fit 29 pixels in the face the dialog was laid
+    // out for; a wider face wraps them further, and the rest of the dialog
+    // moves down instead of the text being cut.
+    const int extra = lbInfo->Height() - 29;
+    if (extra > 0 && !FGrown) {
+        FGrown = true;
+        for (int i = 0; i < ControlCount(); ++i)
+            if (Controls(i) != lbInfo) Controls(i)->SetTop(Controls(i)->Top() + extra);
+        SetClientHeight(ClientHeight() + extra);
+    }
     edOldPwd->Clear();
     edNewPwd->Clear();
     edConfirmPwd->Clear();

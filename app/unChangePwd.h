@@ -22,4 +22,7 @@ public:
     TButton* btCancel;
     void FormShow(TObject* Sender);
     void btOKClick(TObject* Sender);
+
+private:
+    bool FGrown = false;
 };

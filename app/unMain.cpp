@@ -9,6 +9,7 @@
 #include "components/Placement.h"
 #include "components/StrHolder.h"
 #include "data/unDM.h"
+#include "app/unSplash.h"
 #include "platform/ado/ADODB.h"
 #include "platform/core/SysUtils.h"
 #include "platform/os/ShellApi.h"
@@ -114,6 +115,7 @@ QString MainDateText(TDateTime Date)
 
 TfmMain::TfmMain(TComponent* AOwner) : TForm(AOwner)
 {
+    InitAppResources();
     SetName(QStringLiteral("fmMain"));
     SetFormStyle(fsMDIForm);
     SetCaption(QStringLiteral("Velmora"));

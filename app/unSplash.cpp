@@ -2,6 +2,7 @@
 
 #include <QImage>
 
+#include "platform/ui/FontSubst.h"
 #include "platform/ui/ImageCtrls.h"
 #include "platform/ui/Jpeg.h"
 #include "platform/ui/StdCtrls.h"
@@ -15,6 +16,7 @@ void InitAppResources()
     if (done) return;
     done = true;
     Q_INIT_RESOURCE(qorvane_app);
+    UseFontSubstitutes();
 }
 
 void InitVersionInfo()
@@ -72,6 +74,9 @@ TfmSplash::TfmSplash(TComponent* AOwner) : TForm(AOwner)
     Label1->SetTransparent(true);
     Label1->SetWordWrap(true);
     Label1->Font()->SetColor(5592405);
+    // The text keeps its width; should the face be wider than the one it was
+    // laid out for, the label grows downwards rather than cut the text.
+    Label1->SetAutoSize(true);
     Label1->SetCaption(QStringLiteral(
         "Система учета документооборота секретаря совета директоров акционерного общества, предназначенная для "
         "учета и формирования документов по проводимым заседаниям совета."));

@@ -1,5 +1,6 @@
 #include "app/unSysParams.h"
 
+#include "app/unSplash.h"
 #include "platform/core/SysUtils.h"
 #include "platform/db/DB.h"
 #include "platform/ui/ComCtrls.h"
@@ -7,6 +8,7 @@
 
 TfmSysParams::TfmSysParams(TComponent* AOwner) : TForm(AOwner)
 {
+    InitAppResources();
     SetName(QStringLiteral("fmSysParams"));
     SetBorderStyle(bsDialog);
     SetCaption(QStringLiteral("Параметры системы"));

@@ -149,7 +149,7 @@ void TQvWindowHook::DoBeforeMessage(TMessage& Msg, bool& Handled)
 
 // ------------------------------------------------------------ TControlHook
 
-TControlHook::TControlHook() : FCell(std::make_shared<Cell>()), FWatch(new ControlWatch(this))
+TControlHook::TControlHook() : FWatch(new ControlWatch(this)), FCell(std::make_shared<Cell>())
 {
     FCell->hook = this;
 }

@@ -24,6 +24,7 @@ QWidget* TLabel::CreateWidget(QWidget* parentWidget) { return new QLabel(parentW
 
 void TLabel::InitWidget()
 {
+    ApplyLook();   // wrapping first, so that the automatic size sees it
     TControl::InitWidget();
     ApplyLook();
 }
@@ -54,7 +55,7 @@ void TLabel::TextChanged()
         // the text as given, so the ampersand is taken out here.
         QString t = Caption();
         t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        if (!FFocusControl) {
+        if (!FFocusControl || !FFocusControl->Widget()) {
             QString out;
             for (int i = 0; i < t.size(); ++i) {
                 if (t[i] == QLatin1Char('&') && i + 1 < t.size()) ++i;
@@ -117,6 +118,11 @@ void TLabel::Notification(TComponent* AComponent, TOperation Operation)
 
 bool TLabel::WidgetEvent(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Show && watched == FWidget && FFocusControl && FFocusControl->Widget()) {
+        // The control the accelerator focuses has its window now.
+        ApplyLook();
+        TextChanged();
+    }
     if (event->type() == QEvent::FontChange || event->type() == QEvent::Show) {
         bool r = TControl::WidgetEvent(watched, event);
         if (watched == FWidget && FAutoSize && event->type() == QEvent::FontChange) DoAutoSize();
@@ -207,7 +213,10 @@ void TEdit::InitWidget()
 void TEdit::TextChanged()
 {
     QLineEdit* e = Line();
-    if (e && e->text() != Text()) e->setText(Text());
+    if (e && e->text() != Text()) {
+        e->setText(Text());
+        if (!FSyncing) e->setCursorPosition(0);   // a text set by the program shows from its start
+    }
     // The edit keeps at most MaxLength characters, whoever sets the text.
     if (FMaxLength > 0 && Text().size() > FMaxLength) SetText(Text().left(FMaxLength));
     if (!FSyncing && OnChange) OnChange(this);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -22,6 +23,8 @@ struct TOfficeEnv : ::testing::Environment {
     void TearDown() override
     {
         OfficeShutdown(true);
+        // An office ended by force leaves its pipe's socket file behind.
+        QFile::remove(QStringLiteral("/tmp/OSL_PIPE_%1_qv-test-office-%2").arg(getuid()).arg(getpid()));
         Dir.reset();
     }
 };
