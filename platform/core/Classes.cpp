@@ -40,14 +40,18 @@ TComponent::~TComponent()
         c->RemoveFreeNotification(this);
         c->Notification(this, opRemove);
     }
+    DestroyComponents();
+    if (FOwner) FOwner->RemoveComponent(this);
+}
+
+void TComponent::DestroyComponents()
+{
     while (!FComponents.empty()) {
         TComponent* c = FComponents.back();
-        FComponents.pop_back();
-        c->FOwner = nullptr;
+        RemoveComponent(c);
         c->BeforeDestruction();
         delete c;
     }
-    if (FOwner) FOwner->RemoveComponent(this);
 }
 
 void TComponent::SetName(const QString& n)

@@ -67,6 +67,8 @@ public:
     // Marks the component and everything it owns as being destroyed, so that
     // none of them reacts to the others going (called before any is freed).
     void Destroying();
+    // Frees the owned components, the last created first.
+    void DestroyComponents();
     // Marks the component as being read from its definition; Loaded() ends it.
     void BeginLoading() { FState |= csLoading; }
     virtual void Loaded() { FState &= ~csLoading; }

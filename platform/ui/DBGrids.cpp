@@ -16,51 +16,12 @@
 #include "platform/core/TypInfo.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/PaintCtrls.h"
 
 const char* const SDeleteRecordQuestion = "Delete record?";
 const char* const SDeleteMultipleRecordsQuestion = "Delete all selected records?";
 
 namespace {
-
-TShiftState ShiftFromQt(Qt::KeyboardModifiers m, Qt::MouseButtons b = Qt::NoButton)
-{
-    TShiftState s;
-    if (m & Qt::ShiftModifier) s += ssShift;
-    if (m & Qt::ControlModifier) s += ssCtrl;
-    if (m & Qt::AltModifier) s += ssAlt;
-    if (b & Qt::LeftButton) s += ssLeft;
-    if (b & Qt::RightButton) s += ssRight;
-    if (b & Qt::MiddleButton) s += ssMiddle;
-    return s;
-}
-
-WORD KeyFromQt(int key)
-{
-    switch (key) {
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return VK_TAB;
-    case Qt::Key_Return: case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Insert: return VK_INSERT;
-    case Qt::Key_Delete: return VK_DELETE;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    default: break;
-    }
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return WORD(VK_F1 + (key - Qt::Key_F1));
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) return WORD(key);
-    return 0;
-}
 
 QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
 
@@ -754,7 +715,7 @@ protected:
             auto* me = static_cast<QMouseEvent*>(e);
             TMouseButton b = me->button() == Qt::RightButton ? mbRight
                              : me->button() == Qt::MiddleButton ? mbMiddle : mbLeft;
-            TShiftState s = ShiftFromQt(me->modifiers(), me->buttons());
+            TShiftState s = ShiftStateOf(me->modifiers(), me->buttons());
             if (e->type() == QEvent::MouseButtonDblClick) s += ssDouble;
             FGrid->GuardedInput([&] { FGrid->MouseDown(b, s, me->position().toPoint().x(), me->position().toPoint().y()); });
             return true;
@@ -762,7 +723,7 @@ protected:
         case QEvent::MouseMove: {
             auto* me = static_cast<QMouseEvent*>(e);
             FGrid->GuardedInput([&] {
-                FGrid->MouseMove(ShiftFromQt(me->modifiers(), me->buttons()), me->position().toPoint().x(),
+                FGrid->MouseMove(ShiftStateOf(me->modifiers(), me->buttons()), me->position().toPoint().x(),
                                  me->position().toPoint().y());
             });
             return true;
@@ -772,7 +733,7 @@ protected:
             TMouseButton b = me->button() == Qt::RightButton ? mbRight
                              : me->button() == Qt::MiddleButton ? mbMiddle : mbLeft;
             FGrid->GuardedInput([&] {
-                FGrid->MouseUp(b, ShiftFromQt(me->modifiers(), me->buttons()), me->position().toPoint().x(),
+                FGrid->MouseUp(b, ShiftStateOf(me->modifiers(), me->buttons()), me->position().toPoint().x(),
                                me->position().toPoint().y());
             });
             return true;
@@ -782,7 +743,7 @@ protected:
             int dy = we->angleDelta().y();
             if (dy != 0) {
                 QPoint p = we->position().toPoint();
-                FGrid->GuardedInput([&] { FGrid->DoMouseWheel(dy < 0 ? 1 : -1, ShiftFromQt(we->modifiers()), Point(p.x(), p.y())); });
+                FGrid->GuardedInput([&] { FGrid->DoMouseWheel(dy < 0 ? 1 : -1, ShiftStateOf(we->modifiers()), Point(p.x(), p.y())); });
             }
             return true;
         }
@@ -1778,8 +1739,8 @@ void TDBGrid::DrawDataCell(const TRect& Rect, TField* Field, TGridDrawState Stat
 
 void TDBGrid::QtKey(QKeyEvent* e)
 {
-    WORD key = KeyFromQt(e->key());
-    TShiftState shift = ShiftFromQt(e->modifiers());
+    WORD key = VirtualKeyOf(e);
+    TShiftState shift = ShiftStateOf(e->modifiers());
     if (e->key() == Qt::Key_Backtab) shift += ssShift;
     if (key != 0) {
         KeyDown(key, shift);
@@ -2348,8 +2309,8 @@ void TDBGrid::UpdateData()
 bool TDBGrid::EditorKeyEvent(QKeyEvent* e)
 {
     // Keys the editor leaves to the grid.
-    WORD key = KeyFromQt(e->key());
-    TShiftState shift = ShiftFromQt(e->modifiers());
+    WORD key = VirtualKeyOf(e);
+    TShiftState shift = ShiftStateOf(e->modifiers());
     bool toGrid = false;
     switch (key) {
     case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT:

@@ -44,12 +44,7 @@ TForm::~TForm()
     DestroyHandle();
     // The owned components go while the form's own members are still there
     // (they may reach back, as a placement putting back the form's handlers).
-    while (ComponentCount() > 0) {
-        TComponent* c = Components(ComponentCount() - 1);
-        RemoveComponent(c);
-        c->BeforeDestruction();
-        delete c;
-    }
+    DestroyComponents();
     if (FMDIFrame) FMDIFrame->RemoveMDIChild(this);
     for (TForm* c : FMDIChildren) c->FMDIFrame = nullptr;
     FMDIChildren.clear();
@@ -917,12 +912,7 @@ TDataModule::~TDataModule()
 {
     BeforeDestruction();
     Destroying();
-    while (ComponentCount() > 0) {
-        TComponent* c = Components(ComponentCount() - 1);
-        RemoveComponent(c);
-        c->BeforeDestruction();
-        delete c;
-    }
+    DestroyComponents();
     Screen->RemoveDataModule(this);
 }
 
@@ -1276,11 +1266,6 @@ void DoneApplication()
 {
     if (!g_application) return;
     TApplication* app = g_application;
-    while (app->ComponentCount() > 0) {
-        TComponent* c = app->Components(app->ComponentCount() - 1);
-        app->RemoveComponent(c);
-        c->BeforeDestruction();
-        delete c;
-    }
+    app->DestroyComponents();
     app->SetMainForm(nullptr);
 }
