@@ -527,9 +527,11 @@ void TStringList::Sort()
 
 // --------------------------------------------------------------- collections
 
+// The item joins its collection quietly: the collection is told about it
+// (Notify, Update) by Add, once the derived item is whole.
 TCollectionItem::TCollectionItem(TCollection* Collection)
 {
-    if (Collection) Collection->InsertItem(this);
+    if (Collection) Collection->InsertItem(this, false);
 }
 
 TCollectionItem::~TCollectionItem()
@@ -571,7 +573,12 @@ TCollection::~TCollection()
 TCollectionItem* TCollection::Add()
 {
     TCollectionItem* it = FFactory ? FFactory(this) : new TCollectionItem(this);
-    if (it->FCollection != this) InsertItem(it);
+    if (it->FCollection != this)
+        InsertItem(it, true);
+    else {
+        Notify(it, true);
+        Changed();
+    }
     return it;
 }
 
@@ -611,11 +618,12 @@ void TCollection::Assign(TPersistent* Source)
     TPersistent::Assign(Source);
 }
 
-void TCollection::InsertItem(TCollectionItem* item)
+void TCollection::InsertItem(TCollectionItem* item, bool notify)
 {
     item->FCollection = this;
     item->FID = FNextID++;
     FItems.push_back(item);
+    if (!notify) return;
     Notify(item, true);
     Changed();
 }

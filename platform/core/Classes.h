@@ -251,7 +251,7 @@ private:
     std::vector<TCollectionItem*> FItems;
     int FNextID = 0;
     int FUpdateCount = 0;
-    void InsertItem(TCollectionItem* item);
+    void InsertItem(TCollectionItem* item, bool notify);
     void RemoveItem(TCollectionItem* item);
 };
 

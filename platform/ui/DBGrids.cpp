@@ -418,21 +418,7 @@ QString TColumn::DisplayName() const { return FFieldName.isEmpty() ? ClassName()
 // ------------------------------------------------------------ TDBGridColumns
 
 TDBGridColumns::TDBGridColumns(TDBGrid* grid)
-    : TCollection([](TCollection* c) {
-          // The grid must not look at a column that is still being made.
-          auto* cols = static_cast<TDBGridColumns*>(c);
-          ++cols->FAdding;
-          TColumn* col;
-          try {
-              col = new TColumn(c);
-          } catch (...) {
-              --cols->FAdding;
-              throw;
-          }
-          --cols->FAdding;
-          if (cols->UpdateCount() == 0) cols->Update(col);
-          return col;
-      }),
+    : TCollection([](TCollection* c) { return new TColumn(c); }),
       FGrid(grid)
 {
 }
@@ -487,7 +473,6 @@ TPersistent* TDBGridColumns::GetOwner() const { return FGrid; }
 
 void TDBGridColumns::Update(TCollectionItem*)
 {
-    if (FAdding > 0) return;
     if (FGrid && !FGrid->IsDestroying()) FGrid->InternalLayout();
 }
 

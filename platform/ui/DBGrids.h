@@ -254,7 +254,6 @@ private:
     friend class TColumn;
     TDBGrid* FGrid;
     bool FInternal = false;   // columns being made from the fields
-    int FAdding = 0;          // a column is being made
 };
 
 // The records of a multi-row selection, as bookmarks in view order.

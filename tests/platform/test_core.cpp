@@ -57,3 +57,25 @@ TEST(Core, DateTimeEpochFormatAndParse)
     EXPECT_FALSE(TryStrToDate(QStringLiteral("abc"), d));
     EXPECT_THROW(StrToDate(QStringLiteral("1.13")), EConvertError);
 }
+
+TEST(Core, CollectionHearsOfAnItemOnlyWhenItIsWhole)
+{
+    struct Item : TCollectionItem {
+        QString name = QStringLiteral("made");
+        explicit Item(TCollection* c) : TCollectionItem(c) {}
+    };
+    struct Items : TCollection {
+        QStringList seen;
+        Items() : TCollection([](TCollection* c) { return new Item(c); }) {}
+        void Notify(TCollectionItem* it, bool added) override
+        {
+            if (added) seen << static_cast<Item*>(it)->name;
+        }
+    } items;
+    items.Add();
+    items.Insert(0);
+    EXPECT_EQ(items.seen, QStringList({QStringLiteral("made"), QStringLiteral("made")}));
+    EXPECT_EQ(items.Count(), 2);
+    items.Delete(0);
+    EXPECT_EQ(items.Count(), 1);
+}
