@@ -10,6 +10,7 @@
 #include "components/StrHolder.h"
 #include "data/unDM.h"
 #include "app/unSplash.h"
+#include "registers/Registers.h"
 #include "platform/ado/ADODB.h"
 #include "platform/core/SysUtils.h"
 #include "platform/os/ShellApi.h"
@@ -116,6 +117,8 @@ QString MainDateText(TDateTime Date)
 TfmMain::TfmMain(TComponent* AOwner) : TForm(AOwner)
 {
     InitAppResources();
+    // The register window classes the open commands create.
+    RegisterRegisterWindows();
     SetName(QStringLiteral("fmMain"));
     SetFormStyle(fsMDIForm);
     SetCaption(QStringLiteral("Velmora"));
@@ -669,7 +672,11 @@ void TfmMain::aWArrangeExecute(TObject*) { ArrangeIcons(); }
 
 void TfmMain::aWMinimizeAllExecute(TObject*)
 {
-    for (int i = MDIChildCount() - 1; i >= 0; --i) MDIChildren(i)->SetWindowState(wsMinimized);
+    // Minimising a child activates another and so reorders the children:
+    // take the list first.
+    std::vector<TForm*> children;
+    for (int i = MDIChildCount() - 1; i >= 0; --i) children.push_back(MDIChildren(i));
+    for (TForm* f : children) f->SetWindowState(wsMinimized);
 }
 
 void TfmMain::aWCloseExecute(TObject*)

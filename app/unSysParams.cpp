@@ -5,6 +5,7 @@
 #include "platform/db/DB.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/Windows.h"
 
 TfmSysParams::TfmSysParams(TComponent* AOwner) : TForm(AOwner)
 {
@@ -43,8 +44,11 @@ TfmSysParams::TfmSysParams(TComponent* AOwner) : TForm(AOwner)
 void TfmSysParams::BuildFrom(TDataSet* Rows)
 {
     QString category;
-    TTabSheet* tab = nullptr;
+    // Each tab's editors stand in a box that scrolls when they need more
+    // room than the tab has.
+    TScrollBox* tab = nullptr;
     int y = 10;
+    int contentHeight = 0;   // the tallest tab's editors, with the gap below
     auto label = [&](const QString& caption, TWinControl* target) {
         auto* l = new TLabel(this);
         l->SetParent(tab);
@@ -58,9 +62,14 @@ void TfmSysParams::BuildFrom(TDataSet* Rows)
     while (!Rows->Eof()) {
         const QString rowCategory = Rows->FieldByName(QStringLiteral("category"))->AsString();
         if (rowCategory != category) {
-            tab = new TTabSheet(this);
-            tab->SetPageControl(tabParams);
-            tab->SetCaption(QLatin1Char('&') + rowCategory);
+            auto* sheet = new TTabSheet(this);
+            sheet->SetPageControl(tabParams);
+            sheet->SetCaption(QLatin1Char('&') + rowCategory);
+            tab = new TScrollBox(this);
+            tab->SetBorderStyle(bsNone);
+            tab->SetMargin(10);
+            tab->SetParent(sheet);
+            tab->SetAlign(alClient);
             category = rowCategory;
             y = 10;
         }
@@ -110,9 +119,31 @@ void TfmSysParams::BuildFrom(TDataSet* Rows)
             c->SetBounds(10, y, 342, 17);
             y += c->Height() + 10;
         }
+        contentHeight = std::max(contentHeight, y);
         Rows->Next();
     }
-    if (tabParams->PageCount() > 0) tabParams->SetActivePageIndex(0);
+    if (tabParams->PageCount() > 0) {
+        tabParams->SetActivePageIndex(0);
+        FitToContent(contentHeight);
+    }
+}
+
+void TfmSysParams::FitToContent(int ContentHeight)
+{
+    // The dialog grows to show the tallest tab whole, as far as the screen
+    // leaves room (its title bar and a task bar); beyond that the tab
+    // scrolls, and the dialog is as much wider as the scroll bar takes, so
+    // the editors keep their full width.
+    HandleNeeded();   // the tabs' height is known once the page control has its window
+    const int pageHeight = tabParams->Pages(0)->Height();
+    if (ContentHeight <= pageHeight) return;
+    const int room = Screen->Height() - 2 * GetSystemMetrics(SM_CYCAPTION) - 48 - ClientHeight();
+    const int grow = std::max(std::min(ContentHeight - pageHeight, room), 0);
+    const int widen = ContentHeight > pageHeight + grow ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+    SetClientWidth(ClientWidth() + widen);
+    SetClientHeight(ClientHeight() + grow);
+    tabParams->SetBounds(tabParams->Left(), tabParams->Top(), tabParams->Width() + widen, tabParams->Height() + grow);
+    for (TButton* b : {btnOK, btnCancel}) b->SetBounds(b->Left() + widen, b->Top() + grow, b->Width(), b->Height());
 }
 
 void TfmSysParams::WriteBack(const std::function<void(int, const QString&)>& Write)

@@ -1,7 +1,9 @@
 #pragma once
 // The system parameters dialog: one tab per run of rows of the same category
 // and one editor per parameter row, made at run time from SYS_PARAMETERS.
-// Editors are named "element" + the row's ord and carry the ord in Tag.
+// Editors are named "element" + the row's ord and carry the ord in Tag; each
+// tab's editors stand in a scroll box filling the tab, and the dialog grows
+// (up to what the screen leaves) to show the tallest tab.
 #include <functional>
 
 #include "platform/ui/Forms.h"
@@ -28,4 +30,7 @@ public:
 
     void FloatKeyPress(TObject* Sender, QChar& Key);
     void IntegerKeyPress(TObject* Sender, QChar& Key);
+
+private:
+    void FitToContent(int ContentHeight);
 };

@@ -237,6 +237,13 @@ void TToolButton::SetImageIndex(int v)
     Update();
 }
 
+void TToolButton::SetVisible(bool v)
+{
+    if (v == FVisible) return;
+    FVisible = v;
+    Update();
+}
+
 bool TToolButton::Enabled() const { return !FAction || FAction->Enabled(); }
 
 void TToolButton::Update()
@@ -249,7 +256,7 @@ void TToolButton::Update()
     b->setText(caption);
     b->setToolTip(GetShortHint(hint));
     b->setEnabled(Enabled());
-    b->setVisible(!FAction || FAction->Visible());
+    b->setVisible(Visible());
     bool checked = FAction && FAction->Checked();
     b->setCheckable(checked || (FAction && FAction->AutoCheck()));
     b->setChecked(checked);

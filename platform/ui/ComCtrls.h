@@ -83,6 +83,9 @@ public:
     int ImageIndex() const { return FImageIndex; }
     void SetImageIndex(int v);
     bool Enabled() const;
+    // Shown on the bar (and its action visible).
+    bool Visible() const { return FVisible && (!FAction || FAction->Visible()); }
+    void SetVisible(bool v);
     void Click();
     QToolButton* QtButton() const { return FButton; }
 
@@ -100,6 +103,7 @@ private:
     TMenuItem* FMenuItem = nullptr;
     QString FCaption, FHint;
     int FImageIndex = -1;
+    bool FVisible = true;
     QPointer<QToolButton> FButton;
     QPointer<QAction> FSeparator;
 };

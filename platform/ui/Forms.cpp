@@ -8,6 +8,9 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QChildEvent>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QTimer>
@@ -854,9 +857,47 @@ void TForm::MDIChildActivated(QMdiSubWindow* w)
     nf->Perform(WM_ACTIVATE, WA_ACTIVE);
 }
 
+void TForm::RestoreMDIChild()
+{
+    if (!FSubWindow || QtState() != wsMaximized) {
+        SetWindowState(wsNormal);
+        return;
+    }
+    // The sub-window leaves its maximised mode in its own handler of the
+    // state change, after the event filters: bounds put back from the filter
+    // would keep it maximised. Let it finish, then take the state over.
+    FSubWindow->removeEventFilter(Bridge());
+    FSubWindow->showNormal();
+    WatchWidget(FSubWindow);
+    StateChangedByWindow();
+}
+
 void TForm::Cascade()
 {
-    if (FMdiArea) FMdiArea->cascadeSubWindows();
+    // Every shown child that is not minimised, from the bottom of the stack
+    // to the top, one title bar further down and to the right than the one
+    // below it; all get the same size, the area less the offsets, so each
+    // lies wholly inside the area with its title bar in view. When the
+    // offsets would take more than half the area, the stair starts again at
+    // the top left. The stacking order stays as it was.
+    if (!FMdiArea) return;
+    std::vector<TForm*> kids;
+    for (int i = MDIChildCount() - 1; i >= 0; --i) {
+        TForm* f = MDIChildren(i);
+        if (f->WindowVisible() && f->WindowState() != wsMinimized) kids.push_back(f);
+    }
+    if (kids.empty()) return;
+    const int vw = FMdiArea->viewport()->width(), vh = FMdiArea->viewport()->height();
+    const int step = std::max(kids.front()->FrameExtra().height(), 8);
+    const int n = int(kids.size());
+    const int steps = std::min(n - 1, std::min(vw, vh) / 2 / step);
+    const int w = vw - steps * step, h = vh - steps * step;
+    for (int i = 0; i < n; ++i) {
+        TForm* f = kids[size_t(i)];
+        if (f->WindowState() == wsMaximized) f->RestoreMDIChild();
+        const int k = i % (steps + 1);
+        f->SetBounds(k * step, k * step, w, h);
+    }
 }
 
 void TForm::Tile()
@@ -872,7 +913,7 @@ void TForm::Tile()
     const int vw = FMdiArea->viewport()->width(), vh = FMdiArea->viewport()->height();
     for (int i = 0; i < n; ++i) {
         TForm* f = kids[size_t(i)];
-        if (f->WindowState() == wsMaximized) f->SetWindowState(wsNormal);
+        if (f->WindowState() == wsMaximized) f->RestoreMDIChild();
         if (FTileMode == tbHorizontal)
             f->SetBounds(0, i * vh / n, vw, (i + 1) * vh / n - i * vh / n);
         else
@@ -902,6 +943,152 @@ void TForm::Next()
 void TForm::Previous()
 {
     if (FMdiArea) FMdiArea->activatePreviousSubWindow();
+}
+
+// -------------------------------------------------------------- TScrollBox
+
+TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner)
+{
+    FWidth = 185;
+    FHeight = 41;
+}
+
+QScrollArea* TScrollBox::Area() const { return qobject_cast<QScrollArea*>(FWidget.data()); }
+
+QWidget* TScrollBox::CreateWidget(QWidget* parentWidget)
+{
+    auto* area = new QScrollArea(parentWidget);
+    area->setWidgetResizable(false);
+    auto* content = new QWidget;
+    content->setAutoFillBackground(false);
+    area->setWidget(content);
+    area->viewport()->setAutoFillBackground(false);
+    FContent = content;
+    // Children come and go, move and resize on the content area: the area
+    // follows them. The viewport's size is the least size of the content.
+    WatchWidget(content);
+    WatchWidget(area->viewport());
+    QObject::connect(qApp, &QApplication::focusChanged, area, [this, area](QWidget*, QWidget* now) {
+        if (now && FContent && FContent->isAncestorOf(now)) area->ensureWidgetVisible(now, 0, 0);
+    });
+    return area;
+}
+
+void TScrollBox::InitWidget()
+{
+    TWinControl::InitWidget();
+    if (QScrollArea* a = Area()) a->setFrameShape(FBorderStyle == bsNone ? QFrame::NoFrame : QFrame::StyledPanel);
+    UpdateContentSize();
+}
+
+void TScrollBox::ReleaseWidget()
+{
+    TWinControl::ReleaseWidget();
+    FContent = nullptr;
+}
+
+void TScrollBox::SetBorderStyle(TFormBorderStyle v)
+{
+    FBorderStyle = v == bsNone ? bsNone : bsSingle;
+    if (QScrollArea* a = Area()) a->setFrameShape(FBorderStyle == bsNone ? QFrame::NoFrame : QFrame::StyledPanel);
+    UpdateContentSize();
+}
+
+void TScrollBox::SetMargin(int v)
+{
+    FMargin = std::max(v, 0);
+    UpdateContentSize();
+}
+
+int TScrollBox::ClientWidth() const
+{
+    if (QScrollArea* a = Area()) return a->viewport()->width();
+    return std::max(FWidth - (FBorderStyle == bsNone ? 0 : 4), 0);
+}
+
+int TScrollBox::ClientHeight() const
+{
+    if (QScrollArea* a = Area()) return a->viewport()->height();
+    return std::max(FHeight - (FBorderStyle == bsNone ? 0 : 4), 0);
+}
+
+int TScrollBox::ContentWidth() const { return FContent ? FContent->width() : ClientWidth(); }
+int TScrollBox::ContentHeight() const { return FContent ? FContent->height() : ClientHeight(); }
+
+int TScrollBox::HorzScrollPos() const
+{
+    QScrollArea* a = Area();
+    return a ? a->horizontalScrollBar()->value() : 0;
+}
+
+int TScrollBox::VertScrollPos() const
+{
+    QScrollArea* a = Area();
+    return a ? a->verticalScrollBar()->value() : 0;
+}
+
+void TScrollBox::ScrollInView(TControl* AControl)
+{
+    QScrollArea* a = Area();
+    if (!a || !AControl || !ContainsControl(AControl) || !AControl->OuterWidget()) return;
+    a->ensureWidgetVisible(AControl->OuterWidget(), 0, 0);
+}
+
+void TScrollBox::UpdateContentSize()
+{
+    QScrollArea* a = Area();
+    if (!a || !FContent || IsDestroying()) return;
+    int right = 0, bottom = 0;
+    for (int i = 0; i < ControlCount(); ++i) {
+        TControl* c = Controls(i);
+        if (!c->Visible() || c->Align() == alClient) continue;
+        right = std::max(right, c->Left() + c->Width());
+        bottom = std::max(bottom, c->Top() + c->Height());
+    }
+    if (right > 0) right += FMargin;
+    if (bottom > 0) bottom += FMargin;
+    // The scroll bars take room from the viewport: decide them on the full
+    // box first, then on what is left.
+    const int frame = a->frameWidth() * 2;
+    const int bar = a->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, a);
+    int vw = std::max(FWidth - frame, 0), vh = std::max(FHeight - frame, 0);
+    const bool needV = bottom > vh || (right > vw && bottom > vh - bar);
+    if (needV) vw = std::max(vw - bar, 0);
+    const bool needH = right > vw;
+    if (needH) vh = std::max(vh - bar, 0);
+    const QSize size(std::max(right, vw), std::max(bottom, vh));
+    if (FContent->size() != size) FContent->resize(size);
+}
+
+bool TScrollBox::WidgetEvent(QObject* watched, QEvent* event)
+{
+    QScrollArea* a = Area();
+    if (a && FContent) {
+        switch (event->type()) {
+        case QEvent::ChildAdded:
+            if (watched == FContent) {
+                QObject* child = static_cast<QChildEvent*>(event)->child();
+                if (child->isWidgetType()) WatchWidget(child);
+            }
+            break;
+        case QEvent::ChildRemoved:
+            // The control of a widget being removed may still count itself
+            // a child: measure once it has gone.
+            if (watched == FContent)
+                QMetaObject::invokeMethod(FContent, [this] { UpdateContentSize(); }, Qt::QueuedConnection);
+            break;
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Hide:
+            if (watched == a->viewport() || (watched != FContent && watched->parent() == FContent)) UpdateContentSize();
+            break;
+        default: break;
+        }
+    }
+    bool r = TWinControl::WidgetEvent(watched, event);
+    if (watched == FWidget && event->type() == QEvent::Resize) UpdateContentSize();
+    return r;
 }
 
 // ------------------------------------------------------------- TDataModule

@@ -37,6 +37,7 @@
 
 class QEventLoop;
 class QMenuBar;
+class QScrollArea;
 
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 enum TPosition {
@@ -183,6 +184,8 @@ private:
     void CloseModal();
     void MDIChildActivated(QMdiSubWindow* w);
     void AddMDIChild(TForm* f);
+    // Brings a maximised MDI child back to its normal rectangle.
+    void RestoreMDIChild();
     void RemoveMDIChild(TForm* f);
     void LayoutClient();
     QSize FrameExtra() const;
@@ -231,6 +234,47 @@ T* NewForm(Args&&... args)
     }
     return f;
 }
+
+// A box whose children stand on a content area that scrolls within it. The
+// content area is as large as the children need (their right and bottom
+// edges plus Margin), and at least as large as the visible part; the scroll
+// bars appear when it is larger. A child that takes the focus, by the Tab
+// key, a label's accelerator or SetFocus, is scrolled into view. Children's
+// bounds are content coordinates, whatever the scroll position.
+class TScrollBox : public TWinControl {
+    QV_CLASS(TScrollBox, TWinControl)
+public:
+    explicit TScrollBox(TComponent* AOwner = nullptr);
+    // bsSingle (a sunken frame, the default) or bsNone.
+    TFormBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle v);
+    int Margin() const { return FMargin; }
+    void SetMargin(int v);
+    // The visible part of the content area.
+    int ClientWidth() const override;
+    int ClientHeight() const override;
+    QWidget* ClientWidget() const override { return FContent; }
+    // The size of the content area.
+    int ContentWidth() const;
+    int ContentHeight() const;
+    // The content coordinates shown at the top left of the visible part.
+    int HorzScrollPos() const;
+    int VertScrollPos() const;
+    void ScrollInView(TControl* AControl);
+
+protected:
+    QWidget* CreateWidget(QWidget* parentWidget) override;
+    void InitWidget() override;
+    void ReleaseWidget() override;
+    bool WidgetEvent(QObject* watched, QEvent* event) override;
+
+private:
+    QScrollArea* Area() const;
+    void UpdateContentSize();
+    QPointer<QWidget> FContent;
+    TFormBorderStyle FBorderStyle = bsSingle;
+    int FMargin = 0;
+};
 
 // A container of non-visual components (the data module), known to the
 // screen. AfterConstruction ends the creation (Loaded for components that

@@ -9,8 +9,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "platform/ui/Forms.h"
+#include "platform/ui/PaintCtrls.h"
 
 // ------------------------------------------------------------------ TLabel
 
@@ -161,8 +163,20 @@ void TCustomEdit::TextFromWidget(const QString& t)
     if (OnChange) OnChange(this);
 }
 
+bool TCustomEdit::DoKeyDown(WORD Key, TShiftState Shift)
+{
+    if (!OnKeyDown) return false;
+    OnKeyDown(this, Key, Shift);
+    return Key == 0;
+}
+
 bool TCustomEdit::WidgetEvent(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress && watched == FWidget && OnKeyDown) {
+        auto* ke = static_cast<QKeyEvent*>(event);
+        const WORD vk = VirtualKeyOf(ke);
+        if (vk && DoKeyDown(vk, ShiftStateOf(ke->modifiers()))) return true;
+    }
     if (event->type() == QEvent::KeyPress && watched == FWidget && OnKeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
         QChar c;
@@ -200,11 +214,21 @@ QWidget* TEdit::CreateWidget(QWidget* parentWidget)
     return e;
 }
 
+// QLineEdit puts the cursor at the end whenever its length limit is set;
+// the edit keeps it where it was (a text set by the program shows from its
+// start).
+static void SetLineMaxLength(QLineEdit* e, int maxLength)
+{
+    const int pos = e->cursorPosition();
+    e->setMaxLength(maxLength > 0 ? maxLength : 32767);
+    e->setCursorPosition(std::min(pos, int(e->text().size())));
+}
+
 void TEdit::InitWidget()
 {
     TCustomEdit::InitWidget();
     if (QLineEdit* e = Line()) {
-        e->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
+        SetLineMaxLength(e, FMaxLength);
         e->setEchoMode(FPasswordChar.isNull() ? QLineEdit::Normal : QLineEdit::Password);
         e->setReadOnly(FReadOnly);
     }
@@ -231,7 +255,7 @@ void TEdit::SetPasswordChar(QChar c)
 void TEdit::SetMaxLength(int v)
 {
     TCustomEdit::SetMaxLength(v);
-    if (QLineEdit* e = Line()) e->setMaxLength(FMaxLength > 0 ? FMaxLength : 32767);
+    if (QLineEdit* e = Line()) SetLineMaxLength(e, FMaxLength);
     if (FMaxLength > 0 && Text().size() > FMaxLength) SetText(Text().left(FMaxLength));
 }
 

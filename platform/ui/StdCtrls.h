@@ -75,6 +75,11 @@ public:
     virtual void Clear() { SetText(QString()); }
     TKeyPressEvent OnKeyPress;
     TNotifyEvent OnChange;
+    // Every key pressed in the edit, with its virtual-key code and shift
+    // state, before OnKeyPress; a handler that sets Key to 0 consumes it.
+    std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)> OnKeyDown;
+    // Runs OnKeyDown as a pressed key would; true when it consumed the key.
+    bool DoKeyDown(WORD Key, TShiftState Shift);
 
     // Types the character as a user would: through OnKeyPress, then into the
     // edit at the cursor (Backspace deletes before it).

@@ -31,6 +31,9 @@ protected:
     }
     void TearDown() override
     {
+        // The register windows belong to the application, not to the main
+        // window: free them so that the next test starts without any.
+        while (fmMain && fmMain->MDIChildCount() > 0) fmMain->MDIChildren(0)->Free();
         if (fmMain) fmMain->Free();
         fmMain = nullptr;
         delete DM;

@@ -2,8 +2,12 @@
 // view toggles, help, web page, about box, the Documents menu.
 #include "AppFixture.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
+#include <QRegion>
+#include <vector>
 
 #include "components/StrHolder.h"
 #include "platform/core/SysUtils.h"
@@ -57,6 +61,113 @@ TEST_F(AppFixture, TimerWritesDateAndF1TextAndEnablesWindowCommands)
     EXPECT_EQ(fmMain->MDIChildCount(), 0);
     fmMain->MainTimerTimer(nullptr);
     for (TAction* a : window) EXPECT_FALSE(a->Enabled());
+}
+
+// Three register windows open over the demo data, window commands enabled.
+class WindowCommands : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        MakeDb(QString(), true);
+        ShowMain();
+        fmMain->aOpenObjSessions->Execute();
+        fmMain->aOpenRefPlaces->Execute();
+        fmMain->aOpenRefMembers->Execute();
+        fmMain->MainTimerTimer(nullptr);
+        ASSERT_EQ(fmMain->MDIChildCount(), 3);
+    }
+    std::vector<TForm*> TopFirst() const
+    {
+        std::vector<TForm*> v;
+        for (int i = 0; i < fmMain->MDIChildCount(); ++i) v.push_back(fmMain->MDIChildren(i));
+        return v;
+    }
+    // Each child lies inside the area, keeps a usable size, differs from the
+    // others, and shows its title bar's left end above the children over it.
+    void ExpectCascaded()
+    {
+        const QRect area = fmMain->MdiArea()->viewport()->rect();
+        const auto kids = TopFirst();
+        for (size_t i = 0; i < kids.size(); ++i) {
+            TForm* f = kids[i];
+            SCOPED_TRACE(f->Caption().toStdString());
+            const QRect g = f->OuterWidget()->geometry();
+            EXPECT_EQ(f->WindowState(), wsNormal);
+            EXPECT_TRUE(f->OuterWidget()->isVisible());
+            EXPECT_EQ(g, QRect(f->Left(), f->Top(), f->Width(), f->Height()));
+            EXPECT_TRUE(area.contains(g)) << g.x() << "," << g.y() << " " << g.width() << "x" << g.height();
+            EXPECT_GE(g.width(), area.width() / 2);
+            EXPECT_GE(g.height(), area.height() / 2);
+            for (size_t j = 0; j < i; ++j) {
+                const QRect above = kids[j]->OuterWidget()->geometry();
+                EXPECT_NE(above.topLeft(), g.topLeft());
+                EXPECT_FALSE(above.contains(g.topLeft() + QPoint(4, 4)));
+            }
+        }
+    }
+};
+
+TEST_F(WindowCommands, CascadeStaggersEveryChildInView)
+{
+    TForm* active = fmMain->ActiveMDIChild();
+    fmMain->aWCascade->Execute();
+    ExpectCascaded();
+    EXPECT_EQ(fmMain->ActiveMDIChild(), active);   // the stacking stays
+    EXPECT_EQ(TopFirst().front(), active);
+
+    // From tiled windows too, and with a minimised one, which stays an icon.
+    fmMain->aWLeftToRight->Execute();
+    TForm* icon = TopFirst().back();
+    icon->SetWindowState(wsMinimized);
+    fmMain->aWCascade->Execute();
+    EXPECT_EQ(icon->WindowState(), wsMinimized);
+    icon->SetWindowState(wsNormal);
+    fmMain->aWCascade->Execute();
+    ExpectCascaded();
+
+    // A maximised child comes back to normal and takes its step.
+    fmMain->ActiveMDIChild()->SetWindowState(wsMaximized);
+    fmMain->aWCascade->Execute();
+    ExpectCascaded();
+}
+
+TEST_F(WindowCommands, TileBothWaysSharesTheArea)
+{
+    // One band each, across the whole area; a window's minimum size may make
+    // its band wider than its share.
+    const QRect area = fmMain->MdiArea()->viewport()->rect();
+    for (const bool rows : {true, false}) {
+        SCOPED_TRACE(rows ? "top to bottom" : "left to right");
+        (rows ? fmMain->aWTopToBottom : fmMain->aWLeftToRight)->Execute();
+        const int along = rows ? area.height() : area.width();
+        std::vector<int> starts;
+        for (TForm* f : TopFirst()) {
+            const QRect g = f->OuterWidget()->geometry();
+            EXPECT_EQ(f->WindowState(), wsNormal);
+            EXPECT_EQ(rows ? g.width() : g.height(), rows ? area.width() : area.height());
+            EXPECT_EQ(rows ? g.x() : g.y(), 0);
+            starts.push_back(rows ? g.y() : g.x());
+        }
+        std::sort(starts.begin(), starts.end());
+        EXPECT_EQ(starts, (std::vector<int>{0, along / 3, 2 * along / 3}));
+    }
+}
+
+TEST_F(WindowCommands, MinimiseAllMinimisesEveryChildAndArrangeLinesTheIconsUp)
+{
+    // Minimising one child activates another and reorders the list.
+    fmMain->aWMinimizeAll->Execute();
+    for (TForm* f : TopFirst()) EXPECT_EQ(f->WindowState(), wsMinimized) << f->Caption().toStdString();
+    fmMain->aWArrange->Execute();
+    const int bottom = fmMain->MdiArea()->viewport()->height();
+    QRegion covered;
+    for (TForm* f : TopFirst()) {
+        const QRect g = f->OuterWidget()->geometry();
+        EXPECT_EQ(g.bottom() + 1, bottom);
+        EXPECT_FALSE(covered.intersects(g));
+        covered += g;
+    }
 }
 
 TEST_F(AppFixture, RegisterOpenedTwiceIsOneWindowBroughtBack)

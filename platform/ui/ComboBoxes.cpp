@@ -1,0 +1,192 @@
+#include "platform/ui/ComboBoxes.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new TStringList)
+{
+    SetTabStop(true);
+    FWidth = 145;
+    FHeight = 21;
+    SetColor(clWindow);
+    SetParentColor(false);
+    FItems->OnChange = [this](TObject*) { ItemsChanged(); };
+}
+
+TComboBox::~TComboBox()
+{
+    FItems->OnChange = nullptr;
+    delete FItems;
+}
+
+QComboBox* TComboBox::Combo() const { return qobject_cast<QComboBox*>(FWidget.data()); }
+
+QWidget* TComboBox::CreateWidget(QWidget* parentWidget)
+{
+    auto* c = new QComboBox(parentWidget);
+    QObject::connect(c, qOverload<int>(&QComboBox::activated), Bridge(), [this](int i) {
+        if (FSyncing) return;
+        Select(i);
+    });
+    return c;
+}
+
+void TComboBox::InitWidget()
+{
+    ApplyStyle();
+    SyncWidget();
+    TWinControl::InitWidget();
+}
+
+void TComboBox::ApplyStyle()
+{
+    QComboBox* c = Combo();
+    if (!c) return;
+    FSyncing = true;
+    c->setEditable(Editable());
+    c->setMaxVisibleItems(FDropDownCount > 0 ? FDropDownCount : 8);
+    if (QLineEdit* e = c->lineEdit()) {
+        WatchWidget(e);
+        QObject::connect(e, &QLineEdit::textEdited, Bridge(), [this](const QString& t) {
+            if (FSyncing) return;
+            FSyncing = true;
+            SetText(t);
+            FSyncing = false;
+            if (OnChange) OnChange(this);
+        });
+    }
+    FSyncing = false;
+}
+
+void TComboBox::SyncWidget()
+{
+    QComboBox* c = Combo();
+    if (!c) return;
+    FSyncing = true;
+    c->clear();
+    // The simple style has no list to show.
+    if (FStyle != csSimple) c->addItems(FItems->ToStringList());
+    if (Editable()) {
+        c->setCurrentIndex(-1);
+        c->setEditText(Text());
+    } else {
+        c->setCurrentIndex(FItemIndex);
+    }
+    FSyncing = false;
+}
+
+void TComboBox::SetStyle(TComboBoxStyle v)
+{
+    if (v == FStyle) return;
+    FStyle = v;
+    if (!Editable() && FItemIndex < 0) SetText(QString());
+    ApplyStyle();
+    SyncWidget();
+}
+
+void TComboBox::SetItemIndex(int v)
+{
+    if (v < -1 || v >= FItems->Count()) v = -1;
+    FItemIndex = v;
+    SetText(v >= 0 ? FItems->Strings(v) : QString());
+    if (QComboBox* c = Combo(); c && !FSyncing) {
+        FSyncing = true;
+        if (FStyle != csSimple) c->setCurrentIndex(v);
+        FSyncing = false;
+    }
+}
+
+void TComboBox::SetDropDownCount(int v)
+{
+    FDropDownCount = v;
+    if (QComboBox* c = Combo()) c->setMaxVisibleItems(v > 0 ? v : 8);
+}
+
+void TComboBox::Clear()
+{
+    FItems->Clear();
+    FItemIndex = -1;
+    SetText(QString());
+}
+
+void TComboBox::ItemsChanged()
+{
+    if (FItemIndex >= FItems->Count()) FItemIndex = -1;
+    if (!Editable()) {
+        const QString t = FItemIndex >= 0 ? FItems->Strings(FItemIndex) : QString();
+        if (t != Text()) SetText(t);
+    }
+    SyncWidget();
+}
+
+void TComboBox::TextChanged()
+{
+    // Typed or set text selects the entry that has it in the list styles.
+    if (!Editable()) {
+        const int i = FItems->IndexOf(Text());
+        if (i != FItemIndex && (FItemIndex < 0 || FItems->Strings(FItemIndex) != Text())) FItemIndex = i;
+    }
+    QComboBox* c = Combo();
+    if (!c || FSyncing) return;
+    FSyncing = true;
+    if (Editable()) {
+        if (c->currentText() != Text()) c->setEditText(Text());
+    } else if (c->currentIndex() != FItemIndex) {
+        c->setCurrentIndex(FItemIndex);
+    }
+    FSyncing = false;
+}
+
+void TComboBox::Select(int i)
+{
+    if (i < 0 || i >= FItems->Count()) return;
+    SetItemIndex(i);
+    if (OnSelect) OnSelect(this);
+}
+
+void TComboBox::TypeChar(QChar c)
+{
+    if (!Editable() || !Enabled()) return;
+    if (OnKeyPress) OnKeyPress(this, c);
+    if (c.isNull() || c == QLatin1Char('\r') || c == QLatin1Char('\x1b')) return;
+    QString t = Text();
+    if (c == QLatin1Char('\b'))
+        t.chop(1);
+    else
+        t += c;
+    SetText(t);
+    if (OnChange) OnChange(this);
+}
+
+bool TComboBox::WidgetEvent(QObject* watched, QEvent* event)
+{
+    QComboBox* combo = Combo();
+    if (event->type() == QEvent::KeyPress && combo && watched == combo->lineEdit()) {
+        auto* ke = static_cast<QKeyEvent*>(event);
+        QChar c;
+        if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter)
+            c = QLatin1Char('\r');
+        else if (ke->key() == Qt::Key_Backspace)
+            c = QLatin1Char('\b');
+        else if (!ke->text().isEmpty() && ke->text()[0].isPrint())
+            c = ke->text()[0];
+        if (!c.isNull() && OnKeyPress) {
+            const QChar orig = c;
+            OnKeyPress(this, c);
+            if (c.isNull()) return true;
+            if (orig == QLatin1Char('\r')) return true;   // an entry line has nothing to do with Enter
+            if (c != orig) {
+                QKeyEvent repl(QEvent::KeyPress, c == QLatin1Char('\b') ? Qt::Key_Backspace : 0, ke->modifiers(),
+                               c == QLatin1Char('\b') ? QString() : QString(c));
+                watched->removeEventFilter(Bridge());
+                QCoreApplication::sendEvent(watched, &repl);
+                WatchWidget(watched);
+                return true;
+            }
+        }
+    }
+    return TWinControl::WidgetEvent(watched, event);
+}

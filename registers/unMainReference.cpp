@@ -1,0 +1,1 @@
+#include "registers/unMainReference.h"
