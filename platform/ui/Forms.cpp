@@ -955,6 +955,19 @@ TScrollBox::TScrollBox(TComponent* AOwner) : TWinControl(AOwner)
 
 QScrollArea* TScrollBox::Area() const { return qobject_cast<QScrollArea*>(FWidget.data()); }
 
+// Scrolls so that all of the widget (not only its text cursor, as Qt's own
+// ensureWidgetVisible does for edits) is in view, as far as it fits.
+static void ScrollWidgetInView(QScrollArea* area, QWidget* content, QWidget* w)
+{
+    const QRect r(w->mapTo(content, QPoint(0, 0)), w->size());
+    auto fit = [](QScrollBar* bar, int from, int size, int view) {
+        if (from + size > bar->value() + view) bar->setValue(from + size - view);
+        if (from < bar->value()) bar->setValue(from);
+    };
+    fit(area->verticalScrollBar(), r.top(), r.height(), area->viewport()->height());
+    fit(area->horizontalScrollBar(), r.left(), r.width(), area->viewport()->width());
+}
+
 QWidget* TScrollBox::CreateWidget(QWidget* parentWidget)
 {
     auto* area = new QScrollArea(parentWidget);
@@ -969,7 +982,7 @@ QWidget* TScrollBox::CreateWidget(QWidget* parentWidget)
     WatchWidget(content);
     WatchWidget(area->viewport());
     QObject::connect(qApp, &QApplication::focusChanged, area, [this, area](QWidget*, QWidget* now) {
-        if (now && FContent && FContent->isAncestorOf(now)) area->ensureWidgetVisible(now, 0, 0);
+        if (now && FContent && FContent->isAncestorOf(now)) ScrollWidgetInView(area, FContent, now);
     });
     return area;
 }
@@ -1031,7 +1044,7 @@ void TScrollBox::ScrollInView(TControl* AControl)
 {
     QScrollArea* a = Area();
     if (!a || !AControl || !ContainsControl(AControl) || !AControl->OuterWidget()) return;
-    a->ensureWidgetVisible(AControl->OuterWidget(), 0, 0);
+    ScrollWidgetInView(a, FContent, AControl->OuterWidget());
 }
 
 void TScrollBox::UpdateContentSize()
