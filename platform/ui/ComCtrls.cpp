@@ -156,7 +156,7 @@ void TToolButton::MakeWidget()
             Application->HandleException(this);
         }
     });
-    bar->addWidget(b);
+    FButtonAction = bar->addWidget(b);
     FButton = b;
     // The long hint goes to the status bar while the pointer is over it.
     struct HoverHint : QObject {
@@ -256,7 +256,10 @@ void TToolButton::Update()
     b->setText(caption);
     b->setToolTip(GetShortHint(hint));
     b->setEnabled(Enabled());
-    b->setVisible(Visible());
+    if (FButtonAction)
+        FButtonAction->setVisible(Visible());
+    else
+        b->setVisible(Visible());
     bool checked = FAction && FAction->Checked();
     b->setCheckable(checked || (FAction && FAction->AutoCheck()));
     b->setChecked(checked);

@@ -105,6 +105,9 @@ private:
     int FImageIndex = -1;
     bool FVisible = true;
     QPointer<QToolButton> FButton;
+    // The bar shows and hides a button through the action it holds the
+    // button in (the button widget's own visibility is the bar's business).
+    QPointer<QAction> FButtonAction;
     QPointer<QAction> FSeparator;
 };
 

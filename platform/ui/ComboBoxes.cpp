@@ -5,6 +5,98 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QStyle>
+#include <QStyleOptionFrame>
+
+namespace {
+// The combo box's widget. In the simple style it is a plain entry line: the
+// line edit covers the whole box inside an edit's frame, no arrow is drawn,
+// and nothing drops down (neither by a click, Alt+Down, F4 nor the wheel).
+class TQtComboBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    bool Simple = false;
+
+    void SetSimple(bool v)
+    {
+        if (v == Simple) return;
+        Simple = v;
+        PlaceEdit();
+        update();
+    }
+    void showPopup() override
+    {
+        if (!Simple) QComboBox::showPopup();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        if (!Simple) {
+            QComboBox::paintEvent(e);
+            return;
+        }
+        QPainter p(this);
+        QStyleOptionFrame opt;
+        opt.initFrom(this);
+        opt.rect = rect();
+        opt.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, this);
+        opt.midLineWidth = 0;
+        opt.state |= QStyle::State_Sunken;
+        style()->drawPrimitive(QStyle::PE_PanelLineEdit, &opt, &p, this);
+    }
+    void resizeEvent(QResizeEvent* e) override
+    {
+        QComboBox::resizeEvent(e);
+        PlaceEdit();
+    }
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        if (Simple && (e->key() == Qt::Key_F4 || e->key() == Qt::Key_Up || e->key() == Qt::Key_Down ||
+                       e->key() == Qt::Key_PageUp || e->key() == Qt::Key_PageDown)) {
+            e->ignore();
+            return;
+        }
+        QComboBox::keyPressEvent(e);
+    }
+    void wheelEvent(QWheelEvent* e) override
+    {
+        if (Simple) {
+            e->ignore();
+            return;
+        }
+        QComboBox::wheelEvent(e);
+    }
+    bool event(QEvent* e) override
+    {
+        const bool r = QComboBox::event(e);
+        // The combo box lays its line edit out again on style and font changes.
+        if (Simple && (e->type() == QEvent::StyleChange || e->type() == QEvent::FontChange ||
+                       e->type() == QEvent::LayoutRequest))
+            PlaceEdit();
+        return r;
+    }
+
+private:
+    void PlaceEdit()
+    {
+        QLineEdit* le = lineEdit();
+        if (!le) return;
+        if (Simple) {
+            QStyleOptionFrame opt;
+            opt.initFrom(this);
+            const int fw = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, this);
+            le->setGeometry(rect().adjusted(fw + 1, fw, -fw - 1, -fw));
+        } else {
+            // Let the combo box place it beside its arrow again.
+            QResizeEvent re(size(), size());
+            QComboBox::resizeEvent(&re);
+        }
+    }
+};
+}  // namespace
 
 TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), FItems(new TStringList)
 {
@@ -26,7 +118,7 @@ QComboBox* TComboBox::Combo() const { return qobject_cast<QComboBox*>(FWidget.da
 
 QWidget* TComboBox::CreateWidget(QWidget* parentWidget)
 {
-    auto* c = new QComboBox(parentWidget);
+    auto* c = new TQtComboBox(parentWidget);
     QObject::connect(c, qOverload<int>(&QComboBox::activated), Bridge(), [this](int i) {
         if (FSyncing) return;
         Select(i);
@@ -47,6 +139,7 @@ void TComboBox::ApplyStyle()
     if (!c) return;
     FSyncing = true;
     c->setEditable(Editable());
+    if (auto* q = dynamic_cast<TQtComboBox*>(c)) q->SetSimple(FStyle == csSimple);
     c->setMaxVisibleItems(FDropDownCount > 0 ? FDropDownCount : 8);
     if (QLineEdit* e = c->lineEdit()) {
         WatchWidget(e);

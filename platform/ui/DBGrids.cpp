@@ -2428,3 +2428,12 @@ static const TPropertyRegistration regColumn(QStringLiteral("TColumn"), QString(
         OrdProp(QStringLiteral("Width"), TypeInfoInteger(), &TColumn::Width, &TColumn::SetWidth),
     };
 });
+
+// The grid's columns are stored with the form (a form storage's
+// "DBGrid.Columns" keeps their order, widths, titles and the rest).
+static const TPropertyRegistration regDBGrid(QStringLiteral("TDBGrid"), QStringLiteral("TWinControl"), [] {
+    return std::vector<TPropInfo>{
+        ObjectProp(QStringLiteral("Columns"), RegisterClassType(QStringLiteral("TDBGridColumns")), &TDBGrid::Columns,
+                   &TDBGrid::SetColumns),
+    };
+});

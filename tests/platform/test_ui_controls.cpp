@@ -1,0 +1,104 @@
+// What standard controls show on a form: a tool button asked to hide leaves
+// the bar (on its own and through its action), and a combo box in the simple
+// style is a plain entry line (no arrow, nothing drops down) that becomes a
+// list again when its style changes back.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "platform/ui/ActnList.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/ComboBoxes.h"
+#include "platform/ui/Forms.h"
+
+namespace {
+
+struct Shown {
+    TForm* form = NewForm<TForm>(nullptr);
+    Shown() { form->SetBounds(0, 0, 400, 200); }
+    ~Shown() { form->Free(); }
+    void Show()
+    {
+        form->Show();
+        Application->ProcessMessages();
+    }
+};
+
+}  // namespace
+
+TEST(ToolButtons, HiddenButtonsAreNotOnTheBar)
+{
+    Shown s;
+    auto* bar = new TToolBar(s.form);
+    bar->SetParent(s.form);
+    auto* list = new TActionList(s.form);
+    auto* act = new TAction(s.form);
+    act->SetActionList(list);
+    auto* plain = new TToolButton(s.form);
+    plain->SetToolBar(bar);
+    auto* hidden = new TToolButton(s.form);
+    hidden->SetToolBar(bar);
+    hidden->SetVisible(false);   // before the bar is shown
+    auto* bound = new TToolButton(s.form);
+    bound->SetToolBar(bar);
+    bound->SetAction(act);
+    s.Show();
+    EXPECT_TRUE(plain->QtButton()->isVisible());
+    EXPECT_FALSE(hidden->QtButton()->isVisible());
+    EXPECT_TRUE(bound->QtButton()->isVisible());
+
+    // Hidden and shown again while the bar is on the screen; an invisible
+    // action hides its button too.
+    plain->SetVisible(false);
+    act->SetVisible(false);
+    hidden->SetVisible(true);
+    Application->ProcessMessages();
+    EXPECT_FALSE(plain->QtButton()->isVisible());
+    EXPECT_FALSE(bound->QtButton()->isVisible());
+    EXPECT_TRUE(hidden->QtButton()->isVisible());
+    // The buttons that are left close up: the shown one is first on the bar.
+    EXPECT_LT(hidden->QtButton()->x(), 10);
+    act->SetVisible(true);
+    Application->ProcessMessages();
+    EXPECT_TRUE(bound->QtButton()->isVisible());
+}
+
+TEST(ComboBoxes, TheSimpleStyleIsAnEntryLineWithoutArrow)
+{
+    Shown s;
+    auto* cb = new TComboBox(s.form);
+    cb->SetParent(s.form);
+    cb->SetBounds(10, 10, 200, 21);
+    cb->Items()->Add(QStringLiteral("Да"));
+    cb->SetStyle(csSimple);
+    s.Show();
+    auto* q = qobject_cast<QComboBox*>(cb->Widget());
+    ASSERT_NE(q, nullptr);
+    ASSERT_NE(q->lineEdit(), nullptr);
+    // The entry line spans the whole box but its frame: no room left for an arrow.
+    EXPECT_GE(q->lineEdit()->geometry().right(), q->width() - 5);
+    EXPECT_LE(q->lineEdit()->x(), 4);
+    q->showPopup();
+    Application->ProcessMessages();
+    EXPECT_FALSE(q->view()->isVisible());
+    for (QChar c : QStringLiteral("12")) cb->TypeChar(c);
+    EXPECT_EQ(cb->Text(), QStringLiteral("12"));
+    // Still after a resize.
+    cb->SetWidth(300);
+    Application->ProcessMessages();
+    EXPECT_GE(q->lineEdit()->geometry().right(), q->width() - 5);
+
+    // Back to a closed list: the arrow and its list return.
+    cb->SetStyle(csDropDownList);
+    Application->ProcessMessages();
+    EXPECT_EQ(q->lineEdit(), nullptr);
+    EXPECT_EQ(q->count(), 1);
+    cb->SetStyle(csDropDown);
+    Application->ProcessMessages();
+    ASSERT_NE(q->lineEdit(), nullptr);
+    EXPECT_LT(q->lineEdit()->geometry().right(), q->width() - 12);   // beside the arrow
+}
