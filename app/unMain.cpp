@@ -6,6 +6,7 @@
 #include "app/unChangePwd.h"
 #include "app/unEnterPassword.h"
 #include "app/unSysParams.h"
+#include "components/DrawUtils.h"
 #include "components/Placement.h"
 #include "components/StrHolder.h"
 #include "data/unDM.h"
@@ -332,23 +333,7 @@ void TfmMain::BuildImages()
                             {14, RGB(90, 90, 160), "_"},  {21, RGB(160, 110, 40), "S"}, {22, RGB(60, 100, 150), "D"},
                             {23, RGB(40, 80, 140), "O"},  {25, RGB(200, 160, 30), "K"}, {69, RGB(100, 100, 100), "P"},
                             {70, RGB(30, 130, 60), "E"},  {71, RGB(40, 80, 170), "W"}};
-    for (const Glyph& g : glyphs) {
-        TBitmap bmp(16, 16);
-        TCanvas* c = bmp.Canvas();
-        c->Brush()->SetColor(clFuchsia);
-        c->FillRect(Rect(0, 0, 16, 16));
-        c->Brush()->SetColor(g.colour);
-        c->Pen()->SetColor(clBlack);
-        c->Rectangle(1, 1, 15, 15);
-        c->SetBkTransparent(true);
-        c->Font()->SetName(QStringLiteral("Tahoma"));
-        c->Font()->SetSize(7);
-        c->Font()->SetColor(clWhite);
-        c->Font()->SetStyle(TFontStyles{fsBold});
-        const QString t = QString::fromLatin1(g.letter);
-        c->TextOut((16 - c->TextWidth(t)) / 2, (16 - c->TextHeight(t)) / 2, t);
-        imlActions->ReplaceMasked(g.index, &bmp, clFuchsia);
-    }
+    for (const Glyph& g : glyphs) DrawLetterGlyph(imlActions, g.index, g.colour, QString::fromLatin1(g.letter));
 }
 
 // ------------------------------------------------------------ register windows

@@ -245,3 +245,21 @@ void FreeBlock(void*& P)
 bool IsAppForeground() { return Application->Active() || Screen->ActiveForm() != nullptr; }
 
 void DefaultBeep() { MessageBeep(); }
+
+void DrawLetterGlyph(TImageList* List, int Index, TColor Colour, const QString& Letter)
+{
+    TBitmap bmp(16, 16);
+    TCanvas* c = bmp.Canvas();
+    c->Brush()->SetColor(clFuchsia);
+    c->FillRect(Rect(0, 0, 16, 16));
+    c->Brush()->SetColor(Colour);
+    c->Pen()->SetColor(clBlack);
+    c->Rectangle(1, 1, 15, 15);
+    c->SetBkTransparent(true);
+    c->Font()->SetName(QStringLiteral("Tahoma"));
+    c->Font()->SetSize(7);
+    c->Font()->SetColor(clWhite);
+    c->Font()->SetStyle(TFontStyles{fsBold});
+    c->TextOut((16 - c->TextWidth(Letter)) / 2, (16 - c->TextHeight(Letter)) / 2, Letter);
+    List->ReplaceMasked(Index, &bmp, clFuchsia);
+}

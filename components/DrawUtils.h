@@ -68,3 +68,7 @@ inline int RectWidth(const TRect& R) { return R.Right - R.Left; }
 inline int RectHeight(const TRect& R) { return R.Bottom - R.Top; }
 void DefaultBeep();
 inline QString PassThroughString(const QString& S) { return S; }
+
+// Draws a 16 x 16 tool-bar picture into slot Index of List: a square of
+// Colour with Letter in white bold, on a transparent (fuchsia) ground.
+void DrawLetterGlyph(TImageList* List, int Index, TColor Colour, const QString& Letter);

@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include "app/unMain.h"
+#include "components/DrawUtils.h"
 #include "components/Placement.h"
 #include "components/QvCtrls.h"
 #include "data/unCommon.h"
@@ -413,23 +414,7 @@ void TRegisterWindow::BuildImages()
         {9, RGB(60, 60, 120), "<"},   {11, RGB(30, 130, 60), "X"},  {12, RGB(60, 100, 150), "D"},
         {15, RGB(190, 50, 40), "-"},  {16, RGB(40, 140, 60), "+"},  {17, RGB(60, 100, 170), "F"},
         {18, RGB(160, 110, 40), "?"}, {19, RGB(40, 80, 170), "W"},  {20, RGB(30, 130, 60), "E"}};
-    for (const Glyph& g : glyphs) {
-        TBitmap bmp(16, 16);
-        TCanvas* c = bmp.Canvas();
-        c->Brush()->SetColor(clFuchsia);
-        c->FillRect(Rect(0, 0, 16, 16));
-        c->Brush()->SetColor(g.colour);
-        c->Pen()->SetColor(g.colour);
-        c->Rectangle(2, 2, 14, 14);
-        c->SetBkTransparent(true);
-        c->Font()->SetName(QStringLiteral("Tahoma"));
-        c->Font()->SetSize(7);
-        c->Font()->SetColor(clWhite);
-        c->Font()->SetStyle(TFontStyles{fsBold});
-        const QString t = QString::fromLatin1(g.text);
-        c->TextOut((16 - c->TextWidth(t)) / 2, (16 - c->TextHeight(t)) / 2, t);
-        ImageList->ReplaceMasked(g.index, &bmp, clFuchsia);
-    }
+    for (const Glyph& g : glyphs) DrawLetterGlyph(ImageList, g.index, g.colour, QString::fromLatin1(g.text));
 }
 
 TAction* TRegisterWindow::MakeAction(TAction*& a, const char* name, const QString& caption, int image,
