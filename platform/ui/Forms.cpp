@@ -872,6 +872,17 @@ void TForm::RestoreMDIChild()
     StateChangedByWindow();
 }
 
+std::vector<TForm*> TForm::ArrangedChildren() const
+{
+    // The shown children that are not minimised, bottom of the stack first.
+    std::vector<TForm*> kids;
+    for (int i = MDIChildCount() - 1; i >= 0; --i) {
+        TForm* f = MDIChildren(i);
+        if (f->WindowVisible() && f->WindowState() != wsMinimized) kids.push_back(f);
+    }
+    return kids;
+}
+
 void TForm::Cascade()
 {
     // Every shown child that is not minimised, from the bottom of the stack
@@ -881,11 +892,7 @@ void TForm::Cascade()
     // offsets would take more than half the area, the stair starts again at
     // the top left. The stacking order stays as it was.
     if (!FMdiArea) return;
-    std::vector<TForm*> kids;
-    for (int i = MDIChildCount() - 1; i >= 0; --i) {
-        TForm* f = MDIChildren(i);
-        if (f->WindowVisible() && f->WindowState() != wsMinimized) kids.push_back(f);
-    }
+    const std::vector<TForm*> kids = ArrangedChildren();
     if (kids.empty()) return;
     const int vw = FMdiArea->viewport()->width(), vh = FMdiArea->viewport()->height();
     const int step = std::max(kids.front()->FrameExtra().height(), 8);
@@ -903,11 +910,7 @@ void TForm::Cascade()
 void TForm::Tile()
 {
     if (!FMdiArea) return;
-    std::vector<TForm*> kids;
-    for (int i = MDIChildCount() - 1; i >= 0; --i) {
-        TForm* f = MDIChildren(i);
-        if (f->WindowVisible() && f->WindowState() != wsMinimized) kids.push_back(f);
-    }
+    const std::vector<TForm*> kids = ArrangedChildren();
     if (kids.empty()) return;
     const int n = int(kids.size());
     const int vw = FMdiArea->viewport()->width(), vh = FMdiArea->viewport()->height();

@@ -114,6 +114,8 @@ public:
     TForm* MDIChildren(int i) const;   // 0 is the top (active) child
     TForm* ActiveMDIChild() const;
     void Cascade();
+    // The children that cascade and tile arrange.
+    std::vector<TForm*> ArrangedChildren() const;
     void Tile();
     TTileMode TileMode() const { return FTileMode; }
     void SetTileMode(TTileMode v) { FTileMode = v; }
