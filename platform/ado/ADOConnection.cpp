@@ -450,6 +450,15 @@ void TADOConnection::ChangePassword(const QString& newPwd, const QString& oldPwd
     if (!FExclusive) throw EDatabaseError(QStringLiteral("Cannot change password on a shared open database."));
     if (oldPwd != FPassword) throw EDatabaseError(QStringLiteral("Not a valid password."));
     if (newPwd == oldPwd) return;
+    // A change that was killed half-way leaves its copy (perhaps without a
+    // password) beside the file. No other change can run while this
+    // connection holds the file exclusively, so any such copy is stale.
+    {
+        const QFileInfo fi(FFileName);
+        QDir dir = fi.absoluteDir();
+        for (const QString& stale : dir.entryList({fi.fileName() + QLatin1String(".rekey-*")}, QDir::Files | QDir::Hidden))
+            QFile::remove(dir.filePath(stale));
+    }
 
     if (!oldPwd.isEmpty() && !newPwd.isEmpty()) {
         if (Exec(db, ("PRAGMA rekey = " + SqlString(newPwd)).constData()) != SQLITE_OK) RaiseError();
