@@ -663,7 +663,10 @@ public:
 private:
     static QString CheckedFile(const QString& path)
     {
-        if (!QFileInfo(path).isFile()) throw EOleError(QStringLiteral("The file \"%1\" could not be found").arg(path));
+        const QFileInfo fi(path);
+        if (!fi.isFile()) throw EOleError(QStringLiteral("The file \"%1\" could not be found").arg(path));
+        // The office would make a new document of an empty file; Excel refuses it.
+        if (fi.size() == 0) throw EOleError(QStringLiteral("The file \"%1\" is empty: it is no workbook").arg(path));
         return FileUrl(path);
     }
 
