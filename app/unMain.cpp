@@ -28,8 +28,6 @@
 #endif
 
 TfmMain* fmMain = nullptr;
-QString ExcelReportsDir;
-QString WordReportsDir;
 TReportList ExcelReports;
 TReportList WordReports;
 QString DbFileName;
@@ -393,12 +391,7 @@ void TfmMain::aOpenRefPlacesExecute(TObject*)
 void TfmMain::RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)
 {
     TReport copy = Report;
-    if (!GenerateReportProc) {
-        Application->MessageBox(QStringLiteral("Формирование документов в этой версии программы недоступно."),
-                                QStringLiteral("Документы"), MB_OK | MB_ICONWARNING);
-        return;
-    }
-    GenerateReportProc(copy, FilterTable, FilterValue, IsExcel);
+    (GenerateReportProc ? GenerateReportProc : GenerateReport)(copy, FilterTable, FilterValue, IsExcel);
 }
 
 void TfmMain::ReportActionExecute(TObject* Sender)

@@ -139,8 +139,6 @@ private:
 };
 
 extern TfmMain* fmMain;
-extern QString ExcelReportsDir;
-extern QString WordReportsDir;
 extern TReportList ExcelReports;
 extern TReportList WordReports;
 extern QString DbFileName;
