@@ -85,18 +85,24 @@ End Function
 ' A date of the recordset as a date (Empty stays Empty). A module in VBA
 ' mode receives dates as dates; other modules receive the automation date,
 ' an object whose Value is the number of days since 30.12.1899.
-Function AsDate(v)
-    If IsBlank(v) Then
-        AsDate = Empty
-    ElseIf IsObject(v) Then
-        AsDate = CDate(v.Value)
+Function AsDate(ByVal v)
+    If IsBlank(v) Then Exit Function
+    If IsObject(v) Then
+        AsDate = AutomationDate(v)
     Else
         AsDate = CDate(v)
     End If
 End Function
 
+' The date of an automation date object. (A routine that reads a member of
+' a Variant fails when the Variant holds no object, even on a branch not
+' taken, so the member is read here, from an Object.)
+Function AutomationDate(o As Object)
+    AutomationDate = CDate(o.Value)
+End Function
+
 ' A date as dd.mm.yyyy ("" for Empty).
-Function RuDate(v) As String
+Function RuDate(ByVal v) As String
     Dim d
     d = AsDate(v)
     If IsBlank(d) Then

@@ -9,13 +9,13 @@
 Function BuildReport(doc, rs, params, sysparams)
     Dim sheet As Object, rows, names, n As Long, r As Long, i As Long, row
     Dim fNumber As Long, fDate As Long, fMember As Long, fSum As Long
-    Dim rate As Double, minCount As Long
+    Dim perSession As Double, minCount As Long
     sheet = doc.Sheets.getByIndex(0)
     sheet.Name = "Ведомость"
     names = FieldNames(rs)
     fNumber = FieldIndex(names, "pnumber") : fDate = FieldIndex(names, "pdate")
     fMember = FieldIndex(names, "fullname") : fSum = FieldIndex(names, "suma")
-    rate = ParamNumber(PairValue(params, "rate"))
+    perSession = ParamNumber(PairValue(params, "rate"))
     minCount = CLng(ParamNumber(PairValue(params, "min_count")))
     rows = AllRows(rs)
     n = RowCountOf(rows)
@@ -23,7 +23,7 @@ Function BuildReport(doc, rs, params, sysparams)
     SetCell(sheet, 0, 0, PairValue(sysparams, "company_name"), True, 12)
     SetCell(sheet, 1, 0, "Ведомость участия в заседаниях Совета директоров и выплаты вознаграждения", True, 12)
     SetCell(sheet, 2, 0, "за период с " & PairValue(params, "dt_from") & " по " & PairValue(params, "dt_to"))
-    SetCell(sheet, 3, 0, "Вознаграждение за участие в заседании: " & RuNumber(rate, 2) & " руб.")
+    SetCell(sheet, 3, 0, "Вознаграждение за участие в заседании: " & RuNumber(perSession, 2) & " руб.")
 
     ' The sessions, one line per member present.
     Dim cells(), top As Long
@@ -74,21 +74,21 @@ Function BuildReport(doc, rs, params, sysparams)
     For i = 0 To m - 1
         If sessions(i) >= minCount Then
             k = k + 1
-            summary(k) = Array(members(i), sessions(i), paid(i), sessions(i) * rate)
+            summary(k) = Array(members(i), sessions(i), paid(i), sessions(i) * perSession)
             totalSessions = totalSessions + sessions(i)
             totalPaid = totalPaid + paid(i)
-            totalDue = totalDue + sessions(i) * rate
+            totalDue = totalDue + sessions(i) * perSession
         End If
     Next i
     k = k + 1
     summary(k) = Array("Итого", totalSessions, totalPaid, totalDue)
     ReDim Preserve summary(k)
-    Dim sTop As Long
-    sTop = top + n + 2
-    SetCell(sheet, sTop, 0, "Итоги по членам Совета директоров", True)
-    PutRows(sheet, sTop + 1, 0, summary)
-    sheet.getCellRangeByPosition(2, sTop + 2, 3, sTop + 1 + k).NumberFormat = RuFormat(doc, "# ##0,00")
-    sheet.getCellRangeByPosition(0, sTop + 1 + k, 3, sTop + 1 + k).CharWeight = com.sun.star.awt.FontWeight.BOLD
-    FormatTable(sheet, sTop + 1, 0, sTop + 1 + k, 3)
-    SetCell(sheet, sTop + k + 3, 0, "Секретарь Совета директоров _______________ " & PairValue(sysparams, "secretar_name"))
+    Dim summaryTop As Long
+    summaryTop = top + n + 2
+    SetCell(sheet, summaryTop, 0, "Итоги по членам Совета директоров", True)
+    PutRows(sheet, summaryTop + 1, 0, summary)
+    sheet.getCellRangeByPosition(2, summaryTop + 2, 3, summaryTop + 1 + k).NumberFormat = RuFormat(doc, "# ##0,00")
+    sheet.getCellRangeByPosition(0, summaryTop + 1 + k, 3, summaryTop + 1 + k).CharWeight = com.sun.star.awt.FontWeight.BOLD
+    FormatTable(sheet, summaryTop + 1, 0, summaryTop + 1 + k, 3)
+    SetCell(sheet, summaryTop + k + 3, 0, "Секретарь Совета директоров _______________ " & PairValue(sysparams, "secretar_name"))
 End Function
