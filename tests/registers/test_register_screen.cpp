@@ -58,17 +58,17 @@ protected:
         w->Timer->Fire();
         for (int i = 0; i < 3; ++i) Application->ProcessMessages();
     }
-    // The grid's area as the screen holds it now.
-    QImage Shown() const
+    // The widget's area as the screen holds it now.
+    static QImage ScreenOf(QWidget* w)
     {
-        QWidget* vp = Viewport();
-        QWidget* top = vp->window();
-        const QPoint at = vp->mapTo(top, QPoint(0, 0));
+        QWidget* top = w->window();
+        const QPoint at = w->mapTo(top, QPoint(0, 0));
         return QGuiApplication::primaryScreen()
-            ->grabWindow(top->winId(), at.x(), at.y(), vp->width(), vp->height())
+            ->grabWindow(top->winId(), at.x(), at.y(), w->width(), w->height())
             .toImage()
             .convertToFormat(QImage::Format_RGB32);
     }
+    QImage Shown() const { return ScreenOf(Viewport()); }
     QString FilterText() { w->Timer->Fire(); return w->StatusBar->PanelText(1); }
     QImage Fresh() const { return Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
     // After the step ran and the loop settled, the screen shows what a fresh
@@ -181,6 +181,20 @@ TEST_F(PlacesOnScreen, TheFilterValueBoxSwallowsATypedApostropheAndEnterApplies)
     EXPECT_EQ(ds()->RecordCount(), 1);
     EXPECT_EQ(FilterText(), QStringLiteral("Фильтр"));
     ExpectUpToDate("filter applied");
+    // The indicator stands in the middle of its panel.
+    {
+        const QImage bar = ScreenOf(w->StatusBar->Widget());
+        const int left = w->StatusBar->PanelWidth(0) + 3, right = left + w->StatusBar->PanelWidth(1) - 8;
+        int first = -1, last = -1;
+        for (int x = left; x < right; ++x)
+            for (int y = 4; y < bar.height() - 3; ++y)
+                if (qGray(bar.pixel(x, y)) < 80) {
+                    if (first < 0) first = x;
+                    last = x;
+                }
+        ASSERT_GE(first, 0);
+        EXPECT_LE(std::abs((first - left) - (right - 1 - last)), 3);
+    }
     // A pasted apostrophe filters literally.
     row.cmbValue->SetText(QStringLiteral("Таш'кент"));
     Key(box, Qt::Key_Return);
@@ -197,11 +211,7 @@ TEST_F(PlacesOnScreen, TheSearchLineTurnsRedWhileNothingMatches)
     // Whether the line's text is drawn in red on the screen.
     auto red = [&] {
         Settle();
-        QWidget* top = line->window();
-        const QPoint at = line->mapTo(top, QPoint(0, 0));
-        const QImage img = QGuiApplication::primaryScreen()
-                               ->grabWindow(top->winId(), at.x(), at.y(), line->width(), line->height())
-                               .toImage();
+        const QImage img = ScreenOf(line);
         for (int y = 0; y < img.height(); ++y)
             for (int x = 0; x < img.width(); ++x) {
                 const QColor c = img.pixelColor(x, y);
