@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -1383,6 +1384,8 @@ TApplication::~TApplication()
 }
 
 void TApplication::Initialize(int& argc, char** argv) { EnsureQtApplication(&argc, argv); }
+
+void TApplication::SetIcon(const QString& ResourceName) { QApplication::setWindowIcon(QIcon(ResourceName)); }
 
 QString TApplication::Title() const
 {

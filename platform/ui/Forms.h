@@ -359,6 +359,9 @@ public:
 
     QString Title() const;
     void SetTitle(const QString& v) { FTitle = v; }
+    // The program's icon (a compiled-in picture): every window without an
+    // icon of its own shows it, MDI children included.
+    void SetIcon(const QString& ResourceName);
     QString ExeName() const;
     TForm* MainForm() const { return FMainForm; }
     void SetMainForm(TForm* f);
