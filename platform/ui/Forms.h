@@ -115,6 +115,8 @@ public:
     // when it is enabled; true when one ran. A disabled action leaves the
     // key to the control that has the focus.
     virtual bool IsShortCut(TShortCut ShortCut);
+    // A click on a form's free area leaves the focus where it is.
+    bool TakesClickFocus() const override { return false; }
 
     // MDI frame.
     int MDIChildCount() const;
