@@ -302,7 +302,16 @@ void TControl::FontObjectChanged()
 
 void TControl::ApplyFontToWidget()
 {
-    if (FWidget) FWidget->setFont(FFont->ToQFont());
+    if (!FWidget) return;
+    FWidget->setFont(FFont->ToQFont());
+    // The font's colour is the colour of the control's text (a disabled
+    // control keeps the greyed text of the style).
+    const QColor c = ColorToQColor(FFont->Color());
+    if (!c.isValid()) return;
+    QPalette p = FWidget->palette();
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+        for (QPalette::ColorRole r : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) p.setColor(g, r, c);
+    FWidget->setPalette(p);
 }
 
 void TControl::SetColor(TColor v)
