@@ -153,6 +153,11 @@ void TRegisterWindow::FormActivate(TObject*)
         else
             ds->Open();
     }
+    RebuildReportMenu();
+}
+
+void TRegisterWindow::RebuildReportMenu()
+{
     const QString table = TableName();
     FExcelReports = LoadReports(ExcelReportsDir, table);
     FWordReports = LoadReports(WordReportsDir, table);

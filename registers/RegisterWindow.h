@@ -83,6 +83,8 @@ protected:
     bool ShowDataSet();
     void ShowFilterAndSearch();
     bool RestorePlacement();
+    // The second half of FormActivate: the report lists and menu rebuilt.
+    void RebuildReportMenu();
     // Enter and Shift+Enter in the grid's cell editor: the text written to
     // the field, the next (previous) column selected.
     void MoveColumnOnEnter(TQvDBGrid* Grid, WORD Key, TShiftState Shift);

@@ -121,11 +121,17 @@ void TfmMainReferenceMembers::CapPanes()
 
 void TfmMainReferenceMembers::FormActivate(TObject* Sender)
 {
+    // A detail row being typed is neither thrown away nor half posted: while
+    // one is, no dataset of the window is read again (a new read of the
+    // members would post it, as moving to another member does).
+    const bool detailEditing = Editing(DataSource1->DataSet()) || Editing(DataSource2->DataSet());
+    if (detailEditing) {
+        if (DataSet()) RebuildReportMenu();
+        return;
+    }
     TRegisterWindow::FormActivate(Sender);
-    // A detail row being typed is not thrown away (nor half posted) by a
-    // re-query.
     for (TDataSource* s : {DataSource1, DataSource2})
-        if (TDataSet* ds = s->DataSet(); ds && ds->Active() && !Editing(ds)) ds->Requery();
+        if (TDataSet* ds = s->DataSet(); ds && ds->Active()) ds->Requery();
 }
 
 void TfmMainReferenceMembers::FormClose(TObject* Sender, TCloseAction& Action)
@@ -160,11 +166,11 @@ void TfmMainReferenceMembers::DBGrid1KeyDown(TObject* Sender, WORD& Key, TShiftS
     if (!grid) return;
     TDataSet* ds = grid->DataSource() ? grid->DataSource()->DataSet() : nullptr;
     if (Key == VK_DELETE && Shift.Contains(ssCtrl)) {
+        Key = VK_CLEAR;   // the grid's own Ctrl+Del never runs, whatever the answer
         if (ds && ds->Active() && ds->RecNo() > 0 && ds->CanModify() && !Editing(ds)) {
             if (grid->CanFocus()) grid->SetFocus();
             ds->Delete();   // the data module asks first
         }
-        Key = VK_CLEAR;
         return;
     }
     MoveColumnOnEnter(grid, Key, Shift);
