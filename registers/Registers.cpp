@@ -2,6 +2,7 @@
 
 #include "app/unMain.h"
 #include "registers/unMainReference.h"
+#include "registers/unSessionObject.h"
 
 void RegisterRegisterWindows()
 {
@@ -10,6 +11,11 @@ void RegisterRegisterWindows()
     done = true;
     RegisterWindowClass(QStringLiteral("TfmMainReference"), [](TComponent* owner) -> TForm* {
         auto* f = new TfmMainReference(owner);
+        f->AfterConstruction();
+        return f;
+    });
+    RegisterWindowClass(QStringLiteral("TfmSessionObject"), [](TComponent* owner) -> TForm* {
+        auto* f = new TfmSessionObject(owner);
         f->AfterConstruction();
         return f;
     });
