@@ -138,7 +138,12 @@ TfmSessionObject::TfmSessionObject(TComponent* AOwner) : TRegisterWindow(AOwner)
 void TfmSessionObject::FormShow(TObject* Sender)
 {
     TRegisterWindow::FormShow(Sender);
-    if (TDataSet* ds = DataSet()) ds->SetSort(QStringLiteral("pnumber DESC"));
+    // The highest number first, and current: the newest session is the one
+    // the secretary works on.
+    if (TDataSet* ds = DataSet(); ds && ds->Active()) {
+        ds->SetSort(QStringLiteral("pnumber DESC"));
+        ds->First();
+    }
 }
 
 void TfmSessionObject::aNAddExecute(TObject*)

@@ -161,7 +161,7 @@ TEST_F(Sessions, RegisterListsByDescendingNumberWithItsOwnCommands)
 {
     EXPECT_EQ(w->Caption(), QStringLiteral("Объект «Заседания совета»"));
     EXPECT_EQ(S()->Sort(), QStringLiteral("pnumber DESC"));
-    S()->First();
+    EXPECT_EQ(S()->RecNo(), 1);
     EXPECT_EQ(Field(S(), "pnumber"), QStringLiteral("2"));
     EXPECT_FALSE(w->DBGrid->Options().Contains(dgEditing));
     EXPECT_FALSE(w->DataSource->AutoEdit());
