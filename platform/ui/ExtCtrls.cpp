@@ -1,11 +1,12 @@
 #include "platform/ui/ExtCtrls.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QTimer>
 
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner)
 {
     FTimer = new QTimer;
-    QObject::connect(FTimer, &QTimer::timeout, [this] { Fire(); });
+    QObject::connect(FTimer, &QTimer::timeout, [this] { CallHandler(this, [this] { Fire(); }); });
     Update();
 }
 
