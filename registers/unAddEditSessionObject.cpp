@@ -16,6 +16,7 @@
 #include "platform/os/Guid.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ComboBoxes.h"
+#include "platform/ui/DBCtrls.h"
 #include "platform/ui/StdCtrls.h"
 
 namespace {
@@ -94,6 +95,53 @@ TQvDBGrid* NewGrid(TWinControl* parent, const char* name, TDataSource* source, i
     return g;
 }
 
+// A data-aware control on one field of the source.
+template <class C>
+C* Bind(C* c, TDataSource* source, const char* field)
+{
+    c->SetDataSource(source);
+    c->SetDataField(QString::fromLatin1(field));
+    return c;
+}
+
+TDBLookupComboBox* NewLookup(TWinControl* parent, const char* name, TDataSource* source, const char* field,
+                             TDataSource* list, int left, int top, int tabOrder)
+{
+    auto* c = Place(new TDBLookupComboBox(parent->Owner()), parent, name, left, top, 234, 21, tabOrder);
+    Bind(c, source, field);
+    c->SetListSource(list);
+    c->SetKeyField(QStringLiteral("id"));
+    c->SetListField(QStringLiteral("name"));
+    return c;
+}
+
+TDBMemo* NewMemo(TWinControl* parent, const char* name, TDataSource* source, const char* field, int top, int tabOrder)
+{
+    auto* m = Bind(Place(new TDBMemo(parent->Owner()), parent, name, 9, top, 345, 70, tabOrder), source, field);
+    m->SetScrollBars(ssVertical);
+    return m;
+}
+
+// The navigators' hints, one per button from First to Refresh.
+const char* const kNavigatorHints[] = {"К первой позиции",      "К предыдущей позиции", "К следующей позиции",
+                                       "К последней позиции",   "Добавить позицию",     "Удалить позицию",
+                                       "Редактировать позицию", "Сохранить",            "Отменить",
+                                       "Обновить"};
+
+TDBNavigator* NewNavigator(TWinControl* parent, const char* name, TDataSource* source, int left, int top, int width,
+                           TButtonSet buttons)
+{
+    auto* n = Place(new TDBNavigator(parent->Owner()), parent, name, left, top, width, 18);
+    n->SetDataSource(source);
+    n->SetVisibleButtons(buttons);
+    n->SetFlat(true);
+    n->SetConfirmDelete(false);
+    TStringList hints;
+    for (const char* h : kNavigatorHints) hints.Add(QString::fromUtf8(h));
+    n->SetHints(&hints);
+    return n;
+}
+
 }  // namespace
 
 QString SignatoryName(const QString& Post)
@@ -147,9 +195,7 @@ TfmAddEditSessionObject::TfmAddEditSessionObject(TComponent* AOwner) : TForm(AOw
     btnCancel->SetModalResult(mrCancel);
 
     // ---- the session
-    DBEdit1 = nullptr;
-    DBLookupComboBox1 = DBLookupComboBox2 = nullptr;
-    DBMemo1 = DBMemo2 = nullptr;
+    DBEdit1 = Bind(Place(new TDBEdit(this), TabSheet1, "DBEdit1", 89, 9, 65, 21, 0), dsoMain, "pnumber");
     DBDateEdit1 = Place(new TDBDateEdit(this), TabSheet1, "DBDateEdit1", 205, 9, 150, 21, 1);
     DBDateEdit1->SetDataSource(dsoMain);
     DBDateEdit1->SetDataField(QStringLiteral("pdate"));
@@ -158,27 +204,33 @@ TfmAddEditSessionObject::TfmAddEditSessionObject(TComponent* AOwner) : TForm(AOw
     DBDateEdit1->SetButtonWidth(20);
     DBDateEdit1->SetWeekends(TDaysOfWeek{Sun, Sat});
     DBDateEdit1->SetYearDigits(dyFour);
-    Label1 = NewLabel(TabSheet1, "Label1", QStringLiteral("&№ заседания:"), 9, 13);
+    DBLookupComboBox1 = NewLookup(TabSheet1, "DBLookupComboBox1", dsoMain, "id_form", dsoForms, 121, 42, 2);
+    DBLookupComboBox2 = NewLookup(TabSheet1, "DBLookupComboBox2", dsoMain, "id_place", dsoPlaces, 121, 75, 3);
+    DBMemo1 = NewMemo(TabSheet1, "DBMemo1", dsoMain, "fcomment", 121, 4);
+    DBMemo2 = NewMemo(TabSheet1, "DBMemo2", dsoMain, "mcomment", 215, 5);
+    Label1 = NewLabel(TabSheet1, "Label1", QStringLiteral("&№ заседания:"), 9, 13, DBEdit1);
     Label2 = NewLabel(TabSheet1, "Label2", QStringLiteral("&Дата:"), 170, 13, DBDateEdit1);
-    Label3 = NewLabel(TabSheet1, "Label3", QStringLiteral("&Форма проведения:"), 9, 46);
-    Label4 = NewLabel(TabSheet1, "Label4", QStringLiteral("&Место проведения:"), 9, 79);
+    Label3 = NewLabel(TabSheet1, "Label3", QStringLiteral("&Форма проведения:"), 9, 46, DBLookupComboBox1);
+    Label4 = NewLabel(TabSheet1, "Label4", QStringLiteral("&Место проведения:"), 9, 79, DBLookupComboBox2);
     Label5 = NewLabel(TabSheet1, "Label5", QStringLiteral("&Примечание к форме проведения (для уведомлений):"), 9,
-                      105);
+                      105, DBMemo1);
     Label6 = NewLabel(TabSheet1, "Label6",
-                      QStringLiteral("&Комментарий к числу присутствующих / отсутствующих:"), 9, 199);
-    // TAB-SHOW TabSheet1->OnShow = [this](TObject* s) { TabSheet1Show(s); };
+                      QStringLiteral("&Комментарий к числу присутствующих / отсутствующих:"), 9, 199, DBMemo2);
+    TabSheet1->OnShow = [this](TObject* s) { TabSheet1Show(s); };
 
     // ---- participants and votes
     Label7 = NewLabel(TabSheet2, "Label7", QStringLiteral("&Члены совета, принимавшие участие:"), 9, 9);
     dbgMembers = NewGrid(TabSheet2, "dbgMembers", dsoLnkSessionsMembers, 9, 26, 345, 117);
     Label7->SetFocusControl(dbgMembers);
-    DBNavigator1 = nullptr;
+    DBNavigator1 = NewNavigator(TabSheet2, "DBNavigator1", dsoLnkSessionsMembers, 234, 5, 120,
+                                TButtonSet{nbInsert, nbDelete, nbEdit, nbPost, nbCancel, nbRefresh});
     Label8 = NewLabel(TabSheet2, "Label8", QStringLiteral("&Голоса по каждому из вопросов:"), 9, 151);
     dbgVotes = NewGrid(TabSheet2, "dbgVotes", dsoLnkDecisionsMembers, 9, 168, 345, 117);
     dbgVotes->OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) { dbgVotesKeyDown(s, k, sh); };
     Label8->SetFocusControl(dbgVotes);
-    DBNavigator2 = nullptr;
-    // TAB-SHOW TabSheet2->OnShow = [this](TObject* s) { TabSheet2Show(s); };
+    DBNavigator2 = NewNavigator(TabSheet2, "DBNavigator2", dsoLnkDecisionsMembers, 274, 147, 80,
+                                TButtonSet{nbEdit, nbPost, nbCancel, nbRefresh});
+    TabSheet2->OnShow = [this](TObject* s) { TabSheet2Show(s); };
 
     // ---- payments
     cbxSetPay = Place(new TCheckBox(this), TabSheet3, "cbxSetPay", 8, 11, 176, 17, 0);
@@ -196,7 +248,8 @@ TfmAddEditSessionObject::TfmAddEditSessionObject(TComponent* AOwner) : TForm(AOw
     dbgPayments->SetTabOrder(2);
     dbgPayments->OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) { dbgVotesKeyDown(s, k, sh); };
     Label9 = NewLabel(TabSheet3, "Label9", QStringLiteral("&Вознаграждения:"), 9, 47, dbgPayments);
-    DBNavigator3 = nullptr;
+    DBNavigator3 = NewNavigator(TabSheet3, "DBNavigator3", dsoPayments, 274, 43, 80,
+                                TButtonSet{nbEdit, nbPost, nbCancel, nbRefresh});
     cmbSign = Place(new TComboBox(this), TabSheet3, "cmbSign", 89, 264, 266, 21, 4);
     cmbSign->SetStyle(csDropDownList);
     cmbSign->Items()->Add(kDeputy);
@@ -205,7 +258,7 @@ TfmAddEditSessionObject::TfmAddEditSessionObject(TComponent* AOwner) : TForm(AOw
     cmbSign->OnSelect = [this](TObject* s) { cmbSignChange(s); };
     Label10 = NewLabel(TabSheet3, "Label10", QStringLiteral("За &подписью:"), 9, 268, cmbSign);
     SetPaymentControls(false);
-    // TAB-SHOW TabSheet3->OnShow = [this](TObject* s) { TabSheet3Show(s); };
+    TabSheet3->OnShow = [this](TObject* s) { TabSheet3Show(s); };
 }
 
 QString TfmAddEditSessionObject::SessionId() const
@@ -251,7 +304,7 @@ void TfmAddEditSessionObject::CopyFormComment()
     TDataSet* session = dsoMain->DataSet();
     if (FCopyingComment || !Adding() || !session || session->State() != dsInsert) return;
     TField* note = session->FieldByName(QStringLiteral("fcomment"));
-    if (!note->AsString().isEmpty()) return;
+    if (!note->AsString().isEmpty() || !DBMemo1->Text().isEmpty()) return;
     const QString form = session->FieldByName(QStringLiteral("id_form"))->AsString();
     if (form.isEmpty() || !DM->adqRefForms->Active()) return;
     const Variant comment = DM->adqRefForms->Lookup(QStringLiteral("id"), Variant(form), QStringLiteral("comment"));
@@ -294,17 +347,15 @@ void TfmAddEditSessionObject::dbgVotesKeyDown(TObject* Sender, WORD& Key, TShift
 
 void TfmAddEditSessionObject::SetPaymentControls(bool Enabled)
 {
-    for (TControl* c : std::initializer_list<TControl*>{dtePay, Label9, dbgPayments, Label10, cmbSign})
+    for (TControl* c : std::initializer_list<TControl*>{dtePay, Label9, dbgPayments, DBNavigator3, Label10, cmbSign})
         c->SetEnabled(Enabled);
-    if (DBNavigator3) reinterpret_cast<TControl*>(DBNavigator3)->SetEnabled(Enabled);
     dbgPayments->SetColor(Enabled ? clWindow : clBtnFace);
     cmbSign->SetColor(Enabled ? clWindow : clBtnFace);
 }
 
 void TfmAddEditSessionObject::SetPayChecked(bool Checked)
 {
-    QScopedValueRollback<bool> busy(FSettingPay, true);
-    cbxSetPay->SetChecked(Checked);
+    cbxSetPay->SetCheckedWithoutClick(Checked);
 }
 
 void TfmAddEditSessionObject::SetPayDate(double Date) { dtePay->SetDate(Date); }
@@ -377,7 +428,6 @@ void TfmAddEditSessionObject::GeneratePayments()
 
 void TfmAddEditSessionObject::cbxSetPayClick(TObject*)
 {
-    if (FSettingPay) return;
     TDataSet* pay = dsoPayments->DataSet();
     if (cbxSetPay->Checked()) {
         SetPaymentControls(true);

@@ -106,7 +106,6 @@ private:
     // new session.
     void CopyFormComment();
     void RequeryPayments();
-    bool FSettingPay = false;
     bool FCopyingComment = false;
 };
 

@@ -9,6 +9,7 @@
 #include "platform/db/DB.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
+#include "platform/ui/DBCtrls.h"
 #include "registers/unAddEditSessionObject.h"
 
 namespace {
@@ -99,7 +100,7 @@ std::unique_ptr<TfmAddEditSessionObject> NewDialog(const QString& caption)
 void FirstPage(TfmAddEditSessionObject* dlg)
 {
     dlg->tabParams->SetActivePage(dlg->TabSheet1);
-    // DATA-CONTROLS dlg->SetActiveControl(dlg->DBEdit1);
+    dlg->SetActiveControl(dlg->DBEdit1);
 }
 
 }  // namespace
@@ -164,8 +165,8 @@ void TfmSessionObject::aNAddExecute(TObject*)
     } drop{ds};
     ds->Insert();
     FirstPage(dlg.get());
-    // TAB-SHOW dlg->TabSheet2->SetTabVisible(false);
-    // TAB-SHOW dlg->TabSheet3->SetTabVisible(false);
+    dlg->TabSheet2->SetTabVisible(false);
+    dlg->TabSheet3->SetTabVisible(false);
     dlg->ShowModal();
 }
 
