@@ -178,7 +178,7 @@ void TfmSessionObject::aNEditExecute(TObject*)
     SessionEditScope edit(id);
     ds->Edit();
     TDataSet* members = dlg->dsoLnkSessionsMembers->DataSet();
-    members->SetFilter(QStringLiteral("id_session=") + id);
+    members->SetFilter(QStringLiteral("id_session=") + SqlQuote(id, QLatin1Char('\'')));
     members->SetFiltered(true);
     FirstPage(dlg.get());
     if (dlg->ShowModal() == mrOk) edit.Commit();

@@ -2,6 +2,9 @@
 // uses them: opened from the main window, a session added, then edited to
 // record participants, votes and payments; OK keeps all of it, anything
 // else leaves the database as it was before the dialog opened.
+#include <QApplication>
+#include <QKeyEvent>
+
 #include "components/QvDBCtrl.h"
 #include "components/ToolEdit.h"
 #include "platform/ui/ComboBoxes.h"
@@ -45,6 +48,33 @@ TEST_F(Sessions, RegisterListsByDescendingNumberWithItsOwnCommands)
     WORD key = 'A';
     w->DBGridKeyDown(w->DBGrid, key, TShiftState{});
     EXPECT_EQ(S()->State(), dsBrowse);
+}
+
+// Ins, F2 and Ctrl+Del work from the search line too: they are the window's.
+TEST_F(Sessions, WindowKeysWorkFromTheSearchLine)
+{
+    auto key = [](TControl* c, int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, k, mods);
+        QKeyEvent release(QEvent::KeyRelease, k, mods);
+        QApplication::sendEvent(c->Widget(), &press);
+        QApplication::sendEvent(c->Widget(), &release);
+        Application->ProcessMessages();
+    };
+    w->Show();
+    Application->ProcessMessages();
+    w->aSearch->Execute();
+    Application->ProcessMessages();
+    ASSERT_TRUE(w->edSearch->Focused());
+    key(w->edSearch, Qt::Key_Insert);
+    ASSERT_EQ(Forms(QStringLiteral("TfmAddEditSessionObject")), 1);
+    EXPECT_EQ(rec->Last().Caption, QStringLiteral("Добавление заседания"));
+    key(w->edSearch, Qt::Key_F2);
+    ASSERT_EQ(Forms(QStringLiteral("TfmAddEditSessionObject")), 2);
+    EXPECT_EQ(rec->Last().Caption, QStringLiteral("Редактирование заседания"));
+    rec->Answers.push_back(IDNO);
+    key(w->edSearch, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(rec->Last().Caption, QStringLiteral("Подтверждение удаления"));
+    EXPECT_EQ(Count(QStringLiteral("OBJ_SESSIONS")), 2);
 }
 
 TEST_F(Sessions, DoubleClickOpensTheEditorOnlyOnADataCell)
