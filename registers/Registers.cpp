@@ -8,6 +8,7 @@
 #include "registers/unMainReferenceMembers.h"
 #include "registers/unMainReferenceMemo.h"
 #include "registers/unPaymentObject.h"
+#include "registers/unSessionObject.h"
 
 static QHash<QString, std::function<TForm*(TComponent*)>>& WindowClasses()
 {
@@ -75,4 +76,5 @@ void RegisterRegisterWindows()
     Register<TfmMainReferenceMemo>("TfmMainReferenceMemo");
     Register<TfmMainReferenceMembers>("TfmMainReferenceMembers");
     Register<TfmPaymentObject>("TfmPaymentObject");
+    Register<TfmSessionObject>("TfmSessionObject");
 }
