@@ -1,0 +1,374 @@
+// The questions and draft decisions registers opened from the main window:
+// the read-only grid and its commands, deleting a question that a decision
+// refers to, deleting a decision with its session links and votes in one
+// transaction (failures at each step undone), the filter rows, the title
+// clicks on calculated columns and the highlight toggle.
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <sqlcipher/sqlite3.h>
+
+#include "platform/ado/ADODB.h"
+#include "platform/ui/ActnList.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/ComboBoxes.h"
+#include "platform/ui/ExtCtrls.h"
+#include "registers/unDecisionObject.h"
+#include "registers/unQuestionObject.h"
+#include "tests/app/AppFixture.h"
+
+using namespace RegisterFilter;
+
+namespace {
+
+const QString S1 = QStringLiteral("{10000000-0000-0000-0000-000000000001}");
+const QString S2 = QStringLiteral("{10000000-0000-0000-0000-000000000002}");
+const QString Q1 = QStringLiteral("{20000000-0000-0000-0000-000000000001}");
+const QString Q2 = QStringLiteral("{20000000-0000-0000-0000-000000000002}");
+const QString D1 = QStringLiteral("{30000000-0000-0000-0000-000000000001}");
+const QString D2 = QStringLiteral("{30000000-0000-0000-0000-000000000002}");
+const QString M1 = QStringLiteral("{40000000-0000-0000-0000-000000000001}");
+const QString M2 = QStringLiteral("{40000000-0000-0000-0000-000000000002}");
+
+const QString DecisionRefusal =
+    QStringLiteral("Удаление позиции запрещено, в объекте «Заседания» имеются связанные записи.");
+const QString QuestionRefusal =
+    QStringLiteral("Удаление позиции запрещено, в объекте «Проекты решений» имеются связанные записи.");
+
+class Objects : public AppFixture {
+protected:
+    void Start(bool rows = true)
+    {
+        MakeDb();
+        ShowMain();
+        ASSERT_TRUE(DM->adoConnection->Connected());
+        if (!rows) return;
+        // Two sessions, two questions, decision D1 on Q1 put to session 1
+        // with two votes, decision D2 on Q1 put to session 2 with one vote.
+        // Question Q2 has no decision.
+        Exec("INSERT INTO OBJ_SESSIONS (id, pnumber, pdate) VALUES (\"" + S1 + "\", 1, #01/15/2026#)");
+        Exec("INSERT INTO OBJ_SESSIONS (id, pnumber, pdate) VALUES (\"" + S2 + "\", 2, #02/20/2026#)");
+        Exec("INSERT INTO OBJ_QUESTIONS (id, [date], question) VALUES (\"" + Q1 + "\", #01/10/2026#, \"О бюджете\")");
+        Exec("INSERT INTO OBJ_QUESTIONS (id, [date], question) VALUES (\"" + Q2 + "\", #01/11/2026#, \"Об аудиторе\")");
+        Exec("INSERT INTO OBJ_DECISIONS (id, id_question, description) VALUES (\"" + D1 + "\", \"" + Q1 +
+             "\", \"Утвердить бюджет\")");
+        Exec("INSERT INTO OBJ_DECISIONS (id, id_question, description) VALUES (\"" + D2 + "\", \"" + Q1 +
+             "\", \"Отложить бюджет\")");
+        Exec("INSERT INTO LNK_SESSIONS_DECISIONS (id, id_session, id_decision) VALUES "
+             "(\"{50000000-0000-0000-0000-000000000001}\", \"" + S1 + "\", \"" + D1 + "\")");
+        Exec("INSERT INTO LNK_SESSIONS_DECISIONS (id, id_session, id_decision) VALUES "
+             "(\"{50000000-0000-0000-0000-000000000002}\", \"" + S2 + "\", \"" + D2 + "\")");
+        int n = 0;
+        for (const auto& [d, m] : {std::pair{D1, M1}, std::pair{D1, M2}, std::pair{D2, M1}})
+            Exec("INSERT INTO LNK_DECISIONS_MEMBERS (id, id_decision, id_member, vote) VALUES "
+                 "(\"{60000000-0000-0000-0000-00000000000" + QString::number(++n) + "}\", \"" + d + "\", \"" + m +
+                 "\", 1)");
+        for (TDataSet* ds : {static_cast<TDataSet*>(DM->adqObjQuestions), static_cast<TDataSet*>(DM->adqObjSessions2),
+                             static_cast<TDataSet*>(DM->adoLnkSessionsDecisions)})
+            if (ds->Active()) ds->Requery();
+    }
+    static void Exec(const QString& sql) { DM->adoConnection->Execute(sql); }
+    static int Count(const QString& sql)
+    {
+        ado::RecordsetPtr rs = DM->adoConnection->Execute(sql);
+        return rs && rs->RowCount() > 0 ? rs->Value(0, 0).toInt() : -1;
+    }
+    static int Rows(const QString& table, const QString& where = QString())
+    {
+        return Count(QStringLiteral("SELECT COUNT(*) FROM ") + table + (where.isEmpty() ? QString() : " WHERE " + where));
+    }
+    template <class W>
+    W* Open(TAction* command)
+    {
+        command->Execute();
+        for (int i = 0; i < fmMain->MDIChildCount(); ++i)
+            if (auto* w = dynamic_cast<W*>(fmMain->MDIChildren(i))) {
+                w->Timer->Fire();
+                return w;
+            }
+        return nullptr;
+    }
+    TfmQuestionObject* Questions() { return Open<TfmQuestionObject>(fmMain->aOpenObjQuestions); }
+    TfmDecisionObject* Decisions() { return Open<TfmDecisionObject>(fmMain->aOpenObjDecisions); }
+    // Statements in the engine's own dialect (triggers).
+    static void Native(const QString& sql)
+    {
+        ASSERT_EQ(sqlite3_exec(DM->adoConnection->Handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+    }
+    // Makes the database refuse deleting from the table.
+    static void Refuse(const QString& table)
+    {
+        Native("CREATE TRIGGER refuse_" + table + " BEFORE DELETE ON " + table +
+               " BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    }
+    static TColumn* Column(TRegisterWindow* w, const QString& field)
+    {
+        for (int i = 0; i < w->DBGrid->Columns()->Count(); ++i)
+            if (w->DBGrid->Columns()->Items(i)->FieldName() == field) return w->DBGrid->Columns()->Items(i);
+        return nullptr;
+    }
+    static QStringList FieldList(TRegisterWindow* w)
+    {
+        QStringList out;
+        TStrings* items = w->FilterRows().at(0).cmbField->Items();
+        for (int i = 0; i < items->Count(); ++i) out << items->Strings(i);
+        return out;
+    }
+    static TSortMarker Marker(TRegisterWindow* w, TField* f)
+    {
+        TSortMarker m = smNone;
+        TColor bg = clWindow;
+        w->DBGridGetBtnParams(w->DBGrid, f, nullptr, bg, m, false);
+        return m;
+    }
+    // A double click at the middle of a grid cell (raw column and row), with
+    // the mouse pointer there as a user's double click leaves it.
+    static void DoubleClick(TRegisterWindow* w, int col, int row)
+    {
+        const TRect r = w->DBGrid->CellRect(col, row);
+        const TPoint p = w->DBGrid->ClientToScreen(Point((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+        SetCursorPos(p.X, p.Y);
+        w->DBGrid->OnDblClick(w->DBGrid);
+    }
+};
+
+}  // namespace
+
+TEST_F(Objects, EmptyRegistersOfferOnlyAdd)
+{
+    Start(false);
+    for (TObjectRegisterWindow* w :
+         {static_cast<TObjectRegisterWindow*>(Questions()), static_cast<TObjectRegisterWindow*>(Decisions())}) {
+        ASSERT_NE(w, nullptr);
+        w->Timer->Fire();
+        EXPECT_TRUE(w->aNAdd->Enabled());
+        EXPECT_FALSE(w->aNEdit->Enabled());
+        EXPECT_FALSE(w->aNDelete->Enabled());
+        const size_t asked = rec->Calls.size();
+        WORD key = VK_DELETE;
+        w->DBGridKeyDown(w->DBGrid, key, TShiftState{ssCtrl});
+        EXPECT_EQ(key, VK_CLEAR);
+        w->DBGrid->SimulateKeyDown(VK_DELETE, TShiftState{ssCtrl});
+        DoubleClick(w, 1, 1);
+        EXPECT_EQ(rec->Calls.size(), asked);
+        EXPECT_EQ(w->DataSource->DataSet()->State(), dsBrowse);
+    }
+}
+
+TEST_F(Objects, CommandsHintsShortcutsAndToolBar)
+{
+    Start();
+    TfmQuestionObject* q = Questions();
+    TfmDecisionObject* d = Decisions();
+    ASSERT_NE(q, nullptr);
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(q->Caption(), QStringLiteral("Объект «Вопросы заседаний»"));
+    EXPECT_EQ(d->Caption(), QStringLiteral("Объект «Проекты решений»"));
+    for (TObjectRegisterWindow* w : {static_cast<TObjectRegisterWindow*>(q), static_cast<TObjectRegisterWindow*>(d)}) {
+        EXPECT_EQ(w->aNAdd->ShortCut(), VK_INSERT);
+        EXPECT_EQ(w->aNDelete->ShortCut(), TShortCut(scCtrl | VK_DELETE));
+        EXPECT_EQ(w->aNEdit->ShortCut(), VK_F2);
+        EXPECT_EQ(w->aNAdd->Hint(), QStringLiteral("Добавить новую позицию|Добавить новую позицию"));
+        EXPECT_EQ(w->aNDelete->Hint(), QStringLiteral("Удалить текущую позицию|Удалить текущую позицию"));
+        EXPECT_EQ(w->aNEdit->Hint(), QStringLiteral("Редактировать текущую позицию|Редактировать текущую позицию"));
+        for (TToolButton* b : {w->ToolButton8, w->ToolButton9, w->ToolButton10, w->ToolButton16})
+            EXPECT_FALSE(b->Visible()) << b->Name().toStdString();
+        EXPECT_TRUE(w->ToolButton7->Visible());
+        EXPECT_FALSE(w->DBGrid->Options().Contains(dgEditing));
+        EXPECT_FALSE(w->DataSource->AutoEdit());
+        EXPECT_EQ(w->ToolButton16->Action()->ImageIndex(), 21);
+        EXPECT_TRUE(w->ToolButton16->Action()->AutoCheck());
+        EXPECT_EQ(w->ToolButton16->Action()->ShortCut(), 0);
+    }
+    EXPECT_EQ(q->aHighlight->Name(), QStringLiteral("aHighlight"));
+    EXPECT_EQ(q->aHighlight->Caption(), QStringLiteral("Подсветить решенные вопросы"));
+    EXPECT_EQ(q->aHighlight->Hint(), QStringLiteral("Подсветить решенные вопросы"));
+    EXPECT_EQ(d->aHighLight->Name(), QStringLiteral("aHighLight"));
+    EXPECT_EQ(d->aHighLight->Caption(), QStringLiteral("Подсветить утвержденные проекты"));
+
+    // The filter rows list only data fields.
+    EXPECT_EQ(FieldList(q), (QStringList{FieldPlaceholder, QStringLiteral("Дата внесения")}));
+    EXPECT_EQ(FieldList(d), QStringList{FieldPlaceholder});
+
+    // Typing into the read-only grid starts no editing.
+    q->Timer->Fire();
+    q->DBGrid->SimulateKeyPress(QLatin1Char('x'));
+    EXPECT_EQ(DM->adoObjQuestions->State(), dsBrowse);
+}
+
+TEST_F(Objects, QuestionReferredToByADecisionStays)
+{
+    Start();
+    TfmQuestionObject* w = Questions();
+    ASSERT_NE(w, nullptr);
+    TDataSet* ds = DM->adoObjQuestions;
+    ASSERT_EQ(ds->RecordCount(), 2);
+
+    // No: nothing follows.
+    ASSERT_TRUE(ds->Locate(QStringLiteral("id"), Q1));
+    w->Timer->Fire();
+    rec->Answers.push_back(IDNO);
+    w->aNDelete->Execute();
+    EXPECT_EQ(rec->Calls.size(), 1u);
+    EXPECT_EQ(rec->Last().Caption, QStringLiteral("Подтверждение удаления"));
+    EXPECT_EQ(rec->Last().Text, QStringLiteral("Вы действительно хотите удалить текущую запись?"));
+    EXPECT_EQ(Rows("OBJ_QUESTIONS"), 2);
+
+    // Yes: the database refuses, the message says why, the question stays.
+    rec->Answers.push_back(IDYES);
+    w->aNDelete->Execute();
+    ASSERT_EQ(rec->Calls.size(), 3u);
+    EXPECT_EQ(rec->Last().Text, QuestionRefusal);
+    EXPECT_EQ(rec->Last().Caption, QStringLiteral("Удаление"));
+    EXPECT_EQ(rec->Last().Flags, MB_OK | MB_ICONERROR);
+    EXPECT_EQ(Rows("OBJ_QUESTIONS"), 2);
+    EXPECT_EQ(ds->RecordCount(), 2);
+    EXPECT_EQ(ds->FieldByName(QStringLiteral("id"))->AsString(), Q1);
+
+    // A question no decision refers to goes, through Ctrl+Del on the grid.
+    ASSERT_TRUE(ds->Locate(QStringLiteral("id"), Q2));
+    w->Timer->Fire();
+    rec->Answers.push_back(IDYES);
+    w->DBGrid->SimulateKeyDown(VK_DELETE, TShiftState{ssCtrl});
+    EXPECT_EQ(Rows("OBJ_QUESTIONS"), 1);
+    EXPECT_EQ(ds->RecordCount(), 1);
+}
+
+TEST_F(Objects, TitleClicksOnCalculatedColumnsDoNothing)
+{
+    Start();
+    TfmQuestionObject* q = Questions();
+    ASSERT_NE(q, nullptr);
+    TColumn* preview = Column(q, QStringLiteral("qpreview"));
+    TColumn* date = Column(q, QStringLiteral("date"));
+    ASSERT_NE(preview, nullptr);
+    ASSERT_NE(date, nullptr);
+    EXPECT_EQ(preview->Title()->Caption(), QStringLiteral("Вопрос"));
+    EXPECT_NO_THROW(q->DBGrid->OnTitleClick(preview));
+    EXPECT_EQ(DM->adoObjQuestions->Sort(), QString());
+    EXPECT_EQ(Marker(q, preview->Field()), smNone);
+    q->DBGrid->OnTitleClick(date);
+    EXPECT_EQ(DM->adoObjQuestions->Sort(), QStringLiteral("date ASC"));
+    EXPECT_EQ(Marker(q, date->Field()), smDown);
+    // The calculated column leaves the date's order and gets no marker.
+    q->DBGrid->OnTitleClick(preview);
+    EXPECT_EQ(DM->adoObjQuestions->Sort(), QStringLiteral("date ASC"));
+    EXPECT_EQ(Marker(q, preview->Field()), smNone);
+
+    TfmDecisionObject* d = Decisions();
+    ASSERT_NE(d, nullptr);
+    ASSERT_EQ(d->DBGrid->Columns()->Count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        TColumn* c = d->DBGrid->Columns()->Items(i);
+        EXPECT_NO_THROW(d->DBGrid->OnTitleClick(c)) << c->FieldName().toStdString();
+        EXPECT_EQ(DM->adoObjDecisions->Sort(), QString());
+        EXPECT_EQ(Marker(d, c->Field()), smNone);
+    }
+}
+
+TEST_F(Objects, HighlightTwiceLeavesCheckMarkAndGrid)
+{
+    Start();
+    TfmQuestionObject* w = Questions();
+    ASSERT_NE(w, nullptr);
+    Application->ProcessMessages();
+    const QImage before = w->DBGrid->Grab();
+    EXPECT_FALSE(w->aHighlight->Checked());
+    w->aHighlight->Execute();
+    EXPECT_TRUE(w->aHighlight->Checked());
+    w->aHighlight->Execute();
+    EXPECT_FALSE(w->aHighlight->Checked());
+    Application->ProcessMessages();
+    EXPECT_EQ(w->DBGrid->Grab(), before);
+}
+
+TEST_F(Objects, DecisionDeletionDeclinedKeepsEverything)
+{
+    Start();
+    TfmDecisionObject* w = Decisions();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(DM->adoObjDecisions->Locate(QStringLiteral("id"), D1));
+    w->Timer->Fire();
+    rec->Answers.push_back(IDNO);
+    w->aNDelete->Execute();
+    ASSERT_EQ(rec->Calls.size(), 1u);
+    EXPECT_EQ(rec->Last().Caption, QStringLiteral("Подтверждение удаления"));
+    EXPECT_EQ(rec->Last().Text, QStringLiteral("ВСЕ ДАННЫЕ, связанные с выбранной позицией будут также удалены.   "
+                                               "\r\nВы действительно хотите удалить текущую запись?"));
+    EXPECT_EQ(Rows("OBJ_DECISIONS"), 2);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS"), 2);
+    EXPECT_EQ(Rows("LNK_DECISIONS_MEMBERS"), 3);
+}
+
+TEST_F(Objects, DecisionDeletionRemovesLinksAndVotesAskingOnce)
+{
+    Start();
+    TfmDecisionObject* w = Decisions();
+    ASSERT_NE(w, nullptr);
+    TDataSet* ds = DM->adoObjDecisions;
+    ASSERT_TRUE(ds->Locate(QStringLiteral("id"), D1));
+    EXPECT_EQ(ds->FieldByName(QStringLiteral("session"))->AsString(), QStringLiteral("№1 от 15.01.2026"));
+    w->Timer->Fire();
+    rec->Answers.push_back(IDYES);
+    w->DBGrid->SimulateKeyDown(VK_DELETE, TShiftState{ssCtrl});
+    EXPECT_EQ(rec->Calls.size(), 1u);   // the warning, once; no refusal
+    EXPECT_EQ(Rows("OBJ_DECISIONS", "id=\"" + D1 + "\""), 0);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS", "id_decision=\"" + D1 + "\""), 0);
+    EXPECT_EQ(Rows("LNK_DECISIONS_MEMBERS", "id_decision=\"" + D1 + "\""), 0);
+    // The other decision keeps its link and vote, and the grid shows it first.
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS"), 1);
+    EXPECT_EQ(Rows("LNK_DECISIONS_MEMBERS"), 1);
+    EXPECT_EQ(ds->RecordCount(), 1);
+    EXPECT_EQ(ds->RecNo(), 1);
+    EXPECT_EQ(ds->FieldByName(QStringLiteral("session"))->AsString(), QStringLiteral("№2 от 20.02.2026"));
+}
+
+TEST_F(Objects, DecisionDeletionFailingAtAnyStepLeavesEverything)
+{
+    for (const QString table : {QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("LNK_DECISIONS_MEMBERS"),
+                                QStringLiteral("OBJ_DECISIONS")}) {
+        SCOPED_TRACE(table.toStdString());
+        Start();
+        Refuse(table);
+        TfmDecisionObject* w = Decisions();
+        ASSERT_NE(w, nullptr);
+        TDataSet* ds = DM->adoObjDecisions;
+        ASSERT_TRUE(ds->Locate(QStringLiteral("id"), D1));
+        w->Timer->Fire();
+        rec->Answers.push_back(IDYES);
+        w->aNDelete->Execute();
+        ASSERT_EQ(rec->Calls.size(), 2u);
+        EXPECT_EQ(rec->Last().Text, DecisionRefusal);
+        EXPECT_EQ(rec->Last().Caption, QStringLiteral("Удаление"));
+        EXPECT_EQ(rec->Last().Flags, MB_OK | MB_ICONERROR);
+        EXPECT_EQ(Rows("OBJ_DECISIONS"), 2);
+        EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS"), 2);
+        EXPECT_EQ(Rows("LNK_DECISIONS_MEMBERS"), 3);
+        EXPECT_EQ(ds->RecordCount(), 2);
+        EXPECT_FALSE(DM->adoConnection->InTransaction());
+        EXPECT_TRUE(ds->Locate(QStringLiteral("id"), D1));
+        // The next deletion asks again and works once the database agrees.
+        Native("DROP TRIGGER refuse_" + table);
+        rec->Answers.push_back(IDYES);
+        w->aNDelete->Execute();
+        EXPECT_EQ(Rows("OBJ_DECISIONS"), 1);
+        EXPECT_EQ(Rows("LNK_DECISIONS_MEMBERS"), 1);
+        TearDown();
+        QFile::remove(DbFile());
+        SetUp();
+    }
+}
+
+TEST_F(Objects, DoubleClickOnTitleOrIndicatorDoesNothing)
+{
+    Start();
+    TfmQuestionObject* w = Questions();
+    ASSERT_NE(w, nullptr);
+    Application->ProcessMessages();
+    DoubleClick(w, 1, 0);
+    DoubleClick(w, 0, 1);
+    EXPECT_EQ(rec->Calls.size(), 0u);
+    EXPECT_EQ(DM->adoObjQuestions->State(), dsBrowse);
+}
