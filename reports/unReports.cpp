@@ -5,9 +5,22 @@
 #include <QStringDecoder>
 
 #include "platform/ui/ActnList.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
 
 TGenerateReportProc GenerateReportProc;
+QString ExcelReportsDir;
+QString WordReportsDir;
+
+void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)
+{
+    if (!GenerateReportProc) {
+        Application->MessageBox(QStringLiteral("Формирование документов в этой версии программы недоступно."),
+                                QStringLiteral("Документы"), MB_OK | MB_ICONWARNING);
+        return;
+    }
+    GenerateReportProc(Report, FilterTable, FilterValue, IsExcel);
+}
 
 // --------------------------------------------------------------- decoding
 
