@@ -60,7 +60,8 @@ TAction* TObjectRegisterWindow::MakeHighlightAction(const char* Name, const QStr
 
 void TObjectRegisterWindow::HighlightExecute(TObject*) { DBGrid->Repaint(); }
 
-TModalResult TObjectRegisterWindow::ShowEditDialog(TForm* Dialog, std::initializer_list<TDataSet*> CancelUnlessOk)
+TModalResult TObjectRegisterWindow::ShowEditDialog(TForm* Dialog, const std::function<void()>& Prepare,
+                                                  std::initializer_list<TDataSet*> CancelUnlessOk)
 {
     auto done = Finally([Dialog] { Dialog->Free(); });
     auto cancel = [&] {
@@ -69,6 +70,7 @@ TModalResult TObjectRegisterWindow::ShowEditDialog(TForm* Dialog, std::initializ
     };
     TModalResult result = mrCancel;
     try {
+        Prepare();
         result = Dialog->ShowModal();
     } catch (...) {
         cancel();

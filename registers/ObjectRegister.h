@@ -33,10 +33,13 @@ protected:
     TAction* MakeHighlightAction(const char* Name, const QString& Caption);
     void HighlightExecute(TObject* Sender);
 
-    // Shows an edit dialog modally and frees it. When it did not end with OK,
-    // each of the datasets still in insert or edit state is cancelled, in the
-    // order given. Returns the dialog's result.
-    TModalResult ShowEditDialog(TForm* Dialog, std::initializer_list<TDataSet*> CancelUnlessOk);
+    // Runs an edit dialog: Prepare puts the records into insert or edit
+    // state, then the dialog is shown modally and freed. When it did not end
+    // with OK (or Prepare or the dialog failed), each of the datasets still
+    // in insert or edit state is cancelled, in the order given. Returns the
+    // dialog's result.
+    TModalResult ShowEditDialog(TForm* Dialog, const std::function<void()>& Prepare,
+                                std::initializer_list<TDataSet*> CancelUnlessOk);
 };
 
 // A dataset in insert or edit state.
