@@ -6,6 +6,8 @@
 #include "platform/core/ScopeGuard.h"
 #include "platform/db/DB.h"
 #include "platform/ui/ActnList.h"
+#include "platform/ui/DBCtrls.h"
+#include "registers/unAddEditDecisionObject.h"
 
 TfmDecisionObject::TfmDecisionObject(TComponent* AOwner) : TObjectRegisterWindow(AOwner)
 {
@@ -13,9 +15,49 @@ TfmDecisionObject::TfmDecisionObject(TComponent* AOwner) : TObjectRegisterWindow
     aHighLight->OnExecute = [this](TObject* s) { aHighLightExecute(s); };
 }
 
-void TfmDecisionObject::aNAddExecute(TObject* Sender) { TObjectRegisterWindow::aNAddExecute(Sender); }
+void TfmDecisionObject::aNAddExecute(TObject*) { ShowDecisionDialog(true); }
 
-void TfmDecisionObject::aNEditExecute(TObject* Sender) { TObjectRegisterWindow::aNEditExecute(Sender); }
+void TfmDecisionObject::aNEditExecute(TObject*) { ShowDecisionDialog(false); }
+
+void TfmDecisionObject::ShowDecisionDialog(bool Adding)
+{
+    auto* dlg = new TfmAddEditDecisionObject(Application);
+    dlg->AfterConstruction();
+    dlg->SetCaption(Adding ? QStringLiteral("Добавление проекта решения")
+                           : QStringLiteral("Редактирование проекта решения"));
+    TDataSet* decision = dlg->dsoMain->DataSet();
+    TDataSet* link = dlg->dsoLnkSessionsDecisions->DataSet();
+    ShowEditDialog(
+        dlg,
+        [&] {
+            // The link rows are read afresh, so that the row found is the
+            // one stored.
+            if (link->Active())
+                link->Requery();
+            else
+                link->Open();
+            if (Adding) {
+                // The link's insert rule takes the new decision's key.
+                decision->Insert();
+                link->Insert();
+            } else {
+                decision->Edit();
+                const QString id = decision->FieldByName(QStringLiteral("id"))->AsString();
+                if (link->Locate(QStringLiteral("id_decision"), id)) {
+                    link->Edit();
+                } else {
+                    // A decision without a session link gets one here; the
+                    // dialog stores it only when a session is chosen.
+                    link->Insert();
+                    link->FieldByName(QStringLiteral("id_decision"))->SetAsString(id);
+                }
+            }
+            dlg->SetActiveControl(dlg->DBLookupComboBox2);
+        },
+        {decision, link});
+    if (DM->adqObjSessions2->Active()) DM->adqObjSessions2->Requery();
+    if (TDataSet* ds = DataSet(); ds && ds->Active()) ds->Requery();
+}
 
 void TfmDecisionObject::RequeryDecisions()
 {

@@ -20,6 +20,7 @@ public:
     void aHighLightExecute(TObject* Sender) { HighlightExecute(Sender); }
 
 private:
+    void ShowDecisionDialog(bool Adding);
     // The lists that show decisions and links, then the window's own rows.
     void RequeryDecisions();
 };

@@ -1,7 +1,9 @@
 #include "registers/unQuestionObject.h"
 
 #include "platform/db/DB.h"
+#include "components/DBDateEdit.h"
 #include "platform/ui/ActnList.h"
+#include "registers/unAddEditQuestionObject.h"
 
 TfmQuestionObject::TfmQuestionObject(TComponent* AOwner) : TObjectRegisterWindow(AOwner)
 {
@@ -9,9 +11,29 @@ TfmQuestionObject::TfmQuestionObject(TComponent* AOwner) : TObjectRegisterWindow
     aHighlight->OnExecute = [this](TObject* s) { aHighlightExecute(s); };
 }
 
-void TfmQuestionObject::aNAddExecute(TObject* Sender) { TObjectRegisterWindow::aNAddExecute(Sender); }
+void TfmQuestionObject::aNAddExecute(TObject*) { ShowQuestionDialog(true); }
 
-void TfmQuestionObject::aNEditExecute(TObject* Sender) { TObjectRegisterWindow::aNEditExecute(Sender); }
+void TfmQuestionObject::aNEditExecute(TObject*) { ShowQuestionDialog(false); }
+
+// The dialog edits the very dataset the grid shows: nothing is requeried
+// afterwards.
+void TfmQuestionObject::ShowQuestionDialog(bool Adding)
+{
+    auto* dlg = new TfmAddEditQuestionObject(Application);
+    dlg->AfterConstruction();
+    dlg->SetCaption(Adding ? QStringLiteral("Добавление вопроса") : QStringLiteral("Редактирование вопроса"));
+    TDataSet* ds = dlg->dsoMain->DataSet();
+    ShowEditDialog(
+        dlg,
+        [&] {
+            if (Adding)
+                ds->Insert();
+            else
+                ds->Edit();
+            dlg->SetActiveControl(dlg->DBDateEdit1);
+        },
+        {ds});
+}
 
 void TfmQuestionObject::aNDeleteExecute(TObject*)
 {

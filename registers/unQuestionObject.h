@@ -17,4 +17,7 @@ public:
     void aNDeleteExecute(TObject* Sender) override;
     void aNEditExecute(TObject* Sender) override;
     void aHighlightExecute(TObject* Sender) { HighlightExecute(Sender); }
+
+private:
+    void ShowQuestionDialog(bool Adding);
 };

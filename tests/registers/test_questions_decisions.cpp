@@ -14,6 +14,12 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ComboBoxes.h"
 #include "platform/ui/ExtCtrls.h"
+#include "components/DBDateEdit.h"
+#include "platform/core/SysUtils.h"
+#include "platform/ui/DBCtrls.h"
+#include "platform/ui/StdCtrls.h"
+#include "registers/unAddEditDecisionObject.h"
+#include "registers/unAddEditQuestionObject.h"
 #include "registers/unDecisionObject.h"
 #include "registers/unQuestionObject.h"
 #include "tests/app/AppFixture.h"
@@ -64,9 +70,14 @@ protected:
             Exec("INSERT INTO LNK_DECISIONS_MEMBERS (id, id_decision, id_member, vote) VALUES "
                  "(\"{60000000-0000-0000-0000-00000000000" + QString::number(++n) + "}\", \"" + d + "\", \"" + m +
                  "\", 1)");
-        for (TDataSet* ds : {static_cast<TDataSet*>(DM->adqObjQuestions), static_cast<TDataSet*>(DM->adqObjSessions2),
-                             static_cast<TDataSet*>(DM->adoLnkSessionsDecisions)})
-            if (ds->Active()) ds->Requery();
+        Reread();
+    }
+    // Rows were written behind the data module's back: every open dataset
+    // reads them.
+    static void Reread()
+    {
+        for (int i = 0; i < DM->ComponentCount(); ++i)
+            if (auto* ds = dynamic_cast<TDataSet*>(DM->Components(i)); ds && ds->Active()) ds->Requery();
     }
     static void Exec(const QString& sql) { DM->adoConnection->Execute(sql); }
     static int Count(const QString& sql)
@@ -371,4 +382,261 @@ TEST_F(Objects, DoubleClickOnTitleOrIndicatorDoesNothing)
     DoubleClick(w, 0, 1);
     EXPECT_EQ(rec->Calls.size(), 0u);
     EXPECT_EQ(DM->adoObjQuestions->State(), dsBrowse);
+}
+
+// ---------------------------------------------------------------- the dialogs
+
+namespace {
+// The texts the grid painted, row by row, after the event loop ran.
+QStringList Painted(TRegisterWindow* w)
+{
+    QStringList out;
+    Application->ProcessMessages();
+    auto previous = w->DBGrid->OnDrawColumnCell;
+    w->DBGrid->OnDrawColumnCell = [&](TObject*, const TRect&, int, TColumn* c, TGridDrawState) {
+        if (c && c->Field()) out << c->Field()->DisplayText();
+    };
+    w->DBGrid->Grab();
+    w->DBGrid->OnDrawColumnCell = previous;
+    return out;
+}
+QString Text(TDataSet* ds, const char* field) { return ds->FieldByName(QString::fromLatin1(field))->AsString(); }
+}  // namespace
+
+TEST_F(Objects, QuestionAddCancelStoresNothingAndOkShowsTheNewQuestion)
+{
+    Start(false);
+    TfmQuestionObject* w = Questions();
+    ASSERT_NE(w, nullptr);
+    TDataSet* ds = DM->adoObjQuestions;
+    rec->OnModal = [&](TForm* f) {
+        auto* d = dynamic_cast<TfmAddEditQuestionObject*>(f);
+        EXPECT_NE(d, nullptr);
+        if (!d) return int(mrCancel);
+        EXPECT_EQ(d->Caption(), QStringLiteral("Добавление вопроса"));
+        EXPECT_EQ(d->ActiveControl(), d->DBDateEdit1);
+        EXPECT_EQ(ds->State(), dsInsert);
+        EXPECT_EQ(ds->FieldByName(QStringLiteral("date"))->AsDateTime(), Date());
+        ds->FieldByName(QStringLiteral("question"))->SetAsString(QStringLiteral("Брошенный вопрос"));
+        return int(mrCancel);
+    };
+    w->aNAdd->Execute();
+    EXPECT_EQ(ds->State(), dsBrowse);
+    EXPECT_EQ(Rows("OBJ_QUESTIONS"), 0);
+    EXPECT_EQ(ds->RecordCount(), 0);
+
+    rec->OnModal = [&](TForm* f) {
+        auto* d = dynamic_cast<TfmAddEditQuestionObject*>(f);
+        d->DBMemo1->SetText(QStringLiteral("О дивидендах"));
+        d->btnOK->Click();
+        return d->ModalResult();
+    };
+    w->aNAdd->Execute();
+    EXPECT_EQ(ds->State(), dsBrowse);
+    EXPECT_EQ(Rows("OBJ_QUESTIONS"), 1);
+    EXPECT_EQ(Rows("OBJ_QUESTIONS", "question=\"О дивидендах\""), 1);
+    const QStringList painted = Painted(w);
+    EXPECT_TRUE(painted.contains(DateToStr(Date()))) << painted.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(painted.contains(QStringLiteral("О дивидендах..."))) << painted.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(Forms(QStringLiteral("TfmAddEditQuestionObject")), 2);
+}
+
+TEST_F(Objects, QuestionEditedThroughADoubleClickOnACell)
+{
+    Start();
+    TfmQuestionObject* w = Questions();
+    ASSERT_NE(w, nullptr);
+    TDataSet* ds = DM->adoObjQuestions;
+    ASSERT_TRUE(ds->Locate(QStringLiteral("id"), Q2));
+    w->Timer->Fire();
+    Application->ProcessMessages();
+    QString caption;
+    rec->OnModal = [&](TForm* f) {
+        auto* d = dynamic_cast<TfmAddEditQuestionObject*>(f);
+        caption = d->Caption();
+        EXPECT_EQ(ds->State(), dsEdit);
+        ds->FieldByName(QStringLiteral("information"))->SetAsString(QStringLiteral("Справка"));
+        d->btnOK->Click();
+        return d->ModalResult();
+    };
+    DoubleClick(w, 1, ds->RecNo());
+    EXPECT_EQ(caption, QStringLiteral("Редактирование вопроса"));
+    EXPECT_EQ(Rows("OBJ_QUESTIONS", "information=\"Справка\""), 1);
+    EXPECT_EQ(ds->State(), dsBrowse);
+}
+
+TEST_F(Objects, DecisionAddWithSessionAndQuestion)
+{
+    Start();
+    TfmDecisionObject* w = Decisions();
+    ASSERT_NE(w, nullptr);
+    QString newId, questionId;
+    rec->OnModal = [&](TForm* f) {
+        auto* d = dynamic_cast<TfmAddEditDecisionObject*>(f);
+        EXPECT_EQ(d->Caption(), QStringLiteral("Добавление проекта решения"));
+        EXPECT_EQ(d->ActiveControl(), d->DBLookupComboBox2);
+        newId = Text(DM->adoObjDecisions, "id");
+        EXPECT_EQ(Text(DM->adoLnkSessionsDecisions, "id_decision"), newId);
+        d->DBLookupComboBox2->SelectRow(1);   // sessions by number: №2
+        d->DBLookupComboBox1->SelectRow(0);
+        questionId = Text(DM->adqObjQuestions2, "id");
+        DM->adoObjDecisions->FieldByName(QStringLiteral("description"))->SetAsString(QStringLiteral("Принять"));
+        d->btnOK->Click();
+        return d->ModalResult();
+    };
+    w->aNAdd->Execute();
+    ASSERT_FALSE(newId.isEmpty());
+    EXPECT_EQ(Rows("OBJ_DECISIONS", "id=\"" + newId + "\" AND id_question=\"" + questionId + "\""), 1);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS", "id_decision=\"" + newId + "\""), 1);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS", "id_decision=\"" + newId + "\" AND id_session=\"" + S2 + "\""), 1);
+    EXPECT_EQ(Rows("LNK_DECISIONS_MEMBERS"), 3);   // no vote rows made here
+    EXPECT_EQ(DM->adoObjDecisions->State(), dsBrowse);
+    EXPECT_EQ(DM->adoLnkSessionsDecisions->State(), dsBrowse);
+    const QStringList painted = Painted(w);
+    EXPECT_TRUE(painted.contains(QStringLiteral("Принять..."))) << painted.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(painted.contains(QStringLiteral("№2 от 20.02.2026")));
+}
+
+TEST_F(Objects, DecisionAddCancelledOrWithoutChoicesStoresBothOrNothing)
+{
+    Start();
+    TfmDecisionObject* w = Decisions();
+    ASSERT_NE(w, nullptr);
+    rec->OnModal = [&](TForm*) {
+        DM->adoObjDecisions->FieldByName(QStringLiteral("description"))->SetAsString(QStringLiteral("x"));
+        return int(mrCancel);
+    };
+    w->aNAdd->Execute();
+    EXPECT_EQ(Rows("OBJ_DECISIONS"), 2);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS"), 2);
+    EXPECT_EQ(DM->adoObjDecisions->State(), dsBrowse);
+    EXPECT_EQ(DM->adoLnkSessionsDecisions->State(), dsBrowse);
+
+    // OK without a session or a question: both stored, references empty.
+    rec->OnModal = [&](TForm* f) {
+        auto* d = dynamic_cast<TfmAddEditDecisionObject*>(f);
+        d->btnOK->Click();
+        return d->ModalResult();
+    };
+    w->aNAdd->Execute();
+    EXPECT_EQ(Rows("OBJ_DECISIONS"), 3);
+    EXPECT_EQ(Rows("OBJ_DECISIONS", "id_question IS NULL"), 1);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS", "id_session IS NULL"), 1);
+}
+
+TEST_F(Objects, DecisionEditMovesItsOneLinkAndKeepsTheVotes)
+{
+    Start();
+    TfmDecisionObject* w = Decisions();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(DM->adoObjDecisions->Locate(QStringLiteral("id"), D1));
+    w->Timer->Fire();
+    rec->OnModal = [&](TForm* f) {
+        auto* d = dynamic_cast<TfmAddEditDecisionObject*>(f);
+        EXPECT_EQ(d->Caption(), QStringLiteral("Редактирование проекта решения"));
+        EXPECT_EQ(d->DBLookupComboBox2->DisplayText(), QStringLiteral("№1 от 15.01.2026"));
+        d->DBLookupComboBox2->SelectRow(1);
+        d->btnOK->Click();
+        return d->ModalResult();
+    };
+    w->aNEdit->Execute();
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS", "id_decision=\"" + D1 + "\""), 1);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS", "id_decision=\"" + D1 + "\" AND id_session=\"" + S2 + "\""), 1);
+    EXPECT_EQ(Rows("LNK_DECISIONS_MEMBERS", "id_decision=\"" + D1 + "\""), 2);
+    ASSERT_TRUE(DM->adoObjDecisions->Locate(QStringLiteral("id"), D1));
+    EXPECT_EQ(Text(DM->adoObjDecisions, "session"), QStringLiteral("№2 от 20.02.2026"));
+}
+
+TEST_F(Objects, DecisionWithoutALinkGetsOneWhenASessionIsChosen)
+{
+    Start();
+    Exec("DELETE * FROM LNK_SESSIONS_DECISIONS WHERE id_decision=\"" + D2 + "\"");
+    Reread();
+    TfmDecisionObject* w = Decisions();
+    ASSERT_NE(w, nullptr);
+    auto edit = [&](int sessionRow) {
+        ASSERT_TRUE(DM->adoObjDecisions->Locate(QStringLiteral("id"), D2));
+        w->Timer->Fire();
+        rec->OnModal = [&, sessionRow](TForm* f) {
+            auto* d = dynamic_cast<TfmAddEditDecisionObject*>(f);
+            EXPECT_EQ(d->DBLookupComboBox2->DisplayText(), QString());
+            DM->adoObjDecisions->FieldByName(QStringLiteral("description"))->SetAsString(QStringLiteral("Новый текст"));
+            if (sessionRow >= 0) d->DBLookupComboBox2->SelectRow(sessionRow);
+            d->btnOK->Click();
+            return d->ModalResult();
+        };
+        w->aNEdit->Execute();
+    };
+    // No session chosen: the decision is saved, no empty link is stored.
+    edit(-1);
+    EXPECT_EQ(Rows("OBJ_DECISIONS", "description=\"Новый текст\""), 1);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS", "id_decision=\"" + D2 + "\""), 0);
+    EXPECT_EQ(DM->adoLnkSessionsDecisions->State(), dsBrowse);
+    // A session chosen: its one link row is made.
+    edit(0);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS", "id_decision=\"" + D2 + "\" AND id_session=\"" + S1 + "\""), 1);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS"), 2);
+}
+
+TEST_F(Objects, RefusedDecisionOrLinkIsUndoneAndOkCanBePressedAgain)
+{
+    for (const QString table : {QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("OBJ_DECISIONS")}) {
+        SCOPED_TRACE(table.toStdString());
+        Start();
+        Native("CREATE TRIGGER refuse_insert BEFORE INSERT ON " + table +
+               " BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        TfmDecisionObject* w = Decisions();
+        ASSERT_NE(w, nullptr);
+        QString newId;
+        int firstResult = -1;
+        rec->OnModal = [&](TForm* f) {
+            auto* d = dynamic_cast<TfmAddEditDecisionObject*>(f);
+            newId = Text(DM->adoObjDecisions, "id");
+            d->DBLookupComboBox2->SelectRow(0);
+            DM->adoObjDecisions->FieldByName(QStringLiteral("description"))->SetAsString(QStringLiteral("Повтор"));
+            EXPECT_THROW(d->btnOK->Click(), EAbort);
+            firstResult = d->ModalResult();
+            // Nothing stored; both records still as the user left them.
+            EXPECT_EQ(Rows("OBJ_DECISIONS"), 2);
+            EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS"), 2);
+            EXPECT_EQ(DM->adoObjDecisions->State(), dsInsert);
+            EXPECT_EQ(DM->adoLnkSessionsDecisions->State(), dsInsert);
+            EXPECT_EQ(Text(DM->adoObjDecisions, "id"), newId);
+            EXPECT_EQ(Text(DM->adoObjDecisions, "description"), QStringLiteral("Повтор"));
+            EXPECT_EQ(Text(DM->adoLnkSessionsDecisions, "id_decision"), newId);
+            EXPECT_EQ(Text(DM->adoLnkSessionsDecisions, "id_session"), S1);
+            // The database agrees now: the same OK stores both.
+            Native("DROP TRIGGER refuse_insert");
+            d->btnOK->Click();
+            return d->ModalResult();
+        };
+        w->aNAdd->Execute();
+        EXPECT_EQ(firstResult, mrNone);
+        EXPECT_EQ(Boxes(QStringLiteral("Ошибка сохранения данных")), 1);
+        EXPECT_EQ(Rows("OBJ_DECISIONS", "id=\"" + newId + "\" AND description=\"Повтор\""), 1);
+        EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS", "id_decision=\"" + newId + "\" AND id_session=\"" + S1 + "\""), 1);
+        EXPECT_FALSE(DM->adoConnection->InTransaction());
+        TearDown();
+        QFile::remove(DbFile());
+        SetUp();
+    }
+}
+
+TEST_F(Objects, RefusedLinkThenCancelLeavesNothing)
+{
+    Start();
+    Native("CREATE TRIGGER refuse_insert BEFORE INSERT ON LNK_SESSIONS_DECISIONS "
+           "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    TfmDecisionObject* w = Decisions();
+    ASSERT_NE(w, nullptr);
+    rec->OnModal = [&](TForm* f) {
+        auto* d = dynamic_cast<TfmAddEditDecisionObject*>(f);
+        EXPECT_THROW(d->btnOK->Click(), EAbort);
+        return int(mrCancel);
+    };
+    w->aNAdd->Execute();
+    EXPECT_EQ(Rows("OBJ_DECISIONS"), 2);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS"), 2);
+    EXPECT_EQ(DM->adoObjDecisions->State(), dsBrowse);
+    EXPECT_EQ(DM->adoObjDecisions->RecordCount(), 2);
 }
