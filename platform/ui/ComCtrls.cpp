@@ -1,4 +1,5 @@
 #include "platform/ui/ComCtrls.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -150,11 +151,7 @@ void TToolButton::MakeWidget()
     b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     b->setIconSize(QSize(16, 16));
     QObject::connect(b, &QToolButton::clicked, b, [this] {
-        try {
-            Click();
-        } catch (...) {
-            Application->HandleException(this);
-        }
+        CallHandler(this, [this] { Click(); });
     });
     FButtonAction = bar->addWidget(b);
     FButton = b;
@@ -445,7 +442,8 @@ QWidget* TPageControl::CreateWidget(QWidget* parentWidget)
     bar->setDrawBase(true);
     bar->setExpanding(false);
     QObject::connect(bar, &QTabBar::currentChanged, bar, [this](int i) {
-        if (i >= 0 && i < int(FTabPages.size()) && FTabPages[size_t(i)] != FActive) SetActivePageIndex(FTabPages[size_t(i)]);
+        if (i >= 0 && i < int(FTabPages.size()) && FTabPages[size_t(i)] != FActive)
+            CallHandler(this, [&] { SetActivePageIndex(FTabPages[size_t(i)]); });
     });
     FTabBar = bar;
     return w;

@@ -1,4 +1,5 @@
 #include "platform/ui/ExtCtrls.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -6,7 +7,7 @@
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner)
 {
     FTimer = new QTimer;
-    QObject::connect(FTimer, &QTimer::timeout, [this] { Fire(); });
+    QObject::connect(FTimer, &QTimer::timeout, [this] { CallHandler(this, [this] { Fire(); }); });
     Update();
 }
 

@@ -34,6 +34,8 @@ public:
     TNotifyEvent OnTimer;
     // Fires the timer now, as if its interval had run out (tests).
     void Fire();
+    // The toolkit's timer behind it (tests deliver its timer events).
+    QTimer* QtTimer() const { return FTimer; }
 
 private:
     void Update();

@@ -1,5 +1,6 @@
 #include <QCoreApplication>
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -224,7 +225,7 @@ QLineEdit* TEdit::Line() const { return qobject_cast<QLineEdit*>(FWidget.data())
 QWidget* TEdit::CreateWidget(QWidget* parentWidget)
 {
     auto* e = new QLineEdit(parentWidget);
-    QObject::connect(e, &QLineEdit::textEdited, Bridge(), [this](const QString& t) { TextFromWidget(t); });
+    QObject::connect(e, &QLineEdit::textEdited, Bridge(), [this](const QString& t) { CallHandler(this, [&] { TextFromWidget(t); }); });
     return e;
 }
 
@@ -331,8 +332,10 @@ QWidget* TMemo::CreateWidget(QWidget* parentWidget)
 {
     auto* e = new QPlainTextEdit(parentWidget);
     QObject::connect(e, &QPlainTextEdit::textChanged, Bridge(), [this, e] {
-        QString t = ToCrLf(e->toPlainText());
-        if (t != Text()) TextFromWidget(t);
+        CallHandler(this, [&] {
+            QString t = ToCrLf(e->toPlainText());
+            if (t != Text()) TextFromWidget(t);
+        });
     });
     return e;
 }
@@ -430,7 +433,7 @@ QWidget* TButton::CreateWidget(QWidget* parentWidget)
 {
     auto* b = new QPushButton(parentWidget);
     b->setAutoDefault(false);
-    QObject::connect(b, &QPushButton::clicked, Bridge(), [this] { Click(); });
+    QObject::connect(b, &QPushButton::clicked, Bridge(), [this] { CallHandler(this, [this] { Click(); }); });
     return b;
 }
 
@@ -495,7 +498,7 @@ QWidget* TCheckBox::CreateWidget(QWidget* parentWidget)
     auto* b = new QCheckBox(parentWidget);
     QObject::connect(b, &QCheckBox::clicked, Bridge(), [this](bool on) {
         FChecked = on;
-        if (!FClicksDisabled) TWinControl::Click();
+        if (!FClicksDisabled) CallHandler(this, [this] { TWinControl::Click(); });
     });
     return b;
 }
