@@ -1,6 +1,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/EventBridge.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
@@ -436,14 +437,26 @@ void TControl::WndProc(TMessage& Message)
 
 void TControl::DefaultHandler(TMessage& Message) { Q_UNUSED(Message); }
 
+// A scroll area draws its contents in its viewport, a child widget that an
+// update of the frame alone does not reach.
+static QWidget* PaintedWidget(QWidget* w)
+{
+    auto* area = qobject_cast<QAbstractScrollArea*>(w);
+    return area && area->viewport() ? area->viewport() : w;
+}
+
 void TControl::Invalidate()
 {
-    if (FWidget) FWidget->update();
+    if (!FWidget) return;
+    FWidget->update();
+    if (QWidget* v = PaintedWidget(FWidget); v != FWidget) v->update();
 }
 
 void TControl::Update()
 {
-    if (FWidget && FWidget->isVisible()) FWidget->repaint();
+    if (!FWidget || !FWidget->isVisible()) return;
+    FWidget->repaint();
+    if (QWidget* v = PaintedWidget(FWidget); v != FWidget) v->repaint();
 }
 
 void TControl::Repaint()
