@@ -640,3 +640,98 @@ TEST_F(Objects, RefusedLinkThenCancelLeavesNothing)
     EXPECT_EQ(DM->adoObjDecisions->State(), dsBrowse);
     EXPECT_EQ(DM->adoObjDecisions->RecordCount(), 2);
 }
+
+TEST_F(Objects, DialogLayouts)
+{
+    Start();
+    struct Place {
+        const char* name;
+        int left, top, width, height, tabOrder;
+    };
+    auto check = [](TForm* f, std::initializer_list<Place> places) {
+        EXPECT_EQ(f->ClientWidth(), 392);
+        EXPECT_EQ(f->ClientHeight(), 379);
+        EXPECT_EQ(f->BorderStyle(), bsDialog);
+        EXPECT_EQ(f->Position(), poOwnerFormCenter);
+        for (const Place& p : places) {
+            auto* c = dynamic_cast<TControl*>(f->FindComponent(QString::fromLatin1(p.name)));
+            ASSERT_NE(c, nullptr) << p.name;
+            EXPECT_EQ(c->BoundsRect(), Bounds(p.left, p.top, p.width, p.height)) << p.name;
+            if (auto* w = dynamic_cast<TWinControl*>(c); w && p.tabOrder >= 0) EXPECT_EQ(w->TabOrder(), p.tabOrder) << p.name;
+        }
+        auto* ok = dynamic_cast<TButton*>(f->FindComponent(QStringLiteral("btnOK")));
+        auto* cancel = dynamic_cast<TButton*>(f->FindComponent(QStringLiteral("btnCancel")));
+        ASSERT_TRUE(ok && cancel);
+        EXPECT_EQ(ok->Caption(), QStringLiteral("OK"));
+        EXPECT_TRUE(ok->Default());
+        EXPECT_EQ(cancel->Caption(), QStringLiteral("Отмена"));
+        EXPECT_TRUE(cancel->Cancel());
+        EXPECT_EQ(cancel->ModalResult(), mrCancel);
+        EXPECT_EQ(ok->Anchors(), (TAnchors{akRight, akBottom}));
+    };
+    auto label = [](TForm* f, const char* name, const char* caption, TWinControl* focus) {
+        auto* l = dynamic_cast<TLabel*>(f->FindComponent(QString::fromLatin1(name)));
+        ASSERT_NE(l, nullptr) << name;
+        EXPECT_EQ(l->Caption(), QString::fromUtf8(caption));
+        EXPECT_EQ(l->FocusControl(), focus) << name;
+    };
+
+    auto* q = new TfmAddEditQuestionObject(Application);
+    q->AfterConstruction();
+    check(q, {{"DBDateEdit1", 144, 10, 150, 21, 0},
+              {"DBMemo1", 11, 55, 369, 125, 1},
+              {"DBMemo2", 10, 206, 369, 125, 2},
+              {"btnOK", 219, 343, 75, 25, 3},
+              {"btnCancel", 305, 343, 75, 25, 4}});
+    label(q, "Label2", "&Дата внесения вопроса:", q->DBDateEdit1);
+    label(q, "Label5", "&Вопрос:", q->DBMemo1);
+    label(q, "Label6", "Дополнительная &информация по вопросу:", q->DBMemo2);
+    EXPECT_EQ(q->dsoMain->DataSet(), DM->adoObjQuestions);
+    EXPECT_FALSE(q->dsoMain->AutoEdit());
+    EXPECT_EQ(q->DBDateEdit1->DataField(), QStringLiteral("date"));
+    EXPECT_EQ(q->DBDateEdit1->ButtonHint(), QStringLiteral("Уточнить"));
+    EXPECT_EQ(q->DBDateEdit1->DialogTitle(), QStringLiteral("Выбор даты"));
+    EXPECT_EQ(q->DBDateEdit1->ButtonWidth(), 20);
+    EXPECT_EQ(q->DBDateEdit1->NumGlyphs(), 2);
+    EXPECT_EQ(q->DBDateEdit1->Weekends(), (TDaysOfWeek{Sat, Sun}));
+    EXPECT_EQ(q->DBDateEdit1->YearDigits(), dyFour);
+    EXPECT_EQ(q->DBMemo1->DataField(), QStringLiteral("question"));
+    EXPECT_EQ(q->DBMemo2->DataField(), QStringLiteral("information"));
+    EXPECT_EQ(q->DBMemo1->ScrollBars(), ssVertical);
+    q->Free();
+
+    auto* d = new TfmAddEditDecisionObject(Application);
+    d->AfterConstruction();
+    check(d, {{"DBLookupComboBox2", 93, 10, 287, 21, 0},
+              {"DBLookupComboBox1", 93, 41, 287, 21, 1},
+              {"DBMemo1", 11, 87, 369, 244, 2},
+              {"btnOK", 219, 343, 75, 25, 3},
+              {"btnCancel", 305, 343, 75, 25, 4}});
+    label(d, "Label2", "&На заседание:", d->DBLookupComboBox2);
+    label(d, "Label1", "По &вопросу:", d->DBLookupComboBox1);
+    label(d, "Label5", "&Проект решения:", d->DBMemo1);
+    const std::pair<TDataSource*, TDataSet*> sources[] = {{d->dsoMain, DM->adoObjDecisions},
+                                                          {d->dsoLnkSessionsDecisions, DM->adoLnkSessionsDecisions},
+                                                          {d->dsoSessions, DM->adqObjSessions},
+                                                          {d->dsoQuestions, DM->adqObjQuestions2}};
+    for (const auto& [source, dataset] : sources) {
+        EXPECT_EQ(source->DataSet(), dataset) << source->Name().toStdString();
+        EXPECT_FALSE(source->AutoEdit());
+    }
+    EXPECT_EQ(d->DBLookupComboBox2->DataSource(), d->dsoLnkSessionsDecisions);
+    EXPECT_EQ(d->DBLookupComboBox2->DataField(), QStringLiteral("id_session"));
+    EXPECT_EQ(d->DBLookupComboBox2->ListSource(), d->dsoSessions);
+    EXPECT_EQ(d->DBLookupComboBox2->ListField(), QStringLiteral("session"));
+    EXPECT_EQ(d->DBLookupComboBox1->DataField(), QStringLiteral("id_question"));
+    EXPECT_EQ(d->DBLookupComboBox1->ListSource(), d->dsoQuestions);
+    EXPECT_EQ(d->DBLookupComboBox1->ListField(), QStringLiteral("date;question"));
+    EXPECT_EQ(d->DBLookupComboBox1->ListFields().size(), 2u);
+    EXPECT_EQ(d->DBLookupComboBox1->DropDownWidth(), 369);
+    for (TDBLookupComboBox* c : {d->DBLookupComboBox1, d->DBLookupComboBox2}) {
+        EXPECT_EQ(c->KeyField(), QStringLiteral("id"));
+        EXPECT_EQ(c->DropDownRows(), 8);
+        EXPECT_EQ(c->DropDownAlign(), daRight);
+    }
+    EXPECT_EQ(d->DBMemo1->DataField(), QStringLiteral("description"));
+    d->Free();
+}
