@@ -148,6 +148,9 @@ void TToolButton::MakeWidget()
     }
     auto* b = new QToolButton(bar);
     b->setAutoRaise(true);
+    // A tool button never takes the focus: the keys go on to the control the
+    // user was in before the click.
+    b->setFocusPolicy(Qt::NoFocus);
     b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     b->setIconSize(QSize(16, 16));
     QObject::connect(b, &QToolButton::clicked, b, [this] {

@@ -1397,6 +1397,12 @@ void TDBGrid::Resize()
 
 // ---- invalidation
 
+void TDBGrid::Invalidate()
+{
+    TWinControl::Invalidate();
+    if (FGridWidget) FGridWidget->viewport()->update();
+}
+
 void TDBGrid::InvalidateCell(int ACol, int ARow)
 {
     if (!FGridWidget) return;
