@@ -1,6 +1,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/EventBridge.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
@@ -384,6 +385,14 @@ static Qt::CursorShape CursorShape(TCursor c)
 
 bool FindScreenCursor(TCursor id, QCursor& out);   // PaintCtrls.h: registered extra cursors
 
+TPoint GetCursorPos()
+{
+    const QPoint p = QCursor::pos();
+    return Point(p.x(), p.y());
+}
+
+void SetCursorPos(int X, int Y) { QCursor::setPos(X, Y); }
+
 QCursor CursorToQCursor(TCursor c)
 {
     QCursor extra;
@@ -437,14 +446,26 @@ void TControl::WndProc(TMessage& Message)
 
 void TControl::DefaultHandler(TMessage& Message) { Q_UNUSED(Message); }
 
+// A scroll area draws its contents in its viewport, a child widget that an
+// update of the frame alone does not reach.
+static QWidget* PaintedWidget(QWidget* w)
+{
+    auto* area = qobject_cast<QAbstractScrollArea*>(w);
+    return area && area->viewport() ? area->viewport() : w;
+}
+
 void TControl::Invalidate()
 {
-    if (FWidget) FWidget->update();
+    if (!FWidget) return;
+    FWidget->update();
+    if (QWidget* v = PaintedWidget(FWidget); v != FWidget) v->update();
 }
 
 void TControl::Update()
 {
-    if (FWidget && FWidget->isVisible()) FWidget->repaint();
+    if (!FWidget || !FWidget->isVisible()) return;
+    FWidget->repaint();
+    if (QWidget* v = PaintedWidget(FWidget); v != FWidget) v->repaint();
 }
 
 void TControl::Repaint()
