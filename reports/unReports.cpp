@@ -21,6 +21,12 @@ QString CurrentSql;
 TReportParamsDialogProc ReportParamsDialog;
 TGenerateReportProc GenerateReportProc;
 
+void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)
+{
+    TReport copy = Report;
+    (GenerateReportProc ? GenerateReportProc : GenerateReport)(copy, FilterTable, FilterValue, IsExcel);
+}
+
 // --------------------------------------------------------------- decoding
 
 static const char16_t Cp1251High[64] = {

@@ -69,10 +69,6 @@ QStringList DecodeCatalogueLines(const QByteArray& bytes);
 void BuildReportsMenu(TActionList* ActionList, TMenuItem* Menu, const TReportList& ExcelReports,
                       const TReportList& WordReports, int ExcelImage, int WordImage, TNotifyEvent OnExecute);
 
-// The report folders (set after login) and the catalogues loaded from them.
-extern QString ExcelReportsDir;
-extern QString WordReportsDir;
-
 // --------------------------------------------------------- document generation
 //
 // GenerateReport runs one catalogue entry: it empties the parameters' values,
@@ -112,3 +108,11 @@ extern TReportParamsDialogProc ReportParamsDialog;
 using TGenerateReportProc =
     std::function<void(TReport Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)>;
 extern TGenerateReportProc GenerateReportProc;
+
+// The report folders beside the executable ("reports/excel/" and
+// "reports/word/", with the trailing separator), set by the main window.
+extern QString ExcelReportsDir;
+extern QString WordReportsDir;
+// Builds the report's document, filtered by the record FilterValue of
+// FilterTable when both are given (a register window's current record).
+void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel);
