@@ -135,7 +135,6 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "%s: no document\n", what);
                 return;
             }
-            if (qEnvironmentVariableIsSet("QV_KEEP")) std::printf("%s\n", qPrintable(OfficeDocumentText(OfficeShownDocuments().last()).left(200)));
             QFile::remove(OfficeShownDocuments().last());
             if (i > 0) ms.push_back(elapsed);   // the first run warms up
         }
