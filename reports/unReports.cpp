@@ -8,6 +8,8 @@
 #include "platform/ui/Menus.h"
 
 TGenerateReportProc GenerateReportProc;
+TReport CurrentReport;
+QString CurrentSql;
 
 // --------------------------------------------------------------- decoding
 

@@ -69,6 +69,11 @@ QStringList DecodeCatalogueLines(const QByteArray& bytes);
 void BuildReportsMenu(TActionList* ActionList, TMenuItem* Menu, const TReportList& ExcelReports,
                       const TReportList& WordReports, int ExcelImage, int WordImage, TNotifyEvent OnExecute);
 
+// The report and its SQL handed to the parameter dialog, which gives the SQL
+// back with its placeholders replaced.
+extern TReport CurrentReport;
+extern QString CurrentSql;
+
 // The document generator, set by the unit that builds documents; while it is
 // not set, running a report tells the user that documents are not available.
 using TGenerateReportProc =

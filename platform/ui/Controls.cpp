@@ -795,7 +795,9 @@ void TWinControl::WndProc(TMessage& Message)
 
 bool TWinControl::WidgetEvent(QObject* watched, QEvent* event)
 {
-    if (watched == FWidget) {
+    // A control on its way out gets no enter or exit events (the focus moves
+    // while its window is torn down; an exit check must not run then).
+    if (watched == FWidget && !IsDestroying()) {
         if (event->type() == QEvent::FocusIn) {
             if (TForm* f = GetParentForm(this)) f->FocusControl(this);
             DoEnter();
