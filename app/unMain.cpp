@@ -1,7 +1,5 @@
 #include "app/unMain.h"
 
-#include <QHash>
-
 #include "app/unAbout.h"
 #include "app/unChangePwd.h"
 #include "app/unEnterPassword.h"
@@ -28,8 +26,6 @@
 #endif
 
 TfmMain* fmMain = nullptr;
-QString ExcelReportsDir;
-QString WordReportsDir;
 TReportList ExcelReports;
 TReportList WordReports;
 QString DbFileName;
@@ -39,53 +35,6 @@ const QString ProductWebAddress = QStringLiteral(QORVANE_WEB_ADDRESS);
 QString AppFolderOverride;
 QString AppFolder() { return AppFolderOverride.isEmpty() ? ExeFolder() : AppFolderOverride; }
 const QString DbProviderName = QStringLiteral("Qorvane.SQLCipher.1");
-
-// ------------------------------------------------------ register classes
-
-static QHash<QString, std::function<TForm*(TComponent*)>>& WindowClasses()
-{
-    static QHash<QString, std::function<TForm*(TComponent*)>> h;
-    return h;
-}
-
-void RegisterWindowClass(const QString& className, std::function<TForm*(TComponent*)> create)
-{
-    WindowClasses().insert(className, std::move(create));
-}
-
-namespace {
-// Stands in for a register window whose class is not built yet: a child
-// window over the dataset with the parts the main window talks to.
-class TfmRegisterPlaceholder : public TForm {
-    QV_CLASS(TfmRegisterPlaceholder, TForm)
-public:
-    explicit TfmRegisterPlaceholder(TComponent* AOwner) : TForm(AOwner)
-    {
-        SetFormStyle(fsMDIChild);
-        SetBounds(0, 0, 520, 320);
-        DataSource = new TDataSource(this);
-        DataSource->SetName(QStringLiteral("DataSource"));
-        OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
-    }
-    TDataSource* DataSource;
-};
-}  // namespace
-
-TFormClass FindWindowClass(const QString& className)
-{
-    TFormClass fc;
-    fc.ClassName = className;
-    auto it = WindowClasses().find(className);
-    if (it != WindowClasses().end())
-        fc.Create = *it;
-    else
-        fc.Create = [](TComponent* owner) -> TForm* {
-            auto* f = new TfmRegisterPlaceholder(owner);
-            f->AfterConstruction();
-            return f;
-        };
-    return fc;
-}
 
 // ----------------------------------------------------------------- helpers
 
@@ -392,13 +341,7 @@ void TfmMain::aOpenRefPlacesExecute(TObject*)
 
 void TfmMain::RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)
 {
-    TReport copy = Report;
-    if (!GenerateReportProc) {
-        Application->MessageBox(QStringLiteral("Формирование документов в этой версии программы недоступно."),
-                                QStringLiteral("Документы"), MB_OK | MB_ICONWARNING);
-        return;
-    }
-    GenerateReportProc(copy, FilterTable, FilterValue, IsExcel);
+    ::RunReport(Report, FilterTable, FilterValue, IsExcel);
 }
 
 void TfmMain::ReportActionExecute(TObject* Sender)

@@ -5,11 +5,24 @@
 #include <QStringDecoder>
 
 #include "platform/ui/ActnList.h"
+#include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
 
 TGenerateReportProc GenerateReportProc;
 TReport CurrentReport;
 QString CurrentSql;
+QString ExcelReportsDir;
+QString WordReportsDir;
+
+void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)
+{
+    if (!GenerateReportProc) {
+        Application->MessageBox(QStringLiteral("Формирование документов в этой версии программы недоступно."),
+                                QStringLiteral("Документы"), MB_OK | MB_ICONWARNING);
+        return;
+    }
+    GenerateReportProc(Report, FilterTable, FilterValue, IsExcel);
+}
 
 // --------------------------------------------------------------- decoding
 

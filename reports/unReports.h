@@ -79,3 +79,11 @@ extern QString CurrentSql;
 using TGenerateReportProc =
     std::function<void(TReport Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)>;
 extern TGenerateReportProc GenerateReportProc;
+
+// The report folders beside the executable ("reports/excel/" and
+// "reports/word/", with the trailing separator), set by the main window.
+extern QString ExcelReportsDir;
+extern QString WordReportsDir;
+// Builds the report's document, filtered by the record FilterValue of
+// FilterTable when both are given (a register window's current record).
+void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel);
