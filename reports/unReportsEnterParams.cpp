@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <cmath>
+#include <memory>
 
 #include "components/Placement.h"
 #include "components/StrHolder.h"
@@ -12,7 +13,9 @@
 #include "platform/db/DB.h"
 #include "platform/ui/Graphics.h"
 #include "platform/ui/ImgList.h"
+#include "platform/ui/DBGrids.h"
 #include "platform/ui/StdCtrls.h"
+#include "reports/unReportsSelectFromRef.h"
 
 const QString ReportParamsErrorText = QStringLiteral("Обязательные параметры отчета заполнены неполностью или неправильно.");
 const QString ReportParamsErrorCaption = QStringLiteral("Ошибка параметров");
@@ -383,8 +386,33 @@ void TfmReportsEnterParams::EditFloatKeyPress(TObject* Sender, QChar& Key)
 
 void TfmReportsEnterParams::ptRefButtonClick(TObject* Sender)
 {
-    // The record picker comes with the shared register part.
-    (void)Sender;
+    TReportParam& p = ParamOf(Sender);
+    TDataSet* ds = ReferenceDataSet(p);
+    if (!ds) return;
+    QString keys, names;
+    bool picked = false;
+    {
+        // Freed at the end of the block: freeing the picker gives the
+        // dataset back as it was, so the choice is read before.
+        std::unique_ptr<TfmReportsSelectFromRef, void (*)(TObject*)> picker(
+            new TfmReportsSelectFromRef(Application), [](TObject* o) { o->Free(); });
+        picker->DataSource->SetDataSet(ds);
+        TDBGridOptions options = picker->DBGrid->Options();
+        if (p.MultiSelect) options += dgMultiSelect;
+        else options -= dgMultiSelect;
+        picker->DBGrid->SetOptions(options);
+        if (picker->ShowModal() != mrCancel && ds->Active()) {
+            picked = true;
+            TBookmarkList* rows = picker->DBGrid->SelectedRows();
+            std::vector<TBookmark> chosen;
+            for (int k = 0; k < rows->Count(); ++k) chosen.push_back(rows->Items(k));
+            PickedRecords(ds, p.MultiSelect ? &chosen : nullptr, DisplayFieldOf(ds), keys, names);
+        }
+    }
+    RestoreWindowsPlacement(ds);
+    if (!picked) return;
+    p.Value = keys;
+    static_cast<TControl*>(Sender)->SetText(names);
 }
 
 void TfmReportsEnterParams::RestoreWindowsPlacement(TDataSet* DataSet)

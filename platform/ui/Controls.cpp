@@ -191,15 +191,17 @@ void TControl::BoundsChangedByWidget(int l, int t, int w, int h)
 
 TPoint TControl::ClientToScreen(const TPoint& p) const
 {
-    if (!FWidget) return p;
-    QPoint q = FWidget->mapToGlobal(QPoint(p.X, p.Y));
+    QWidget* w = ClientOriginWidget();
+    if (!w) return p;
+    QPoint q = w->mapToGlobal(QPoint(p.X, p.Y));
     return Point(q.x(), q.y());
 }
 
 TPoint TControl::ScreenToClient(const TPoint& p) const
 {
-    if (!FWidget) return p;
-    QPoint q = FWidget->mapFromGlobal(QPoint(p.X, p.Y));
+    QWidget* w = ClientOriginWidget();
+    if (!w) return p;
+    QPoint q = w->mapFromGlobal(QPoint(p.X, p.Y));
     return Point(q.x(), q.y());
 }
 

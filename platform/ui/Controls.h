@@ -146,6 +146,9 @@ public:
     // child the frame around the form).
     QWidget* Widget() const { return FWidget; }
     virtual QWidget* OuterWidget() const { return FWidget; }
+    // The widget whose top left is the client origin (ScreenToClient,
+    // ClientToScreen): inside a frame the control draws around its area.
+    virtual QWidget* ClientOriginWidget() const { return FWidget; }
 
     void Invalidate();
     void Update();

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QEvent>
 #include <QHash>
 #include <QObject>
@@ -195,6 +196,13 @@ bool ShowWindow(HWND wnd, int cmd)
 void UpdateWindow(HWND wnd)
 {
     if (IWindowTarget* t = winapi_detail::FindWindowTarget(wnd)) t->UpdateWindowNow();
+}
+
+bool GetCursorPos(TPoint* p)
+{
+    const QPoint q = QCursor::pos();
+    if (p) *p = Point(q.x(), q.y());
+    return p != nullptr;
 }
 
 int GetSystemMetrics(int index)
