@@ -70,6 +70,11 @@ QStringList DecodeCatalogueLines(const QByteArray& bytes);
 void BuildReportsMenu(TActionList* ActionList, TMenuItem* Menu, const TReportList& ExcelReports,
                       const TReportList& WordReports, int ExcelImage, int WordImage, TNotifyEvent OnExecute);
 
+// The report folders beside the executable ("reports/excel/" and
+// "reports/word/", with the trailing separator), set after login.
+extern QString ExcelReportsDir;
+extern QString WordReportsDir;
+
 // --------------------------------------------------------- document generation
 //
 // GenerateReport runs one catalogue entry: it empties the parameters' values,
