@@ -617,7 +617,11 @@ private:
     qsizetype FActiveStore = -2;
     int FActiveGrid = -1;
     int FCalcDepth = 0;                      // OnCalcFields / OnFilterRecord running
-    TRowKey FCurKey = -1;                    // key of the current record
+    // Key of the current record; kKeyUnread while the store has not read the
+    // row yet (CurKey() reads it).
+    mutable TRowKey FCurKey = -1;
+    static constexpr TRowKey kKeyUnread = -2;
+    TRowKey CurKey() const;
     std::vector<Variant>* FCalcTarget = nullptr;   // while OnCalcFields runs
 
     // Calculated / lookup cache per store row.
