@@ -181,6 +181,16 @@ void Run(const Db& db)
     }
     Row(qPrintable(QStringLiteral("votes grid page, 30 of %1 rows, calculated columns").arg(count)), Median(page), 0);
 
+    // The first vote filter over the rows read makes the index the later ones use.
+    {
+        QElapsedTimer t;
+        t.start();
+        votes->SetFilter(QStringLiteral("id_member = '{00000000-0000-0000-0000-000000000000}'"));
+        votes->SetFiltered(true);
+        votes->RecordCount();
+        Row("the first vote filter (makes its index)", Ms(t), 0);
+    }
+
     // A session with participants: move from one to the next.
     TADOTable* people = dm.adoLnkSessionsMembers;
     TADOTable* sessions = dm.adoObjSessions;
@@ -192,11 +202,16 @@ void Run(const Db& db)
         if (people->RecordCount() > 1) break;
         sessions->Next();
     }
+    // The votes are shown in a grid: a data source follows them, so the view
+    // is made at once, and the grid reads the count and the first row.
+    TDataSource shown;
+    shown.SetDataSet(votes);
     std::vector<double> scroll;
     for (int run = 0; run < 15 && people->RecordCount() > 1; ++run) {
         QElapsedTimer t;
         t.start();
         run % 2 ? people->First() : people->Last();
+        if (votes->RecordCount() > 0) votes->GetFieldText(0, v);
         scroll.push_back(Ms(t));
     }
     // The shell answers the same question: the votes of the participant on the

@@ -379,7 +379,7 @@ struct TStoreColumn {
     int Size = 0;         // n of CHAR(n) / VARCHAR(n), else 0
 };
 
-namespace dbimpl { class Filter; struct SortKey; struct ViewIndex; class MasterLink; }
+namespace dbimpl { class Filter; struct SortKey; struct ViewIndex; struct ColumnIndex; class MasterLink; }
 
 class TDataSet : public TComponent {
     QV_CLASS(TDataSet, TComponent)
@@ -641,6 +641,8 @@ private:
     mutable QHash<QString, std::shared_ptr<dbimpl::ViewIndex>> FIndexes;
     // Index over all store rows for the detail restriction.
     std::shared_ptr<dbimpl::ViewIndex> FDetailIndex;
+    // Index over one column of all store rows for an equality-set filter.
+    std::shared_ptr<dbimpl::ColumnIndex> FFilterIndex;
 
     // Master/detail
     std::unique_ptr<dbimpl::MasterLink> FMasterLink;

@@ -154,6 +154,7 @@ void TDataSet::CloseInternal(bool events)
     FSortSpec.clear();
     FIndexes.clear();
     FDetailIndex.reset();
+    FFilterIndex.reset();
     FReverse.clear();
     ClearCalcCache();
     ++FViewStamp;
@@ -401,7 +402,9 @@ void TDataSet::RebuildView(bool keepCurrent)
             }
             return true;
         };
-        if (identity) {
+        if (identity && FFilter && !OnFilterRecord && FFilter->SelectRows(this, n, FStoreGen, FFilterIndex, kept)) {
+            // An equality set (the vote filter): its rows come from an index.
+        } else if (identity) {
             kept.reserve(size_t(n / 8 + 16));
             for (qsizetype r = 0; r < n; ++r)
                 if (test(r)) kept.push_back(r);

@@ -10,6 +10,8 @@
 // A NULL cell satisfies only IS NULL (and "= NULL").
 #include <QDateTime>
 #include <algorithm>
+#include <cstring>
+#include <limits>
 
 #include "platform/db/DBImpl.h"
 
@@ -509,6 +511,69 @@ bool ApplyOp(Op op, int c)
 }
 
 }  // namespace
+
+namespace {
+
+quint64 HashBytes(QByteArrayView v)
+{
+    const char* p = v.data();
+    const qsizetype n = v.size();
+    quint64 h = 0x9E3779B97F4A7C15ull ^ quint64(n);
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 w;
+        std::memcpy(&w, p + i, 8);
+        h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 32;
+    }
+    quint64 w = 0;
+    std::memcpy(&w, p + i, size_t(n - i));
+    h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
+    return h ^ (h >> 29);
+}
+
+}  // namespace
+
+bool Filter::SelectRows(const TDataSet* ds, qsizetype n, quint64 stamp, std::shared_ptr<ColumnIndex>& idx,
+                        std::vector<qsizetype>& out) const
+{
+    if (!FTrie || FTrieCols.empty() || n >= std::numeric_limits<qint32>::max()) return false;
+    const int col = FTrieCols[0];
+    if (!idx || idx->Col != col || idx->StoreStamp != stamp) {
+        auto x = std::make_shared<ColumnIndex>();
+        x->Col = col;
+        x->StoreStamp = stamp;
+        size_t buckets = 16;
+        while (buckets < size_t(n)) buckets <<= 1;
+        x->Mask = buckets - 1;
+        x->Head.assign(buckets, 0);
+        x->Next.assign(size_t(n), 0);
+        char buf[256];
+        // From the last row back, so every chain runs in store order.
+        for (qsizetype r = n - 1; r >= 0; --r) {
+            QByteArrayView v;
+            if (!ds->StoreUtf8(r, col, v)) continue;
+            const size_t b = size_t(HashBytes(FoldUtf8(v, buf, sizeof buf)) & x->Mask);
+            x->Next[size_t(r)] = x->Head[b];
+            x->Head[b] = qint32(r + 1);
+        }
+        idx = std::move(x);
+    }
+    out.clear();
+    std::vector<size_t> seen;
+    for (const QByteArray& key : FTrie->levels[0].keys) {
+        const size_t b = size_t(HashBytes(key) & idx->Mask);
+        if (std::find(seen.begin(), seen.end(), b) != seen.end()) continue;   // that chain is done
+        seen.push_back(b);
+        for (qint32 r = idx->Head[b]; r; r = idx->Next[size_t(r - 1)])
+            if (Match(ds, r - 1)) out.push_back(r - 1);
+    }
+    if (seen.size() > 1) {
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
+    }
+    return true;
+}
 
 bool Filter::Match(const TDataSet* ds, qsizetype row) const
 {
