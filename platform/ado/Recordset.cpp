@@ -18,6 +18,7 @@
 #include "platform/ado/AdoInternal.h"
 #include "platform/ado/EngineFunctions.h"
 #include "platform/core/DateTime.h"
+#include "platform/core/Hash.h"
 #include "platform/core/SysUtils.h"
 
 // Rows are kept column by column: per cell one storage-class byte and one
@@ -223,21 +224,7 @@ private:
     };
     std::vector<Slot> FSlots = std::vector<Slot>(kSlots);
 
-    static quint64 Hash(const char* p, quint32 n)
-    {
-        quint64 h = 0x9E3779B97F4A7C15ull ^ n;
-        quint32 i = 0;
-        for (; i + 8 <= n; i += 8) {
-            quint64 w;
-            std::memcpy(&w, p + i, 8);
-            h = (h ^ w) * 0xFF51AFD7ED558CCDull;
-            h ^= h >> 32;
-        }
-        quint64 w = 0;
-        std::memcpy(&w, p + i, n - i);
-        h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
-        return h ^ (h >> 29);
-    }
+    static quint64 Hash(const char* p, quint32 n) { return HashBytes(p, qsizetype(n)); }
 };
 
 void StoreCell(sqlite3_stmt* s, int i, ColumnData& d, Arena& a, TextCache& cache)

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/core/Hash.h"
 #include "platform/db/DBImpl.h"
 
 namespace dbimpl {
@@ -514,23 +515,7 @@ bool ApplyOp(Op op, int c)
 
 namespace {
 
-quint64 HashBytes(QByteArrayView v)
-{
-    const char* p = v.data();
-    const qsizetype n = v.size();
-    quint64 h = 0x9E3779B97F4A7C15ull ^ quint64(n);
-    qsizetype i = 0;
-    for (; i + 8 <= n; i += 8) {
-        quint64 w;
-        std::memcpy(&w, p + i, 8);
-        h = (h ^ w) * 0xFF51AFD7ED558CCDull;
-        h ^= h >> 32;
-    }
-    quint64 w = 0;
-    std::memcpy(&w, p + i, size_t(n - i));
-    h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
-    return h ^ (h >> 29);
-}
+quint64 HashBytes(QByteArrayView v) { return ::HashBytes(v.data(), v.size()); }
 
 }  // namespace
 
