@@ -1,7 +1,5 @@
 #include "app/unMain.h"
 
-#include <QHash>
-
 #include "app/unAbout.h"
 #include "app/unChangePwd.h"
 #include "app/unEnterPassword.h"
@@ -28,8 +26,6 @@
 #endif
 
 TfmMain* fmMain = nullptr;
-QString ExcelReportsDir;
-QString WordReportsDir;
 TReportList ExcelReports;
 TReportList WordReports;
 QString DbFileName;
@@ -39,53 +35,6 @@ const QString ProductWebAddress = QStringLiteral(QORVANE_WEB_ADDRESS);
 QString AppFolderOverride;
 QString AppFolder() { return AppFolderOverride.isEmpty() ? ExeFolder() : AppFolderOverride; }
 const QString DbProviderName = QStringLiteral("Qorvane.SQLCipher.1");
-
-// ------------------------------------------------------ register classes
-
-static QHash<QString, std::function<TForm*(TComponent*)>>& WindowClasses()
-{
-    static QHash<QString, std::function<TForm*(TComponent*)>> h;
-    return h;
-}
-
-void RegisterWindowClass(const QString& className, std::function<TForm*(TComponent*)> create)
-{
-    WindowClasses().insert(className, std::move(create));
-}
-
-namespace {
-// Stands in for a register window whose class is not built yet: a child
-// window over the dataset with the parts the main window talks to.
-class TfmRegisterPlaceholder : public TForm {
-    QV_CLASS(TfmRegisterPlaceholder, TForm)
-public:
-    explicit TfmRegisterPlaceholder(TComponent* AOwner) : TForm(AOwner)
-    {
-        SetFormStyle(fsMDIChild);
-        SetBounds(0, 0, 520, 320);
-        DataSource = new TDataSource(this);
-        DataSource->SetName(QStringLiteral("DataSource"));
-        OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
-    }
-    TDataSource* DataSource;
-};
-}  // namespace
-
-TFormClass FindWindowClass(const QString& className)
-{
-    TFormClass fc;
-    fc.ClassName = className;
-    auto it = WindowClasses().find(className);
-    if (it != WindowClasses().end())
-        fc.Create = *it;
-    else
-        fc.Create = [](TComponent* owner) -> TForm* {
-            auto* f = new TfmRegisterPlaceholder(owner);
-            f->AfterConstruction();
-            return f;
-        };
-    return fc;
-}
 
 // ----------------------------------------------------------------- helpers
 
@@ -392,13 +341,7 @@ void TfmMain::aOpenRefPlacesExecute(TObject*)
 
 void TfmMain::RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)
 {
-    TReport copy = Report;
-    if (!GenerateReportProc) {
-        Application->MessageBox(QStringLiteral("Формирование документов в этой версии программы недоступно."),
-                                QStringLiteral("Документы"), MB_OK | MB_ICONWARNING);
-        return;
-    }
-    GenerateReportProc(copy, FilterTable, FilterValue, IsExcel);
+    ::RunReport(Report, FilterTable, FilterValue, IsExcel);
 }
 
 void TfmMain::ReportActionExecute(TObject* Sender)
@@ -470,6 +413,12 @@ bool TfmMain::Login()
         connected = true;
     } catch (const Exception&) {
     }
+    // No password opens a plain file that does not open, or a file that is
+    // no database at all: say so instead of asking for one.
+    if (!connected && DatabaseFileKind(DbFileName) != TDatabaseFileKind::PossiblyEncrypted) {
+        RefuseDatabase(QString());
+        return false;
+    }
     while (!connected && LoginAttempts > 0) {
         auto* dlg = new TfmEnterPassword(Application);
         dlg->AfterConstruction();
@@ -481,10 +430,14 @@ bool TfmMain::Login()
             try {
                 con->Open();
                 connected = true;
-            } catch (const Exception&) {
+            } catch (const EInvalidPassword&) {
                 Application->MessageBox(QStringLiteral("Введенный вами пароль неверен. Повторите ввод пароля."),
                                         QStringLiteral("Неверный пароль"), MB_OK | MB_ICONERROR);
                 --LoginAttempts;
+            } catch (const Exception&) {
+                // The password opened the file, but the file does not read.
+                RefuseDatabase(QString());
+                return false;
             }
         } else {
             dlg->Free();
@@ -495,13 +448,42 @@ bool TfmMain::Login()
     return connected;
 }
 
+// Ends the login with one message on a file the program cannot work with;
+// Reason is the engine's text when the datasets did not open over the file.
+// The file is left as it is.
+void TfmMain::RefuseDatabase(const QString& Reason)
+{
+    TADOConnection* con = DM->adoConnection;
+    // A file whose pages all read back is whole: it is of another structure.
+    const QString damage = Reason.isEmpty() || !con->Connected() ? QStringLiteral("-") : con->CheckFile();
+    con->Close();
+    LoginAttempts = 0;
+    DbPassword = QString();
+    if (damage.isEmpty())
+        Application->MessageBox(QStringLiteral("Файл базы данных %1 не подходит к этой версии программы (%2). "
+                                               "Работа программы будет завершена.")
+                                    .arg(DbFileName, Reason),
+                                QStringLiteral("Неизвестная структура базы данных"), MB_OK | MB_ICONERROR);
+    else
+        Application->MessageBox(QStringLiteral("Файл базы данных %1 поврежден или не является базой данных. "
+                                               "Работа программы будет завершена.")
+                                    .arg(DbFileName),
+                                QStringLiteral("Поврежденный файл базы данных"), MB_OK | MB_ICONERROR);
+}
+
 void TfmMain::FormShow(TObject*)
 {
     if (!Login()) {
         Close();
         return;
     }
-    OpenDataSets();
+    try {
+        OpenDataSets();
+    } catch (const Exception& e) {
+        RefuseDatabase(e.Message());
+        Close();
+        return;
+    }
     tbObjects->SetMenuItem(mnuObjects);
     tbObjects->SetImageIndex(aObjects->ImageIndex());
     tbObjects->SetHint(aObjects->Hint());

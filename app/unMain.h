@@ -8,6 +8,7 @@
 
 #include "platform/core/DateTime.h"
 #include "platform/ui/Forms.h"
+#include "registers/Registers.h"
 #include "reports/unReports.h"
 
 class TAction;
@@ -23,17 +24,6 @@ class TStatusBar;
 class TTimer;
 class TToolBar;
 class TToolButton;
-
-// A register window class: its name and how to make one (owner given).
-struct TFormClass {
-    QString ClassName;
-    std::function<TForm*(TComponent* AOwner)> Create;
-};
-// The register windows make themselves known here by class name
-// ("TfmSessionObject", ...); an open command whose class is not known opens
-// a plain child window over the dataset instead.
-void RegisterWindowClass(const QString& className, std::function<TForm*(TComponent* AOwner)> create);
-TFormClass FindWindowClass(const QString& className);
 
 // The provider named in the connection strings.
 extern const QString DbProviderName;
@@ -133,14 +123,13 @@ public:
 
 private:
     bool Login();
+    void RefuseDatabase(const QString& Reason);
     void OpenDataSets();
     void ReconnectWith(const QString& Password);
     void BuildImages();
 };
 
 extern TfmMain* fmMain;
-extern QString ExcelReportsDir;
-extern QString WordReportsDir;
 extern TReportList ExcelReports;
 extern TReportList WordReports;
 extern QString DbFileName;
