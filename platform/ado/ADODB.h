@@ -34,6 +34,9 @@ public:
     // reopens on it (nullptr just closes).
     ado::RecordsetPtr Recordset() const { return FRecordset; }
     void SetRecordset(ado::RecordsetPtr rs);
+    // The recordset handed over and shown now (null while the dataset shows
+    // its own source).
+    ado::RecordsetPtr HandedOverRecordset() const { return FHandedOver; }
 
     // The table name of a table, the SQL text of a query.
     virtual QString CommandText() const { return FCommandText; }
@@ -63,6 +66,8 @@ protected:
     TStoreColumn StoreColumn(int col) const override;
     int StoreFindColumn(const QString& name) const override;
     qsizetype StoreRowCount() const override;
+    bool StoreRowsAtLeast(qsizetype n) const override;
+    bool StoreAllRead() const override;
     bool StoreIsNull(qsizetype row, int col) const override;
     Variant StoreValue(qsizetype row, int col) const override;
     QString StoreText(qsizetype row, int col) const override;

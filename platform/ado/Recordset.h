@@ -20,7 +20,8 @@ namespace ado {
 // BOOLEAN/BOOL/BIT/YESNO -> Boolean, ...INT... -> Integer, CHAR/TEXT/MEMO/CLOB
 // -> Text, REAL/FLOAT/DOUBLE/NUMERIC/DECIMAL/CURRENCY -> Float, BLOB -> Blob.
 // A computed column (no declared type) takes the kind of its first non-null
-// value (Integer, Float, Text or Blob), else Unknown.
+// value (Integer, Float, Text or Blob), else Unknown (asking for it reads the
+// rows a recordset has not read yet).
 //
 // Value() gives: DateTime a double (TDateTime), Boolean a bool, Integer a
 // qlonglong, Float a double, Text a QString, Blob a QByteArray; NULL is a
@@ -71,6 +72,12 @@ public:
     // Stored rows, deleted ones excluded; positions 0..RowCount()-1 stay valid
     // until the next Requery, Insert or Delete.
     virtual qsizetype RowCount() const = 0;
+    // Whether there are at least n rows, reading no more of them than that
+    // needs (a recordset opened for a dataset holds only its first rows until
+    // more are asked for).
+    virtual bool RowsAtLeast(qsizetype n) const { return RowCount() >= n; }
+    // False while only the first rows are read.
+    virtual bool AllRowsRead() const { return true; }
     virtual bool IsNull(qsizetype row, int col) const = 0;
     virtual Variant Value(qsizetype row, int col) const = 0;      // Null variant for NULL
     virtual QString Text(qsizetype row, int col) const = 0;       // empty for NULL; numbers in decimal

@@ -45,8 +45,11 @@ void TLabel::ApplyLook()
     l->setTextFormat(Qt::PlainText);
     QColor fc = ColorToQColor(Font()->Color());
     if (fc.isValid()) {
+        // The font colour is the enabled look; a disabled label keeps the
+        // style's greyed text.
         QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, fc);
+        p.setColor(QPalette::Active, QPalette::WindowText, fc);
+        p.setColor(QPalette::Inactive, QPalette::WindowText, fc);
         l->setPalette(p);
     }
 }
@@ -151,8 +154,23 @@ void TCustomEdit::SetReadOnly(bool v) { FReadOnly = v; }
 
 bool TCustomEdit::FilterKey(QChar& c)
 {
-    if (OnKeyPress) OnKeyPress(this, c);
+    KeyPress(c);
     return !c.isNull();
+}
+
+void TCustomEdit::KeyDown(WORD& Key, TShiftState Shift)
+{
+    if (OnKeyDown) OnKeyDown(this, Key, Shift);
+}
+
+void TCustomEdit::KeyPress(QChar& Key)
+{
+    if (OnKeyPress) OnKeyPress(this, Key);
+}
+
+void TCustomEdit::Change()
+{
+    if (OnChange) OnChange(this);
 }
 
 void TCustomEdit::TextFromWidget(const QString& t)
@@ -161,24 +179,23 @@ void TCustomEdit::TextFromWidget(const QString& t)
     FSyncing = true;
     SetText(t);
     FSyncing = false;
-    if (OnChange) OnChange(this);
+    Change();
 }
 
 bool TCustomEdit::DoKeyDown(WORD Key, TShiftState Shift)
 {
-    if (!OnKeyDown) return false;
-    OnKeyDown(this, Key, Shift);
+    KeyDown(Key, Shift);
     return Key == 0;
 }
 
 bool TCustomEdit::WidgetEvent(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && watched == FWidget && OnKeyDown) {
+    if (event->type() == QEvent::KeyPress && watched == FWidget) {
         auto* ke = static_cast<QKeyEvent*>(event);
         const WORD vk = VirtualKeyOf(ke);
         if (vk && DoKeyDown(vk, ShiftStateOf(ke->modifiers()))) return true;
     }
-    if (event->type() == QEvent::KeyPress && watched == FWidget && OnKeyPress) {
+    if (event->type() == QEvent::KeyPress && watched == FWidget) {
         auto* ke = static_cast<QKeyEvent*>(event);
         QChar c;
         if (ke->key() == Qt::Key_Backspace)
@@ -244,7 +261,7 @@ void TEdit::TextChanged()
     }
     // The edit keeps at most MaxLength characters, whoever sets the text.
     if (FMaxLength > 0 && Text().size() > FMaxLength) SetText(Text().left(FMaxLength));
-    if (!FSyncing && OnChange) OnChange(this);
+    if (!FSyncing) Change();
 }
 
 void TEdit::SetPasswordChar(QChar c)
@@ -279,7 +296,7 @@ QString TEdit::SelText() const
 
 void TEdit::TypeChar(QChar c)
 {
-    if (FReadOnly || !FilterKey(c)) return;
+    if (!FilterKey(c) || FReadOnly) return;
     QLineEdit* e = Line();
     if (!e) {
         QString t = Text();
@@ -337,6 +354,8 @@ void TMemo::ApplyLook()
     QPlainTextEdit* e = Plain();
     if (!e) return;
     e->setReadOnly(FReadOnly);
+    // A read-only memo still moves its cursor and selects with the keys.
+    if (FReadOnly) e->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     e->setLineWrapMode(FWordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     e->setVerticalScrollBarPolicy(FScrollBars == ssVertical || FScrollBars == ssBoth ? Qt::ScrollBarAlwaysOn
                                                                                     : Qt::ScrollBarAsNeeded);
@@ -359,7 +378,7 @@ void TMemo::TextChanged()
         e->setPlainText(plain);
         FSyncing = false;
     }
-    if (!FSyncing && OnChange) OnChange(this);
+    if (!FSyncing) Change();
 }
 
 void TMemo::SetScrollBars(TScrollStyle v)
@@ -387,7 +406,7 @@ void TMemo::SelectAll()
 
 void TMemo::TypeChar(QChar c)
 {
-    if (FReadOnly || !FilterKey(c)) return;
+    if (!FilterKey(c) || FReadOnly) return;
     QPlainTextEdit* e = Plain();
     if (!e) {
         QString t = Text();
@@ -484,7 +503,7 @@ QWidget* TCheckBox::CreateWidget(QWidget* parentWidget)
     auto* b = new QCheckBox(parentWidget);
     QObject::connect(b, &QCheckBox::clicked, Bridge(), [this](bool on) {
         FChecked = on;
-        CallHandler(this, [this] { TWinControl::Click(); });
+        if (!FClicksDisabled) CallHandler(this, [this] { TWinControl::Click(); });
     });
     return b;
 }
@@ -505,7 +524,15 @@ void TCheckBox::SetChecked(bool v)
     if (v == FChecked) return;
     FChecked = v;
     if (auto* b = qobject_cast<QCheckBox*>(FWidget.data())) b->setChecked(v);
-    TWinControl::Click();
+    if (!FClicksDisabled) TWinControl::Click();
+}
+
+void TCheckBox::SetCheckedWithoutClick(bool v)
+{
+    const bool was = FClicksDisabled;
+    FClicksDisabled = true;
+    SetChecked(v);
+    FClicksDisabled = was;
 }
 
 void TCheckBox::Click() { SetChecked(!FChecked); }

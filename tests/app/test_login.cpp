@@ -1,6 +1,8 @@
 // Login, the password dialog, the password change and its dialog.
 #include "AppFixture.h"
 
+#include <QFile>
+
 #include "app/unChangePwd.h"
 #include "app/unEnterPassword.h"
 #include "platform/ado/ADOConnection.h"
@@ -93,6 +95,87 @@ TEST_F(AppFixture, MissingDatabaseIsNamedOnceAndNeverCreated)
     EXPECT_EQ(rec->Count(TDialogKind::ModalForm), 0);
     EXPECT_EQ(LoginAttempts, 0);
     EXPECT_FALSE(QFileInfo::exists(DbFile()));
+}
+
+// Files the program cannot work with: one message, the program ends at the
+// login without the exit question, and the file stays as it was. A file that
+// could be an encrypted database (a size in whole pages, no plain header)
+// is asked for its password first, as any encrypted one is.
+TEST_F(AppFixture, HostileDatabaseFilesGiveOneMessageAndStayUnchanged)
+{
+    const QString damaged = QStringLiteral("Поврежденный файл базы данных");
+    const QString unknown = QStringLiteral("Неизвестная структура базы данных");
+    auto bytes = [this] {
+        QFile f(DbFile());
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    };
+    // A database made by the installation (with the password, and the
+    // demonstration board when demo), then changed by the statements.
+    auto made = [&](const QString& password, bool demo, const QStringList& statements = {}) {
+        dbtool::CreateDatabase(DbFile(), password, demo);
+        TADOConnection c;
+        c.SetConnectionString(dbtool::ConnectionString(DbFile(), password));
+        c.Open();
+        for (const QString& sql : statements) c.Execute(sql);
+        c.Close();
+        return bytes();
+    };
+    struct Case {
+        const char* name;
+        std::function<QByteArray()> make;   // the file's bytes
+        std::vector<QString> typed;         // passwords typed into the dialog
+        QString caption;
+    };
+    const Case cases[] = {
+        {"text file", [] { return QByteArray("Это не база данных.\r\n"); }, {}, damaged},
+        {"plain database cut short", [&] { QByteArray b = made({}, true); return b.left(b.size() / 2 + 100); }, {}, damaged},
+        {"plain database cut to whole pages", [&] { QByteArray b = made({}, true); return b.left(b.size() / 2 / 4096 * 4096); }, {}, damaged},
+        {"plain database with a damaged first page",
+         [&] { QByteArray b = made({}, true); for (int i = 100; i < 4000; i += 7) b[i] = char(0x5A); return b; }, {}, damaged},
+        {"empty file", [] { return QByteArray(); }, {}, unknown},
+        {"database of another program",
+         [&] {
+             QStringList drop;
+             for (const char* t : {"REF_MEMBERS", "REF_POSTS", "REF_OTHER_MANAGEMENT", "REF_FORMS", "REF_PLACES", "REF_VOTE_TYPES",
+                                   "OBJ_SESSIONS", "OBJ_QUESTIONS", "OBJ_DECISIONS", "OBJ_PAYMENTS", "LNK_SESSIONS_MEMBERS",
+                                   "LNK_SESSIONS_DECISIONS", "LNK_DECISIONS_MEMBERS", "SYS_PARAMETERS"})
+                 drop << QStringLiteral("DROP TABLE ") + QLatin1String(t);
+             return made({}, false, drop << QStringLiteral("CREATE TABLE CUSTOMERS (id INTEGER, name VARCHAR(50))"));
+         }, {}, unknown},
+        {"sessions table without a column",
+         [&] {
+             return made({}, false, {QStringLiteral("DROP TABLE OBJ_SESSIONS"),
+                                     QStringLiteral("CREATE TABLE OBJ_SESSIONS (id CHAR(38), pnumber INTEGER)")});
+         }, {}, unknown},
+        {"encrypted database cut to whole pages, right password",
+         [&] { QByteArray b = made(QStringLiteral("Секрет"), true); return b.left(b.size() / 2 / 1024 * 1024); },
+         {QStringLiteral("Секрет")}, damaged},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        QFile::remove(DbFile());
+        const QByteArray before = c.make();
+        {
+            QFile f(DbFile());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(before);
+        }
+        int asked = 0;
+        rec->OnModal = TypePasswords(c.typed, &asked);
+        ShowMain();
+        EXPECT_EQ(asked, int(c.typed.size()));
+        ASSERT_EQ(rec->Count(TDialogKind::MessageBox), 1);
+        EXPECT_EQ(rec->Last().Caption, c.caption);
+        EXPECT_TRUE(rec->Last().Text.contains(DbFile()));
+        EXPECT_TRUE(rec->Last().Text.endsWith(QStringLiteral("Работа программы будет завершена.")));
+        EXPECT_EQ(LoginAttempts, 0);
+        EXPECT_TRUE(Application->Terminated());
+        EXPECT_FALSE(DM->adoConnection->Connected());
+        EXPECT_TRUE(bytes() == before) << "the file was changed";
+    }
 }
 
 TEST_F(AppFixture, ChangeDialogChecks)
