@@ -37,8 +37,7 @@ TObjectRegisterWindow::TObjectRegisterWindow(TComponent* AOwner) : TRegisterWind
     }
     for (TToolButton* b : {ToolButton8, ToolButton9, ToolButton10}) b->SetVisible(false);
 
-    ImageList->SetCount(22);
-    DrawLetterGlyph(ImageList, 21, RGB(200, 150, 0), QStringLiteral("*"));
+    LoadActionPictures(ImageList, 22, {{21, "highlight"}});
 }
 
 TAction* TObjectRegisterWindow::MakeHighlightAction(const char* Name, const QString& Caption)
