@@ -25,7 +25,7 @@ TQvDBGrid* TfmMainReferenceMembers::DetailGrid(TWinControl* Parent, const char* 
     g->SetDataSource(Source);
     g->SetTitleButtons(true);
     g->SetOptions(Options);
-    g->OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) { Guarded([&] { DBGrid1KeyDown(s, k, sh); }); };
+    g->OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) { DBGrid1KeyDown(s, k, sh); };
     return g;
 }
 
@@ -88,7 +88,7 @@ TfmMainReferenceMembers::TfmMainReferenceMembers(TComponent* AOwner) : TRegister
             props.Add(QString::fromLatin1(p));
         FormStorage->SetStoredProps(&props);
     }
-    OnResize = [this](TObject* s) { Guarded([&] { FormResize(s); }); };
+    OnResize = [this](TObject* s) { FormResize(s); };
 }
 
 void TfmMainReferenceMembers::FormShow(TObject*)

@@ -37,7 +37,7 @@ TfmMainReferenceMemo::TfmMainReferenceMemo(TComponent* AOwner) : TRegisterWindow
         props.Add(QStringLiteral("Panel1.Height"));
         FormStorage->SetStoredProps(&props);
     }
-    OnResize = [this](TObject* s) { Guarded([&] { FormResize(s); }); };
+    OnResize = [this](TObject* s) { FormResize(s); };
 }
 
 void TfmMainReferenceMemo::FormShow(TObject*)

@@ -8,7 +8,7 @@ TfmPaymentObject::TfmPaymentObject(TComponent* AOwner) : TRegisterWindow(AOwner)
 {
     DBGrid->SetOptions(TDBGridOptions{dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines,
                                       dgAlwaysShowSelection, dgCancelOnExit});
-    DBGrid->OnDblClick = [this](TObject* s) { Guarded([&] { DBGridDblClick(s); }); };
+    DBGrid->OnDblClick = [this](TObject* s) { DBGridDblClick(s); };
     DataSource->SetAutoEdit(false);
     for (TToolButton* b : {ToolButton5, ToolButton6, ToolButton7, ToolButton8, ToolButton9, ToolButton10})
         b->SetVisible(false);

@@ -12,6 +12,7 @@
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/DBCtrls.h"
+#include "platform/ui/EventBridge.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
 #include "registers/unMainReferenceMembers.h"
@@ -240,7 +241,7 @@ TEST_F(Directories, CtrlDelDeletesOnePostAfterTheQuestion)
     // The key as the grid hands it to its handler.
     auto ctrlDel = [&] {
         WORD key = VK_DELETE;
-        w->DBGrid1->OnKeyDown(w->DBGrid1, key, TShiftState{ssCtrl});
+        CallHandler(w->DBGrid1, [&] { w->DBGrid1->OnKeyDown(w->DBGrid1, key, TShiftState{ssCtrl}); });
         return key;
     };
     rec->Answers = {IDNO};
