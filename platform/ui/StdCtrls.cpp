@@ -354,6 +354,8 @@ void TMemo::ApplyLook()
     QPlainTextEdit* e = Plain();
     if (!e) return;
     e->setReadOnly(FReadOnly);
+    // A read-only memo still moves its cursor and selects with the keys.
+    if (FReadOnly) e->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     e->setLineWrapMode(FWordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     e->setVerticalScrollBarPolicy(FScrollBars == ssVertical || FScrollBars == ssBoth ? Qt::ScrollBarAlwaysOn
                                                                                     : Qt::ScrollBarAsNeeded);
