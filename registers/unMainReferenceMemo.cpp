@@ -1,6 +1,7 @@
 #include "registers/unMainReferenceMemo.h"
 
 #include "components/Placement.h"
+#include "platform/ui/EventBridge.h"
 #include "platform/db/DB.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
@@ -37,7 +38,7 @@ TfmMainReferenceMemo::TfmMainReferenceMemo(TComponent* AOwner) : TRegisterWindow
         props.Add(QStringLiteral("Panel1.Height"));
         FormStorage->SetStoredProps(&props);
     }
-    OnResize = [this](TObject* s) { Guarded([&] { FormResize(s); }); };
+    OnResize = [this](TObject* s) { CallHandler(this, [&] { FormResize(s); }); };
 }
 
 void TfmMainReferenceMemo::FormShow(TObject*)
