@@ -70,6 +70,10 @@ QStringList DecodeCatalogueLines(const QByteArray& bytes);
 void BuildReportsMenu(TActionList* ActionList, TMenuItem* Menu, const TReportList& ExcelReports,
                       const TReportList& WordReports, int ExcelImage, int WordImage, TNotifyEvent OnExecute);
 
+// The report folders (set after login) and the catalogues loaded from them.
+extern QString ExcelReportsDir;
+extern QString WordReportsDir;
+
 // --------------------------------------------------------- document generation
 //
 // GenerateReport runs one catalogue entry: it empties the parameters' values,
