@@ -385,14 +385,6 @@ static Qt::CursorShape CursorShape(TCursor c)
 
 bool FindScreenCursor(TCursor id, QCursor& out);   // PaintCtrls.h: registered extra cursors
 
-TPoint GetCursorPos()
-{
-    const QPoint p = QCursor::pos();
-    return Point(p.x(), p.y());
-}
-
-void SetCursorPos(int X, int Y) { QCursor::setPos(X, Y); }
-
 QCursor CursorToQCursor(TCursor c)
 {
     QCursor extra;

@@ -317,9 +317,6 @@ private:
 };
 
 QCursor CursorToQCursor(TCursor c);
-// The mouse pointer's position in screen coordinates; SetCursorPos moves it.
-TPoint GetCursorPos();
-void SetCursorPos(int X, int Y);
 
 // The form a control stands on (the outermost parent), or none.
 TForm* GetParentForm(const TControl* c);
