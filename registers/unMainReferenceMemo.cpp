@@ -5,7 +5,6 @@
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/DBCtrls.h"
-#include "platform/ui/EventBridge.h"
 #include "platform/ui/ExtCtrls.h"
 #include "registers/RegisterPanes.h"
 
@@ -38,7 +37,7 @@ TfmMainReferenceMemo::TfmMainReferenceMemo(TComponent* AOwner) : TRegisterWindow
         props.Add(QStringLiteral("Panel1.Height"));
         FormStorage->SetStoredProps(&props);
     }
-    OnResize = [this](TObject* s) { CallHandler(this, [&] { FormResize(s); }); };
+    OnResize = [this](TObject* s) { FormResize(s); };
 }
 
 void TfmMainReferenceMemo::FormShow(TObject*)

@@ -3,13 +3,12 @@
 #include "platform/db/DB.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
-#include "platform/ui/EventBridge.h"
 
 TfmPaymentObject::TfmPaymentObject(TComponent* AOwner) : TRegisterWindow(AOwner)
 {
     DBGrid->SetOptions(TDBGridOptions{dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines,
                                       dgAlwaysShowSelection, dgCancelOnExit});
-    DBGrid->OnDblClick = [this](TObject* s) { CallHandler(this, [&] { DBGridDblClick(s); }); };
+    DBGrid->OnDblClick = [this](TObject* s) { DBGridDblClick(s); };
     DataSource->SetAutoEdit(false);
     for (TToolButton* b : {ToolButton5, ToolButton6, ToolButton7, ToolButton8, ToolButton9, ToolButton10})
         b->SetVisible(false);
