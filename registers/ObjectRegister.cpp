@@ -81,7 +81,9 @@ TModalResult TObjectRegisterWindow::ShowEditDialog(TForm* Dialog, const std::fun
 
 void TObjectRegisterWindow::DBGridDblClick(TObject*)
 {
-    const TPoint p = DBGrid->ScreenToClient(GetCursorPos());
+    TPoint p;
+    GetCursorPos(&p);
+    p = DBGrid->ScreenToClient(p);
     int col = -1, row = -1;
     DBGrid->MouseToCell(p.X, p.Y, col, row);
     if (col >= 1 && row >= 1 && aNEdit->Enabled()) aNEdit->Execute();
@@ -99,20 +101,3 @@ void TObjectRegisterWindow::DBGridKeyDown(TObject*, WORD& Key, TShiftState Shift
 
 void TObjectRegisterWindow::DBGridGetCellParams(TObject*, TField*, TFont*, TColor&, bool) {}
 
-namespace {
-// Calculated columns have no column in the table to sort by.
-bool Sortable(const TField* f) { return f && f->FieldKind() != fkCalculated; }
-}  // namespace
-
-void TObjectRegisterWindow::DBGridTitleClick(TColumn* Column)
-{
-    if (Column && !Sortable(Column->Field())) return;
-    TRegisterWindow::DBGridTitleClick(Column);
-}
-
-void TObjectRegisterWindow::DBGridGetBtnParams(TObject* Sender, TField* Field, TFont* AFont, TColor& Background,
-                                               TSortMarker& SortMarker, bool IsDown)
-{
-    if (Field && !Sortable(Field)) return;
-    TRegisterWindow::DBGridGetBtnParams(Sender, Field, AFont, Background, SortMarker, IsDown);
-}
