@@ -23,8 +23,7 @@ TGenerateReportProc GenerateReportProc;
 
 void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)
 {
-    TReport copy = Report;
-    (GenerateReportProc ? GenerateReportProc : GenerateReport)(copy, FilterTable, FilterValue, IsExcel);
+    (GenerateReportProc ? GenerateReportProc : GenerateReport)(Report, FilterTable, FilterValue, IsExcel);
 }
 
 // --------------------------------------------------------------- decoding
@@ -55,19 +54,17 @@ static QString FromCp1251(const QByteArray& b)
 QStringList DecodeCatalogueLines(const QByteArray& bytes)
 {
     QString text;
-    QByteArray b = bytes;
-    bool utf8 = false;
-    if (b.startsWith("\xEF\xBB\xBF")) {
-        b = b.mid(3);
-        utf8 = true;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        // Saved as "Unicode" by a text editor: UTF-16 with its byte-order mark.
+        QStringDecoder dec(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        text = dec(QByteArrayView(bytes).sliced(2));
+    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
+        text = QString::fromUtf8(QByteArrayView(bytes).sliced(3));
     } else {
         QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString t = dec(b);
-        utf8 = !dec.hasError();
-        if (utf8) text = t;
+        text = dec(bytes);
+        if (dec.hasError()) text = FromCp1251(bytes);
     }
-    if (utf8 && text.isEmpty()) text = QString::fromUtf8(b);
-    if (!utf8) text = FromCp1251(b);
     // Lines end with CR LF, LF or CR; a line end at the very end starts no line.
     QStringList lines;
     QString cur;

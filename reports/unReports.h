@@ -5,7 +5,8 @@
 // entries separated by empty lines: caption, parameter line, template file
 // name, then the SQL lines. Lines starting with ";" are comments. The file is
 // Windows Cyrillic text with CR LF line ends; a file that is valid UTF-8 (with
-// or without a byte-order mark) is read as UTF-8 instead.
+// or without a byte-order mark) is read as UTF-8 instead, and one that starts
+// with a UTF-16 byte-order mark as UTF-16.
 #include <QString>
 #include <QStringList>
 #include <functional>

@@ -147,7 +147,9 @@ public:
     QWidget* Widget() const { return FWidget; }
     virtual QWidget* OuterWidget() const { return FWidget; }
 
-    void Invalidate();
+    // Asks for a repaint of everything the control shows (done by the event
+    // loop); a control that draws into an inner widget invalidates that too.
+    virtual void Invalidate();
     void Update();
     void Repaint();
     void Refresh() { Repaint(); }

@@ -1,4 +1,5 @@
 #include "platform/ui/Mask.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -56,7 +57,7 @@ QWidget* TCustomMaskEdit::CreateWidget(QWidget* parentWidget)
 {
     auto* e = new QLineEdit(parentWidget);
     e->setContextMenuPolicy(Qt::NoContextMenu);
-    QObject::connect(e, &QLineEdit::textChanged, Bridge(), [this](const QString&) { SyncFromWidget(); });
+    QObject::connect(e, &QLineEdit::textChanged, Bridge(), [this](const QString&) { CallHandler(this, [this] { SyncFromWidget(); }); });
     return e;
 }
 

@@ -14,19 +14,11 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ComboBoxes.h"
 #include "platform/ui/Forms.h"
+#include "tests/platform/ShownForm.h"
 
 namespace {
 
-struct Shown {
-    TForm* form = NewForm<TForm>(nullptr);
-    Shown() { form->SetBounds(0, 0, 400, 200); }
-    ~Shown() { form->Free(); }
-    void Show()
-    {
-        form->Show();
-        Application->ProcessMessages();
-    }
-};
+using Shown = ShownForm<>;
 
 }  // namespace
 
