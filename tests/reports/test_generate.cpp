@@ -6,6 +6,7 @@
 
 #include "platform/ole/ComObj.h"
 #include "platform/ole/OleRecordset.h"
+#include "platform/ui/EventBridge.h"
 
 namespace {
 const QString kWordError = QStringLiteral("Ошибка экспорта в Word");
@@ -143,6 +144,14 @@ TEST_F(GenerateTest, AnSqlErrorGoesOnToTheErrorDisplay)
                  EDatabaseError);
     EXPECT_EQ(int(OfficeShownDocuments().size()), before);
     EXPECT_TRUE(boxes.empty());
+    // From a report command the error display shows the engine's text.
+    EXPECT_FALSE(CallHandler(nullptr, [&] {
+        RunReport(Report(QStringLiteral("Ошибка"), QStringLiteral("probe.ott"), QStringLiteral(" SELECT nosuchcolumn FROM OBJ_SESSIONS")),
+                  QString(), QString(), false);
+    }));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].Text.contains(QStringLiteral("nosuchcolumn"))) << qPrintable(boxes[0].Text);
+    EXPECT_EQ(int(OfficeShownDocuments().size()), before);
 }
 
 // A failing macro: the message at once, the half-made document closed
