@@ -70,6 +70,11 @@ QStringList DecodeCatalogueLines(const QByteArray& bytes);
 void BuildReportsMenu(TActionList* ActionList, TMenuItem* Menu, const TReportList& ExcelReports,
                       const TReportList& WordReports, int ExcelImage, int WordImage, TNotifyEvent OnExecute);
 
+// The report folders beside the executable ("reports/excel/" and
+// "reports/word/", with the trailing separator), set after login.
+extern QString ExcelReportsDir;
+extern QString WordReportsDir;
+
 // --------------------------------------------------------- document generation
 //
 // GenerateReport runs one catalogue entry: it empties the parameters' values,
@@ -99,8 +104,8 @@ extern QString CurrentSql;
 // CurrentSql set and the dialog's caption ("Параметры документа «...»"). It
 // keeps the parameters' Value fields (shared with CurrentReport), on OK puts
 // the SQL with its placeholders replaced into CurrentSql, and returns the
-// modal result. While no dialog is installed, a report with parameters is
-// not run.
+// modal result. Unset, GenerateReport shows TfmReportsEnterParams; tests
+// put a stand-in here.
 using TReportParamsDialogProc = std::function<int(const QString& Caption)>;
 extern TReportParamsDialogProc ReportParamsDialog;
 

@@ -121,6 +121,26 @@ TEST_F(GenerateTest, ARegisterRunPresetsTheParameterOfItsTable)
                 text.contains(QStringLiteral("P:id_member|!=!|")));
 }
 
+TEST_F(GenerateTest, TheParameterDialogIsAskedWithTheReportsCaption)
+{
+    ReportParamsDialog = nullptr;
+    std::vector<TDialogRequest> asked;
+    const TDialogHook previous = SetDialogHook([&](const TDialogRequest& r) {
+        asked.push_back(r);
+        return int(mrCancel);
+    });
+    const int before = int(OfficeShownDocuments().size());
+    GenerateReport(Report(QStringLiteral("Протокол"), QStringLiteral("probe.ott"), QStringLiteral(" SELECT 1"),
+                          QStringLiteral("'a', ptString, 'A', false, '', false, ''")),
+                   QString(), QString(), false);
+    SetDialogHook(previous);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].Kind, TDialogKind::ModalForm);
+    EXPECT_EQ(asked[0].FormClass, QStringLiteral("TfmReportsEnterParams"));
+    EXPECT_EQ(asked[0].Caption, QStringLiteral("Параметры документа «Протокол»"));
+    EXPECT_EQ(int(OfficeShownDocuments().size()), before);
+}
+
 TEST_F(GenerateTest, CancellingTheDialogMakesNothing)
 {
     RequireOffice();

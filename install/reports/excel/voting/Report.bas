@@ -19,7 +19,7 @@ Function BuildReport(doc, rs, params, sysparams)
 
     Dim title As String
     title = PairValue(params, "title")
-    If title = "" Then title = "Лист голосования"
+    If title = "" Or title = "NULL" Then title = "Лист голосования"
     SetCell(sheet, 0, 0, PairValue(sysparams, "company_name"), True, 12)
     SetCell(sheet, 1, 0, title, True, 12)
     If n = 0 Then
