@@ -219,6 +219,8 @@ TEST_F(GenerateTest, AFailingMacroEndsTheOfficeThisProgramStartedWhenNothingElse
     EXPECT_TRUE(LastText(before).contains(QStringLiteral("ROW|seven=7/7")));
 }
 
+// Missing templates, templates without the macro and a macro that does not
+// compile: the application's message, no document left.
 TEST_F(GenerateTest, AMissingTemplateOrMacroGivesTheMessage)
 {
     RequireOffice();
@@ -228,7 +230,8 @@ TEST_F(GenerateTest, AMissingTemplateOrMacroGivesTheMessage)
     } cases[] = {{false, QStringLiteral("missing.ott")},
                  {true, QStringLiteral("missing.ots")},
                  {false, MakeTemplate(false, QStringLiteral("other.ott"), QStringLiteral("Other.bas"))},
-                 {true, MakeTemplate(true, QStringLiteral("other.ots"), QStringLiteral("Other.bas"))}};
+                 {true, MakeTemplate(true, QStringLiteral("other.ots"), QStringLiteral("Other.bas"))},
+                 {false, MakeTemplate(false, QStringLiteral("broken.ott"), QStringLiteral("Broken.bas"))}};
     const int before = int(OfficeShownDocuments().size());
     for (const TCase& c : cases) {
         boxes.clear();
