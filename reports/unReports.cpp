@@ -13,6 +13,7 @@
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
+#include "reports/unReportsEnterParams.h"
 
 QString ExcelReportsDir;
 QString WordReportsDir;
@@ -23,8 +24,7 @@ TGenerateReportProc GenerateReportProc;
 
 void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)
 {
-    TReport copy = Report;
-    (GenerateReportProc ? GenerateReportProc : GenerateReport)(copy, FilterTable, FilterValue, IsExcel);
+    (GenerateReportProc ? GenerateReportProc : GenerateReport)(Report, FilterTable, FilterValue, IsExcel);
 }
 
 // --------------------------------------------------------------- decoding
@@ -362,7 +362,19 @@ void GenerateReport(TReport Report, const QString& FilterTable, const QString& F
         CurrentReport = Report;
         CurrentSql = sql;
         const QString caption = QStringLiteral("Параметры документа «") + Report.Caption + QStringLiteral("»");
-        if (!ReportParamsDialog || ReportParamsDialog(caption) != mrOk) return;
+        int result;
+        if (ReportParamsDialog) {
+            result = ReportParamsDialog(caption);
+        } else {
+            TfmReportsEnterParams* dialog = NewForm<TfmReportsEnterParams>(Application);
+            struct TFree {
+                TfmReportsEnterParams* Dialog;
+                ~TFree() { Dialog->Free(); }
+            } release{dialog};
+            dialog->SetCaption(caption);
+            result = dialog->ShowModal();
+        }
+        if (result != mrOk) return;
         sql = CurrentSql;
     }
     if (sql.isEmpty()) return;

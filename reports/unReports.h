@@ -104,8 +104,8 @@ extern QString CurrentSql;
 // CurrentSql set and the dialog's caption ("Параметры документа «...»"). It
 // keeps the parameters' Value fields (shared with CurrentReport), on OK puts
 // the SQL with its placeholders replaced into CurrentSql, and returns the
-// modal result. While no dialog is installed, a report with parameters is
-// not run.
+// modal result. Unset, GenerateReport shows TfmReportsEnterParams; tests
+// put a stand-in here.
 using TReportParamsDialogProc = std::function<int(const QString& Caption)>;
 extern TReportParamsDialogProc ReportParamsDialog;
 
@@ -115,6 +115,10 @@ using TGenerateReportProc =
     std::function<void(TReport Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)>;
 extern TGenerateReportProc GenerateReportProc;
 
+// The report folders beside the executable ("reports/excel/" and
+// "reports/word/", with the trailing separator), set by the main window.
+extern QString ExcelReportsDir;
+extern QString WordReportsDir;
 // Builds the report's document, filtered by the record FilterValue of
 // FilterTable when both are given (a register window's current record).
 void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel);
