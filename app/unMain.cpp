@@ -413,6 +413,12 @@ bool TfmMain::Login()
         connected = true;
     } catch (const Exception&) {
     }
+    // No password opens a plain file that does not open, or a file that is
+    // no database at all: say so instead of asking for one.
+    if (!connected && DatabaseFileKind(DbFileName) != TDatabaseFileKind::PossiblyEncrypted) {
+        RefuseDatabase(QString());
+        return false;
+    }
     while (!connected && LoginAttempts > 0) {
         auto* dlg = new TfmEnterPassword(Application);
         dlg->AfterConstruction();
@@ -424,10 +430,14 @@ bool TfmMain::Login()
             try {
                 con->Open();
                 connected = true;
-            } catch (const Exception&) {
+            } catch (const EInvalidPassword&) {
                 Application->MessageBox(QStringLiteral("Введенный вами пароль неверен. Повторите ввод пароля."),
                                         QStringLiteral("Неверный пароль"), MB_OK | MB_ICONERROR);
                 --LoginAttempts;
+            } catch (const Exception&) {
+                // The password opened the file, but the file does not read.
+                RefuseDatabase(QString());
+                return false;
             }
         } else {
             dlg->Free();
@@ -438,13 +448,42 @@ bool TfmMain::Login()
     return connected;
 }
 
+// Ends the login with one message on a file the program cannot work with;
+// Reason is the engine's text when the datasets did not open over the file.
+// The file is left as it is.
+void TfmMain::RefuseDatabase(const QString& Reason)
+{
+    TADOConnection* con = DM->adoConnection;
+    // A file whose pages all read back is whole: it is of another structure.
+    const QString damage = Reason.isEmpty() || !con->Connected() ? QStringLiteral("-") : con->CheckFile();
+    con->Close();
+    LoginAttempts = 0;
+    DbPassword = QString();
+    if (damage.isEmpty())
+        Application->MessageBox(QStringLiteral("Файл базы данных %1 не подходит к этой версии программы (%2). "
+                                               "Работа программы будет завершена.")
+                                    .arg(DbFileName, Reason),
+                                QStringLiteral("Неизвестная структура базы данных"), MB_OK | MB_ICONERROR);
+    else
+        Application->MessageBox(QStringLiteral("Файл базы данных %1 поврежден или не является базой данных. "
+                                               "Работа программы будет завершена.")
+                                    .arg(DbFileName),
+                                QStringLiteral("Поврежденный файл базы данных"), MB_OK | MB_ICONERROR);
+}
+
 void TfmMain::FormShow(TObject*)
 {
     if (!Login()) {
         Close();
         return;
     }
-    OpenDataSets();
+    try {
+        OpenDataSets();
+    } catch (const Exception& e) {
+        RefuseDatabase(e.Message());
+        Close();
+        return;
+    }
     tbObjects->SetMenuItem(mnuObjects);
     tbObjects->SetImageIndex(aObjects->ImageIndex());
     tbObjects->SetHint(aObjects->Hint());

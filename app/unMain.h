@@ -123,6 +123,7 @@ public:
 
 private:
     bool Login();
+    void RefuseDatabase(const QString& Reason);
     void OpenDataSets();
     void ReconnectWith(const QString& Password);
     void BuildImages();

@@ -4,43 +4,18 @@
 
 #include "platform/ui/Forms.h"
 
-TDBDateEdit::TDBDateEdit(TComponent* AOwner) : TCustomDateEdit(AOwner), FDataLink(new TFieldDataLink)
+TDBDateEdit::TDBDateEdit(TComponent* AOwner) : TCustomDateEdit(AOwner), TFieldControlLink(this)
 {
     TCustomComboEdit::SetReadOnly(true);
-    FDataLink->SetControl(this);
-    FDataLink->OnDataChange = [this](TObject* s) { DataChange(s); };
-    FDataLink->OnEditingChange = [this](TObject* s) { EditingChange(s); };
-    FDataLink->OnUpdateData = [this](TObject* s) { UpdateData(s); };
     OnAcceptDate = [this](TObject* s, TDateTime& d, bool& a) { AcceptDate(s, d, a); };
     SetAlwaysEnable(true);
     UpdateMask();
 }
 
-TDBDateEdit::~TDBDateEdit()
-{
-    FDataLink->OnDataChange = nullptr;
-    FDataLink->OnEditingChange = nullptr;
-    FDataLink->OnUpdateData = nullptr;
-    FDataLink->SetDataSource(nullptr);
-    delete FDataLink;
-}
-
-void TDBDateEdit::SetDataSource(TDataSource* v)
-{
-    FDataLink->SetDataSource(v);
-    if (v) v->FreeNotification(this);
-}
-
-void TDBDateEdit::Notification(TComponent* AComponent, TOperation Operation)
-{
-    TCustomDateEdit::Notification(AComponent, Operation);
-    if (Operation == opRemove && FDataLink && AComponent == FDataLink->DataSource()) SetDataSource(nullptr);
-}
-
 void TDBDateEdit::ShowFieldText()
 {
     FFormatting = true;
-    TField* f = FDataLink->Field();
+    TField* f = FDataLink.Field();
     if (f && !f->IsNull())
         SetDate(f->AsDateTime());
     else if (f)
@@ -51,23 +26,18 @@ void TDBDateEdit::ShowFieldText()
     FFormatting = false;
 }
 
-void TDBDateEdit::DataChange(TObject*)
+void TDBDateEdit::EditingChange()
 {
-    ShowFieldText();
-}
-
-void TDBDateEdit::EditingChange(TObject*)
-{
-    TCustomComboEdit::SetReadOnly(!FDataLink->Editing());
-    TField* f = FDataLink->Field();
-    if (FDataLink->Editing() && DefaultToday() && f && (f->IsNull() || f->AsDateTime() == NullDate))
+    TCustomComboEdit::SetReadOnly(!FDataLink.Editing());
+    TField* f = FDataLink.Field();
+    if (FDataLink.Editing() && DefaultToday() && f && (f->IsNull() || f->AsDateTime() == NullDate))
         f->SetAsDateTime(Now());
 }
 
-void TDBDateEdit::UpdateData(TObject*)
+void TDBDateEdit::UpdateData()
 {
     CheckValidDate();
-    TField* f = FDataLink->Field();
+    TField* f = FDataLink.Field();
     if (!f) return;
     const TDateTime d = Date();
     if (d == NullDate || !TextStored()) {
@@ -80,10 +50,10 @@ void TDBDateEdit::UpdateData(TObject*)
 
 void TDBDateEdit::AcceptDate(TObject*, TDateTime& ADate, bool& Action)
 {
-    TDataSet* ds = FDataLink->DataSet();
-    Action = ds && ds->CanModify() && FDataLink->Edit();
+    TDataSet* ds = FDataLink.DataSet();
+    Action = ds && ds->CanModify() && FDataLink.Edit();
     if (!Action) return;
-    TField* f = FDataLink->Field();
+    TField* f = FDataLink.Field();
     if (!f) return;
     if (ADate == NullDate) {
         f->Clear();
@@ -94,12 +64,12 @@ void TDBDateEdit::AcceptDate(TObject*, TDateTime& ADate, bool& Action)
     TCustomMaskEdit::Change();
 }
 
-bool TDBDateEdit::CanPaste() { return DirectInput() && FDataLink->Edit(); }
-bool TDBDateEdit::CanCut() { return DirectInput() && FDataLink->Edit(); }
+bool TDBDateEdit::CanPaste() { return DirectInput() && FDataLink.Edit(); }
+bool TDBDateEdit::CanCut() { return DirectInput() && FDataLink.Edit(); }
 
 void TDBDateEdit::Change()
 {
-    if (!FFormatting) FDataLink->SetModified();
+    if (!FFormatting) FDataLink.SetModified();
     TCustomDateEdit::Change();
 }
 
@@ -107,7 +77,7 @@ void TDBDateEdit::KeyDown(WORD& Key, TShiftState Shift)
 {
     if (Key == VK_DELETE || (Key == VK_INSERT && Shift.Contains(ssShift)) ||
         ((Key == 'X' || Key == 'V') && Shift.Contains(ssCtrl)))
-        FDataLink->Edit();
+        FDataLink.Edit();
     TCustomDateEdit::KeyDown(Key, Shift);
 }
 
@@ -116,15 +86,15 @@ void TDBDateEdit::KeyPress(QChar& Key)
     TCustomDateEdit::KeyPress(Key);
     if (Key.isNull()) return;
     if (Key.unicode() == 27) {
-        FDataLink->Reset();
+        FDataLink.Reset();
         ShowFieldText();
         SelectAll();
         Key = QChar();
         return;
     }
     if (Key == QLatin1Char('\b') || Key.isDigit()) {
-        FDataLink->Edit();
-    } else if (Key.isPrint() && FDataLink->Field() && Key != FormatSettings().DateSeparator) {
+        FDataLink.Edit();
+    } else if (Key.isPrint() && FDataLink.Field() && Key != FormatSettings().DateSeparator) {
         MessageBeep();
         Key = QChar();
     }
@@ -134,7 +104,7 @@ void TDBDateEdit::DoExit()
 {
     try {
         if (CheckOnExit()) CheckValidDate();
-        FDataLink->UpdateRecord();
+        FDataLink.UpdateRecord();
     } catch (...) {
         if (DirectInput()) SelectAll();
         if (CanFocus()) {
@@ -148,7 +118,7 @@ void TDBDateEdit::DoExit()
 
 QString TDBDateEdit::CopyText() const
 {
-    TField* f = FDataLink->Field();
+    TField* f = FDataLink.Field();
     if (f && !f->IsNull()) return FormatDateTime(DateFormat(), f->AsDateTime());
     QString m = DateFormat();
     for (QChar& c : m)

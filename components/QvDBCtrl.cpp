@@ -687,6 +687,13 @@ bool TQvDBGrid::PointInTitle(int X, int Y, TColumn*& column) const
     return column != nullptr;
 }
 
+TColumn* TQvDBGrid::PressedColumn() const
+{
+    for (int i = 0; FPressedCol && i < Columns()->Count(); ++i)
+        if (Columns()->Items(i) == FPressedCol) return FPressedCol;
+    return nullptr;
+}
+
 void TQvDBGrid::TrackButton(int X, int Y)
 {
     TColumn* col;
@@ -801,8 +808,8 @@ void TQvDBGrid::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     if (FTracking && FPressedCol) {
         TColumn* col;
-        const bool click = PointInTitle(X, Y, col) && col == FPressedCol;
-        TColumn* pressed = FPressedCol;
+        TColumn* pressed = PressedColumn();
+        const bool click = PointInTitle(X, Y, col) && pressed && col == pressed;
         StopTracking();
         if (click && DataLink()->Active()) {
             TGridCoord c = MouseCoord(X, Y);

@@ -68,7 +68,10 @@ public:
     void SaveGridLayout(TObject* IniFile, const QString& Section);
     void RestoreGridLayout(TObject* IniFile, const QString& Section);
     // The column whose title button is held down (none when none).
-    TColumn* PressedColumn() const { return FPressedCol; }
+    // The title button held down, or nullptr. The grid remakes its columns
+    // when the dataset reopens, so the pressed one counts only while it is
+    // still among them.
+    TColumn* PressedColumn() const;
     bool TitlePressed() const { return FPressed; }
     bool Tracking() const { return FTracking; }
     // The picture index of a field (-1: its text is shown).

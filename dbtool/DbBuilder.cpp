@@ -645,9 +645,14 @@ BenchCounts CreateBenchDatabase(const QString& fileName, const QString& password
         std::vector<QString> decisionKeys, participantKeys;
         for (qint64 s = 0; s < o.Sessions; ++s) {
             // Votes of this session: the total spread evenly over the sessions.
-            const qint64 target = o.Votes / o.Sessions + (s < o.Votes % o.Sessions ? 1 : 0);
+            const bool board = o.Questions > 0;
+            qint64 target = board ? 0 : o.Votes / o.Sessions + (s < o.Votes % o.Sessions ? 1 : 0);
             qint64 nDecisions = 0, nParticipants = 0;
-            if (target > 0) {
+            if (board) {
+                nDecisions = o.Questions * o.Decisions;
+                nParticipants = nEnabled;
+                target = nDecisions * nParticipants;
+            } else if (target > 0) {
                 nDecisions = std::max<qint64>(std::min<qint64>(2, target), (target + nEnabled - 1) / nEnabled);
                 nParticipants = (target + nDecisions - 1) / nDecisions;
             }
@@ -666,34 +671,37 @@ BenchCounts CreateBenchDatabase(const QString& fileName, const QString& password
             insSession->Execute();
             ++counts.Sessions;
 
-            // One question per session with a decision, the decisions on it.
+            // One question per session with its decisions (or the board's
+            // number of questions), the decisions on each.
             decisionKeys.clear();
-            if (nDecisions > 0) {
+            const qint64 nQuestions = nDecisions == 0 ? 0 : board ? o.Questions : 1;
+            for (qint64 qn = 0; qn < nQuestions; ++qn) {
                 const QString questionKey = keys.Next();
                 insQuestion->Execute({questionKey, day - 14,
                                       QStringLiteral("Вопрос %1 повестки дня: об утверждении отчета о выполнении "
                                                      "решений Совета директоров.")
-                                          .arg(s + 1),
+                                          .arg(board ? QStringLiteral("%1.%2").arg(s + 1).arg(qn + 1) : QString::number(s + 1)),
                                       QStringLiteral("Материалы к вопросу %1.").arg(s + 1)});
                 ++counts.Questions;
-                for (qint64 d = 0; d < nDecisions; ++d) {
+                const qint64 perQuestion = nDecisions / nQuestions;
+                for (qint64 d = 0; d < perQuestion; ++d) {
                     decisionKeys.push_back(keys.Next());
                     insDecision->Execute({decisionKeys.back(), questionKey,
                                           QStringLiteral("Проект решения %1.%2: утвердить отчет в представленной "
                                                          "редакции.")
                                               .arg(s + 1)
-                                              .arg(d + 1)});
+                                              .arg(decisionKeys.size())});
                     insLink->Execute({keys.Next(), sessionKey, decisionKeys.back()});
                 }
-                counts.Decisions += nDecisions;
-                counts.SessionDecisions += nDecisions;
             }
+            counts.Decisions += nDecisions;
+            counts.SessionDecisions += nDecisions;
 
             // Participants: consecutive enabled members from a random start,
             // each with a vote on the decisions until the session's share is reached.
             const qint64 start = below(nEnabled);
             qint64 left = target;
-            const bool paid = s % 10 == 0;
+            const bool paid = board || s % 10 == 0;
             for (qint64 p = 0; p < nParticipants; ++p) {
                 const QString& member = memberKeys[size_t(enabled[size_t((start + p) % nEnabled)])];
                 insParticipant->Execute({keys.Next(), sessionKey, member});

@@ -34,6 +34,12 @@ struct BenchOptions {
     qint64 Sessions = 100000;
     qint64 Votes = 1000000;
     qint64 Members = 1000;
+    // A board as it really meets: with Questions > 0 every session has that
+    // many questions of Decisions draft decisions each, every member still on
+    // the board takes part, votes on every decision and is paid; Votes is
+    // then not used.
+    qint64 Questions = 0;
+    qint64 Decisions = 2;
     quint64 Seed = 20240601;   // the same options give the same rows (keys included)
 };
 

@@ -1,7 +1,8 @@
 // qorvane-db: makes the database file of the program.
 //
 //   qorvane-db create FILE [--password P] [--demo]
-//   qorvane-db bench-data FILE [--sessions N] [--votes N] [--members N] [--password P]
+//   qorvane-db bench-data FILE [--sessions N] [--votes N] [--members N] [--questions N [--decisions N]]
+//                             [--password P]
 //
 // An existing FILE is never overwritten. Exit codes: 0 done, 1 the file was
 // not made (the reason is printed), 2 wrong command line.
@@ -27,9 +28,13 @@ const char* const kUsage =
     "      создает файл базы данных FILE с таблицами и начальными данными;\n"
     "      --password P  задает пароль базы данных (без него база не зашифрована);\n"
     "      --demo        добавляет демонстрационный совет директоров.\n"
-    "  qorvane-db bench-data FILE [--sessions N] [--votes N] [--members N] [--password P]\n"
+    "  qorvane-db bench-data FILE [--sessions N] [--votes N] [--members N]\n"
+    "                        [--questions N [--decisions N]] [--password P]\n"
     "      создает большую базу данных для замеров производительности\n"
-    "      (по умолчанию 100000 заседаний, 1000000 голосов, 1000 членов совета).\n"
+    "      (по умолчанию 100000 заседаний, 1000000 голосов, 1000 членов совета);\n"
+    "      --questions N  по N вопросов на заседании и по --decisions (2) проекта\n"
+    "                     решения на вопрос, голосуют и получают вознаграждение все\n"
+    "                     участники (--votes тогда не учитывается).\n"
     "Существующий файл не перезаписывается.";
 
 struct UsageError {
@@ -88,6 +93,10 @@ Options Parse(const QStringList& args)
             o.bench.Votes = Count(a, takeValue(), 0);
         } else if (a == QLatin1String("--members") && bench) {
             o.bench.Members = Count(a, takeValue(), 1);
+        } else if (a == QLatin1String("--questions") && bench) {
+            o.bench.Questions = Count(a, takeValue(), 1);
+        } else if (a == QLatin1String("--decisions") && bench) {
+            o.bench.Decisions = Count(a, takeValue(), 1);
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             throw UsageError{QStringLiteral("неизвестный параметр «%1» команды %2").arg(args[i], o.command)};
         } else if (o.file.isEmpty()) {

@@ -6,15 +6,13 @@
 #include <QHash>
 #include <QTemporaryDir>
 
+#include "FuzzUtil.h"
+
 #include <cstddef>
 #include <cstdint>
 
 #include "platform/os/IniFiles.h"
 
-#define CHECK(c) \
-    do {         \
-        if (!(c)) __builtin_trap(); \
-    } while (0)
 
 namespace {
 
@@ -55,8 +53,7 @@ void CheckKept(const Snapshot& before, const Snapshot& after, const QString& sec
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > 65536) return 0;
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm/qvfuzz-XXXXXX")
-                                                                       : QDir::tempPath() + QStringLiteral("/qvfuzz-XXXXXX"));
+    const QTemporaryDir& dir = ScratchDir();
     const QString path = dir.filePath(QStringLiteral("f.ini"));
     {
         QFile f(path);

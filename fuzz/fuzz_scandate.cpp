@@ -1,5 +1,7 @@
 // Feeds arbitrary text to the date scanner, the mask reader and the string
 // routines they stand on, and checks what a success promises.
+#include "FuzzUtil.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -7,10 +9,6 @@
 #include "components/qvStrUtils.h"
 #include "platform/core/SysUtils.h"
 
-#define CHECK(c) \
-    do {         \
-        if (!(c)) __builtin_trap(); \
-    } while (0)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -91,8 +91,8 @@ TRegisterWindowBase::TRegisterWindowBase(TComponent* AOwner) : TForm(AOwner)
         glyph(sbAddFilter, 16);
         glyph(sbApplyFilter, 17);
     }
-    sbAddFilter->OnClick = [this](TObject* s) { Guarded([&] { sbAddFilterClick(s); }); };
-    sbApplyFilter->OnClick = [this](TObject* s) { Guarded([&] { sbApplyFilterClick(s); }); };
+    sbAddFilter->OnClick = [this](TObject* s) { sbAddFilterClick(s); };
+    sbApplyFilter->OnClick = [this](TObject* s) { sbApplyFilterClick(s); };
 
     panSearch = new TPanel(this);
     panSearch->SetName(QStringLiteral("panSearch"));
@@ -140,7 +140,7 @@ TRegisterWindowBase::TRegisterWindowBase(TComponent* AOwner) : TForm(AOwner)
     Timer = new TTimer(this);
     Timer->SetName(QStringLiteral("Timer"));
     Timer->SetInterval(50);
-    Timer->OnTimer = [this](TObject* s) { Guarded([&] { TimerTimer(s); }); };
+    Timer->OnTimer = [this](TObject* s) { TimerTimer(s); };
 
     OnShow = [this](TObject* s) { FormShow(s); };
     OnActivate = [this](TObject* s) { FormActivate(s); };
@@ -151,15 +151,6 @@ TRegisterWindowBase::~TRegisterWindowBase()
 {
     delete FPanelSearch;
     FPanelSearch = nullptr;
-}
-
-void TRegisterWindowBase::Guarded(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (...) {
-        Application->HandleException(this);
-    }
 }
 
 void TRegisterWindowBase::BuildImages()
@@ -219,7 +210,7 @@ QString TRegisterWindowBase::TableName() const
 void TRegisterWindowBase::WndProc(TMessage& Message)
 {
     if (Message.Msg == WM_DELETEFILTERROW) {
-        Guarded([this] { WMDeleteFilterRow(); });
+        WMDeleteFilterRow();
         return;
     }
     TForm::WndProc(Message);
@@ -428,7 +419,7 @@ void TRegisterWindowBase::sbAddFilterClick(TObject*)
             row.cmbField->Items()->Add(f->DisplayLabel());
         }
     row.cmbField->SetItemIndex(0);
-    row.cmbField->OnSelect = [this](TObject* s) { Guarded([&] { cmbFieldSelect(s); }); };
+    row.cmbField->OnSelect = [this](TObject* s) { cmbFieldSelect(s); };
 
     row.cmbExp = new TComboBox(panFilter);
     row.cmbExp->SetParent(panFilter);
@@ -437,7 +428,7 @@ void TRegisterWindowBase::sbAddFilterClick(TObject*)
     row.cmbExp->SetTabOrder(3 * n + 1);
     row.cmbExp->SetTag(n);
     row.cmbExp->SetStyle(csDropDownList);
-    row.cmbExp->OnSelect = [this](TObject* s) { Guarded([&] { cmbExpSelect(s); }); };
+    row.cmbExp->OnSelect = [this](TObject* s) { cmbExpSelect(s); };
 
     row.cmbValue = new TComboBox(panFilter);
     row.cmbValue->SetParent(panFilter);
@@ -446,7 +437,7 @@ void TRegisterWindowBase::sbAddFilterClick(TObject*)
     row.cmbValue->SetStyle(csDropDownList);
     row.cmbValue->SetTabOrder(3 * n + 2);
     row.cmbValue->SetTag(n);
-    row.cmbValue->OnKeyPress = [this](TObject* s, QChar& k) { Guarded([&] { cmbValueKeyPress(s, k); }); };
+    row.cmbValue->OnKeyPress = [this](TObject* s, QChar& k) { cmbValueKeyPress(s, k); };
 
     row.sbDel = new TQvSpeedButton(panFilter);
     row.sbDel->SetParent(panFilter);
@@ -460,7 +451,7 @@ void TRegisterWindowBase::sbAddFilterClick(TObject*)
     row.sbDel->SetTag(n);
     row.sbDel->SetParentShowHint(false);
     row.sbDel->SetShowHint(true);
-    row.sbDel->OnClick = [this](TObject* s) { Guarded([&] { sbDelFilterClick(s); }); };
+    row.sbDel->OnClick = [this](TObject* s) { sbDelFilterClick(s); };
     FFilterRows.push_back(row);
 
     sbAddFilter->SetTop(top);

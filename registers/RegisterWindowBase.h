@@ -164,9 +164,6 @@ protected:
     int FPendingFilterRow = -1;
     std::vector<FilterRow> FFilterRows;
 
-    // Runs a handler of a user's click; errors go to the error display.
-    void Guarded(const std::function<void()>& f);
-
 private:
     void BuildImages();
     TAction* NewAction(TAction*& a, const char* name, const QString& caption, int image, const QString& hint,

@@ -4,24 +4,26 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include "data/unDM.h"
+#include "platform/ado/ADOConnection.h"
+#include "platform/ado/ADODB.h"
+#include "platform/core/SysUtils.h"
+#include "platform/ole/ComObj.h"
+#include "platform/ole/OleRecordset.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
 
-TGenerateReportProc GenerateReportProc;
-TReport CurrentReport;
-QString CurrentSql;
 QString ExcelReportsDir;
 QString WordReportsDir;
+TReport CurrentReport;
+QString CurrentSql;
+TReportParamsDialogProc ReportParamsDialog;
+TGenerateReportProc GenerateReportProc;
 
 void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)
 {
-    if (!GenerateReportProc) {
-        Application->MessageBox(QStringLiteral("Формирование документов в этой версии программы недоступно."),
-                                QStringLiteral("Документы"), MB_OK | MB_ICONWARNING);
-        return;
-    }
-    GenerateReportProc(Report, FilterTable, FilterValue, IsExcel);
+    (GenerateReportProc ? GenerateReportProc : GenerateReport)(Report, FilterTable, FilterValue, IsExcel);
 }
 
 // --------------------------------------------------------------- decoding
@@ -52,19 +54,17 @@ static QString FromCp1251(const QByteArray& b)
 QStringList DecodeCatalogueLines(const QByteArray& bytes)
 {
     QString text;
-    QByteArray b = bytes;
-    bool utf8 = false;
-    if (b.startsWith("\xEF\xBB\xBF")) {
-        b = b.mid(3);
-        utf8 = true;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        // Saved as "Unicode" by a text editor: UTF-16 with its byte-order mark.
+        QStringDecoder dec(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE);
+        text = dec(QByteArrayView(bytes).sliced(2));
+    } else if (bytes.startsWith("\xEF\xBB\xBF")) {
+        text = QString::fromUtf8(QByteArrayView(bytes).sliced(3));
     } else {
         QStringDecoder dec(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString t = dec(b);
-        utf8 = !dec.hasError();
-        if (utf8) text = t;
+        text = dec(bytes);
+        if (dec.hasError()) text = FromCp1251(bytes);
     }
-    if (utf8 && text.isEmpty()) text = QString::fromUtf8(b);
-    if (!utf8) text = FromCp1251(b);
     // Lines end with CR LF, LF or CR; a line end at the very end starts no line.
     QStringList lines;
     QString cur;
@@ -259,4 +259,135 @@ void BuildReportsMenu(TActionList* ActionList, TMenuItem* Menu, const TReportLis
         for (size_t k = 0; k < WordReports.size(); ++k)
             add(WordReports[k], int(k), QStringLiteral("aWReport"), WordImage);
     }
+}
+
+// --------------------------------------------------------- document generation
+
+QString RemoveApostrophes(const QString& S)
+{
+    if (S.isEmpty()) return S;
+    QString r = S;
+    r.remove(QLatin1Char('\''));
+    return r.isEmpty() ? S : r;
+}
+
+void LoadSysParamPairs(TStringArray& Pairs)
+{
+    Pairs.clear();
+    TADOQuery q(nullptr);
+    q.SetConnection(DM->adoConnection);
+    q.SQL()->SetText(QStringLiteral("SELECT name, val FROM SYS_PARAMETERS"));
+    q.Open();
+    for (q.First(); !q.Eof(); q.Next())
+        Pairs.append(q.FieldByName(QStringLiteral("name"))->AsString() + ReportPairSeparator +
+                     q.FieldByName(QStringLiteral("val"))->AsString());
+}
+
+namespace {
+
+// The application's own message when the automation fails.
+void ShowAutomationError(bool IsExcel)
+{
+    const QString app = IsExcel ? QStringLiteral("Excel") : QStringLiteral("Word");
+    Application->MessageBox(
+        QStringLiteral("Ошибка экспорта в Microsoft %1. Данная ошибка может возникнуть в случае,   ").arg(app) +
+            QStringLiteral("\r\n") +
+            QStringLiteral("если у вас не установлен (или установлен некорректно) Microsoft %1.  ").arg(app),
+        QStringLiteral("Ошибка экспорта в %1").arg(app), MB_OK | MB_ICONERROR);
+}
+
+// The running instance of the server, else a new one; empty when neither.
+OleVariant ReachServer(const QString& ProgId)
+{
+    try {
+        return GetActiveOleObject(ProgId);
+    } catch (const EOleError&) {
+    }
+    try {
+        return CreateOleObject(ProgId);
+    } catch (const EOleError&) {
+        return {};
+    }
+}
+
+// Builds the document in the application: a new document from the template,
+// the macro run in it, the application shown. On failure the half-made
+// document is closed unsaved and the application asked to quit (which ends
+// the office only when this program started it and nothing else is open
+// in it), and the message is shown.
+void BuildDocument(const OleVariant& App, bool IsExcel, const QString& Template, const OleVariant& Data,
+                   const TStringArray& ParamPairs, const TStringArray& SysPairs)
+{
+    OleVariant Doc;
+    try {
+        if (IsExcel) {
+            App.Get(QStringLiteral("Application")).Set(QStringLiteral("EnableEvents"), false);
+            Doc = App.Get(QStringLiteral("WorkBooks")).Call(QStringLiteral("Add"), {Template});
+        } else {
+            Doc = App.Get(QStringLiteral("Documents")).Call(QStringLiteral("Add"), {Template});
+        }
+        App.Call(QStringLiteral("Run"), {QStringLiteral("BuildReport"), Doc, Data, OleVariant(Variant(ParamPairs)),
+                                         OleVariant(Variant(SysPairs))});
+        if (IsExcel) App.Get(QStringLiteral("Application")).Set(QStringLiteral("EnableEvents"), true);
+        App.Set(QStringLiteral("Visible"), true);
+    } catch (const Exception& e) {
+        // The office's reason goes to the log; the user sees the message.
+        qWarning("Document generation failed: %s", qUtf8Printable(e.Message()));
+        auto quietly = [](auto&& f) {
+            try {
+                f();
+            } catch (const Exception&) {
+            }
+        };
+        if (!Doc.IsEmpty()) quietly([&] { Doc.Call(QStringLiteral("Close"), {false}); });
+        if (IsExcel) quietly([&] { App.Get(QStringLiteral("Application")).Set(QStringLiteral("EnableEvents"), true); });
+        quietly([&] { App.Call(QStringLiteral("Quit")); });
+        ShowAutomationError(IsExcel);
+    }
+}
+
+}  // namespace
+
+void GenerateReport(TReport Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)
+{
+    TStringArray ParamPairs, SysPairs;
+    for (TReportParam& p : Report.Params) p.Value.clear();
+    if (!FilterTable.isEmpty() && !FilterValue.isEmpty())
+        for (TReportParam& p : Report.Params)
+            if (p.RefTable == FilterTable) p.Value = QLatin1Char('\'') + FilterValue + QLatin1Char('\'');
+    QString sql = Report.Sql;
+
+    if (!Report.Params.Empty()) {
+        CurrentReport = Report;
+        CurrentSql = sql;
+        const QString caption = QStringLiteral("Параметры документа «") + Report.Caption + QStringLiteral("»");
+        const int result = ReportParamsDialog ? ReportParamsDialog(caption) : ShowReportParamsDialog(caption);
+        if (result != mrOk) return;
+        sql = CurrentSql;
+    }
+    if (sql.isEmpty()) return;
+
+    // The rows, on a connection of their own; an SQL error goes on to the
+    // general error display. The recordset object handed to the macro lets
+    // go of the rows and that connection when the run ends, whatever a
+    // macro may still hold.
+    OleVariant Data = CreateRecordsetObject(
+        ado::Recordset::OpenWithConnectionString(DM->adoConnection->ConnectionString(), sql));
+    struct TRelease {
+        OleVariant& Data;
+        ~TRelease() { ReleaseRecordsetObject(Data); }
+    } release{Data};
+
+    for (const TReportParam& p : Report.Params)
+        ParamPairs.append(RemoveApostrophes(p.Name) + ReportPairSeparator + RemoveApostrophes(p.Value));
+    const QString folder = IsExcel ? ExcelReportsDir : WordReportsDir;
+    const QString Template = ReportTemplateFile(folder, Report.FileName);
+    LoadSysParamPairs(SysPairs);
+
+    const OleVariant App = ReachServer(IsExcel ? QStringLiteral("Excel.Application") : QStringLiteral("Word.Application"));
+    if (App.IsEmpty()) {
+        ShowAutomationError(IsExcel);
+        return;
+    }
+    BuildDocument(App, IsExcel, Template, Data, ParamPairs, SysPairs);
 }

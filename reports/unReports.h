@@ -5,7 +5,8 @@
 // entries separated by empty lines: caption, parameter line, template file
 // name, then the SQL lines. Lines starting with ";" are comments. The file is
 // Windows Cyrillic text with CR LF line ends; a file that is valid UTF-8 (with
-// or without a byte-order mark) is read as UTF-8 instead.
+// or without a byte-order mark) is read as UTF-8 instead, and one that starts
+// with a UTF-16 byte-order mark as UTF-16.
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -69,21 +70,52 @@ QStringList DecodeCatalogueLines(const QByteArray& bytes);
 void BuildReportsMenu(TActionList* ActionList, TMenuItem* Menu, const TReportList& ExcelReports,
                       const TReportList& WordReports, int ExcelImage, int WordImage, TNotifyEvent OnExecute);
 
-// The report and its SQL handed to the parameter dialog, which gives the SQL
-// back with its placeholders replaced.
+// The report folders (set after login) and the catalogues loaded from them.
+extern QString ExcelReportsDir;
+extern QString WordReportsDir;
+
+// --------------------------------------------------------- document generation
+//
+// GenerateReport runs one catalogue entry: it empties the parameters' values,
+// presets those that refer to FilterTable with FilterValue, asks the others
+// in the parameter dialog (when the report has any), opens the SQL into a
+// recordset on a connection of its own, creates a new document from the
+// template in the spreadsheet (IsExcel) or the word processor and runs the
+// template's macro "BuildReport" (document, recordset, parameter pairs,
+// system pairs) in it. An SQL error goes on to the caller (the general error
+// display); an automation failure shows the application's message, closes
+// the half-made document unsaved and lets the office go when nothing else is
+// open in it.
+void GenerateReport(TReport Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel);
+// One "name|!=!|val" pair per row of SYS_PARAMETERS.
+void LoadSysParamPairs(TStringArray& Pairs);
+// S without apostrophes; an empty result gives S back unchanged ("''" stays).
+QString RemoveApostrophes(const QString& S);
+
+// The separator of a pair's name and value.
+inline const QString ReportPairSeparator = QStringLiteral("|!=!|");
+
+// The report being run and its SQL, handed to the parameter dialog and back.
 extern TReport CurrentReport;
 extern QString CurrentSql;
 
-// The document generator, set by the unit that builds documents; while it is
-// not set, running a report tells the user that documents are not available.
+// The parameter dialog, called by GenerateReport with CurrentReport and
+// CurrentSql set and the dialog's caption ("Параметры документа «...»"). It
+// keeps the parameters' Value fields (shared with CurrentReport), on OK puts
+// the SQL with its placeholders replaced into CurrentSql, and returns the
+// modal result. Unless a test installs a stand-in, GenerateReport shows
+// TfmReportsEnterParams (ShowReportParamsDialog).
+using TReportParamsDialogProc = std::function<int(const QString& Caption)>;
+extern TReportParamsDialogProc ReportParamsDialog;
+// The real parameter dialog with the caption, shown modally and freed.
+int ShowReportParamsDialog(const QString& Caption);
+
+// The runner of the report commands (the main menu and the register
+// windows); GenerateReport unless a test puts another in place.
 using TGenerateReportProc =
     std::function<void(TReport Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)>;
 extern TGenerateReportProc GenerateReportProc;
 
-// The report folders beside the executable ("reports/excel/" and
-// "reports/word/", with the trailing separator), set by the main window.
-extern QString ExcelReportsDir;
-extern QString WordReportsDir;
 // Builds the report's document, filtered by the record FilterValue of
 // FilterTable when both are given (a register window's current record).
 void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel);

@@ -31,7 +31,7 @@ TfmReportsSelectFromRef::TfmReportsSelectFromRef(TComponent* AOwner) : TRegister
     DBGrid->SetReadOnly(true);
     DBGrid->SetOptions(TDBGridOptions{dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines,
                                       dgAlwaysShowSelection, dgCancelOnExit});
-    DBGrid->OnDblClick = [this](TObject* s) { Guarded([&] { DBGridDblClick(s); }); };
+    DBGrid->OnDblClick = [this](TObject* s) { DBGridDblClick(s); };
 
     panBottom = new TPanel(this);
     panBottom->SetName(QStringLiteral("panBottom"));

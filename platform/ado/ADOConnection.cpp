@@ -223,7 +223,11 @@ sqlite3* TADOConnection::OpenHandle(const QString& file, const QString& password
     // A wrong key shows only when the first page is read.
     sqlite3_busy_timeout(db, 0);
     rc = Exec(db, "SELECT count(*) FROM sqlite_master");
-    if (rc == SQLITE_NOTADB) fail(QStringLiteral("Not a valid password. (%1)").arg(Message(db)));
+    if (rc == SQLITE_NOTADB) {
+        const QString msg = QStringLiteral("Not a valid password. (%1)").arg(Message(db));
+        sqlite3_close_v2(db);
+        throw EInvalidPassword(msg);
+    }
     if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
         fail(QStringLiteral("Could not use '%1'; file already in use.").arg(file));
     if (rc != SQLITE_OK) fail(Message(db));
@@ -237,6 +241,31 @@ sqlite3* TADOConnection::OpenHandle(const QString& file, const QString& password
     if (ado::RegisterEngineFunctions(db) != SQLITE_OK) fail(Message(db));
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     return db;
+}
+
+TDatabaseFileKind DatabaseFileKind(const QString& fileName)
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly)) return TDatabaseFileKind::NotADatabase;
+    const qint64 size = f.size();
+    if (size == 0 || f.peek(16) == QByteArrayView("SQLite format 3\0", 16)) return TDatabaseFileKind::Plain;
+    if (size % 512 != 0) return TDatabaseFileKind::NotADatabase;
+    return TDatabaseFileKind::PossiblyEncrypted;
+}
+
+QString TADOConnection::CheckFile()
+{
+    sqlite3* db = CheckedHandle();
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &s, nullptr) != SQLITE_OK) {
+        if (s) sqlite3_finalize(s);
+        return Message(db);
+    }
+    ado::internal::StatementGuard g(s);
+    const int rc = sqlite3_step(s);
+    if (rc != SQLITE_ROW) return Message(db);
+    const QString r = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
+    return r == QLatin1String("ok") ? QString() : r;
 }
 
 void TADOConnection::ReadSchema()
@@ -450,6 +479,15 @@ void TADOConnection::ChangePassword(const QString& newPwd, const QString& oldPwd
     if (!FExclusive) throw EDatabaseError(QStringLiteral("Cannot change password on a shared open database."));
     if (oldPwd != FPassword) throw EDatabaseError(QStringLiteral("Not a valid password."));
     if (newPwd == oldPwd) return;
+    // A change that was killed half-way leaves its copy (perhaps without a
+    // password) beside the file. No other change can run while this
+    // connection holds the file exclusively, so any such copy is stale.
+    {
+        const QFileInfo fi(FFileName);
+        QDir dir = fi.absoluteDir();
+        for (const QString& stale : dir.entryList({fi.fileName() + QLatin1String(".rekey-*")}, QDir::Files | QDir::Hidden))
+            QFile::remove(dir.filePath(stale));
+    }
 
     if (!oldPwd.isEmpty() && !newPwd.isEmpty()) {
         if (Exec(db, ("PRAGMA rekey = " + SqlString(newPwd)).constData()) != SQLITE_OK) RaiseError();

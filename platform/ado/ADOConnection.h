@@ -34,6 +34,17 @@ class TCustomADODataSet;
 // the datasets (ADODB.cpp).
 void ado_CloseDataSet(TCustomADODataSet* ds);
 
+// Raised by Open when the file's first page does not read with the password
+// given: a wrong or missing password (or a first page damaged beyond reading).
+QV_DECLARE_EXCEPTION(EInvalidPassword, EDatabaseError)
+
+// What a file can be, judged by its size and first bytes without opening
+// it: a plain database (an empty file is one too), possibly an encrypted one
+// (encrypted pages look like any other bytes), or no database at all (a file
+// of pages has a size that is a multiple of 512).
+enum class TDatabaseFileKind { Plain, PossiblyEncrypted, NotADatabase };
+TDatabaseFileKind DatabaseFileKind(const QString& fileName);
+
 // A connection and its recordsets belong to one thread (the handle is opened
 // without a mutex).
 class TADOConnection : public TComponent {
@@ -93,6 +104,11 @@ public:
     TCustomADODataSet* DataSets(int i) const { return FDataSets.at(size_t(i)); }
     void RegisterDataSet(TCustomADODataSet* ds);
     void UnregisterDataSet(TCustomADODataSet* ds);
+
+    // Whether the open file reads back whole: empty when it does, otherwise
+    // the engine's first complaint. Reads every page (a second or so per
+    // 100 MB), so it is for diagnosing a failure, not for every start.
+    QString CheckFile();
 
     // The Jet SQL text in the engine's dialect (for tests and diagnostics).
     QString Translate(const QString& jetSql) const;

@@ -148,6 +148,10 @@ int TCustomADODataSet::StoreFindColumn(const QString& name) const
 
 qsizetype TCustomADODataSet::StoreRowCount() const { return FRecordset ? FRecordset->RowCount() : 0; }
 
+bool TCustomADODataSet::StoreRowsAtLeast(qsizetype n) const { return FRecordset ? FRecordset->RowsAtLeast(n) : n <= 0; }
+
+bool TCustomADODataSet::StoreAllRead() const { return !FRecordset || FRecordset->AllRowsRead(); }
+
 bool TCustomADODataSet::StoreIsNull(qsizetype row, int col) const { return FRecordset->IsNull(row, col); }
 
 Variant TCustomADODataSet::StoreValue(qsizetype row, int col) const { return FRecordset->Value(row, col); }

@@ -66,6 +66,8 @@ protected:
     TStoreColumn StoreColumn(int col) const override;
     int StoreFindColumn(const QString& name) const override;
     qsizetype StoreRowCount() const override;
+    bool StoreRowsAtLeast(qsizetype n) const override;
+    bool StoreAllRead() const override;
     bool StoreIsNull(qsizetype row, int col) const override;
     Variant StoreValue(qsizetype row, int col) const override;
     QString StoreText(qsizetype row, int col) const override;

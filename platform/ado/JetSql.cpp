@@ -81,7 +81,8 @@ std::vector<Token> Tokenize(const QString& s)
                 }
                 v += s[i++];
             }
-            if (!closed) throw EDatabaseError(QStringLiteral("Invalid bracketing of name '%1'.").arg(s.mid(start)));
+            if (!closed || v.isEmpty())
+                throw EDatabaseError(QStringLiteral("Invalid bracketing of name '%1'.").arg(s.mid(start)));
             push(TokKind::QuotedName, v);
             continue;
         }

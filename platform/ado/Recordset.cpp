@@ -28,6 +28,12 @@
 // Large blocks are taken in huge pages where the system offers them: filling
 // a million rows into fresh memory otherwise costs more in page faults than
 // reading them from the file.
+//
+// A recordset opened for a dataset reads only its first rows at once (so a
+// login that opens every table costs little); the rest is read the first time
+// anything asks for a row beyond them, for the count, or writes. When the
+// database changed in between, the statement is read anew in whole and the
+// generation moves on, as after a requery.
 
 namespace ado {
 
@@ -459,7 +465,19 @@ public:
         return -1;
     }
 
-    qsizetype RowCount() const override { return FOrdered ? qsizetype(FOrder.size()) : qsizetype(S.Count); }
+    qsizetype RowCount() const override
+    {
+        if (!FComplete) ReadRest();
+        return FOrdered ? qsizetype(FOrder.size()) : qsizetype(S.Count);
+    }
+
+    bool AllRowsRead() const override { return FComplete; }
+
+    bool RowsAtLeast(qsizetype n) const override
+    {
+        if (!FComplete && qsizetype(S.Count) >= n) return true;
+        return RowCount() >= n;
+    }
 
     bool IsNull(qsizetype row, int col) const override { return TypeAt(row, col) == kNull; }
 
@@ -530,6 +548,7 @@ public:
     // through a table remade after inserts and deletes.
     qsizetype FindKey(RowKey key) const override
     {
+        if (!FComplete) ReadRest();
         if (!S.WithRowid) return key >= 0 && key < RowCount() ? key : -1;
         if (!FKeyIndexBuilt) {
             FKeyIndex.resize(S.Count);
@@ -624,6 +643,7 @@ public:
 
     qsizetype InsertRow(qsizetype position, const std::vector<Variant>& values) override
     {
+        ReadRest();
         sqlite3* db = CheckWritable(values);
         QStringList names;
         std::vector<int> cols;
@@ -675,6 +695,7 @@ public:
 
     void UpdateRow(qsizetype row, const std::vector<Variant>& values) override
     {
+        ReadRest();
         sqlite3* db = CheckWritable(values);
         CheckRow(row);
         QStringList sets;
@@ -712,6 +733,7 @@ public:
 
     void DeleteRow(qsizetype row) override
     {
+        ReadRest();
         sqlite3* db = CheckWritable({});
         CheckRow(row);
         StatementGuard g(Prepare(db, QByteArray("DELETE FROM ") + QuoteIdentifier(FBaseTable).toUtf8() +
@@ -732,14 +754,15 @@ public:
         // held are the rows the statement would give, so keep them (a vote
         // list re-queried on every scroll then costs nothing).
         if (FLoadStamp.Valid && FLoadStamp == CurrentStamp()) return;
-        Run();
+        Run(!FComplete);
         Changed();
     }
 
     quint64 Generation() const override { return FGeneration; }
 
-    // Prepares the source and reads its rows.
-    void Run()
+    // Prepares the source and reads its rows (with a preview, only the first
+    // few; the rest when first needed).
+    void Run(bool preview = false)
     {
         sqlite3* db = Db();
         std::vector<QByteArray> tries;  // with the rowid first, then without
@@ -775,15 +798,44 @@ public:
         if (!stmt) throw EDatabaseError(QStringLiteral("The statement returns no rows."));
         if (FIsTable && withRowid)
             FRowSql = "SELECT rowid, * FROM " + QuoteIdentifier(FSource).toUtf8() + " WHERE rowid = ?1";
-        Load(stmt, withRowid, base);
+        FRunSql = QByteArray(sqlite3_sql(stmt));
         FLoadStamp = CurrentStamp();
+        Load(stmt, withRowid, base, preview ? kPreviewRows : -1);
     }
 
-    // Reads every row of a prepared statement (finalized here).
-    void Load(sqlite3_stmt* stmt, bool withRowid, const QString& base)
+    // Reads the rows after the first ones read at open.
+    void ReadRest() const { const_cast<RecordsetImpl*>(this)->ReadRestNow(); }
+
+    void ReadRestNow()
+    {
+        if (FComplete) return;
+        if (!(FLoadStamp.Valid && FLoadStamp == CurrentStamp())) {
+            // The database changed since the first rows were read: read it all anew.
+            Run();
+            Changed();
+            return;
+        }
+        sqlite3* db = Db();
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, FRunSql.constData(), int(FRunSql.size()), &stmt, nullptr) != SQLITE_OK || !stmt) {
+            if (stmt) sqlite3_finalize(stmt);
+            Fail(db);
+        }
+        StatementGuard g(stmt);
+        for (size_t skipped = 0; skipped < S.Count; ++skipped) {
+            const int rc = sqlite3_step(stmt);
+            if (rc == SQLITE_DONE) break;
+            if (rc != SQLITE_ROW) Fail(db);
+        }
+        ReadRows(stmt, S, -1);
+        FComplete = true;
+    }
+
+    // Reads the rows of a prepared statement (finalized here), all of them or
+    // the first limit ones.
+    void Load(sqlite3_stmt* stmt, bool withRowid, const QString& base, qsizetype limit = -1)
     {
         StatementGuard g(stmt);
-        sqlite3* db = sqlite3_db_handle(stmt);
         const int n = sqlite3_column_count(stmt);
         if (n == 0) throw EDatabaseError(QStringLiteral("The statement returns no rows."));
         const int first = withRowid ? 1 : 0;
@@ -809,17 +861,45 @@ public:
         for (size_t i = 0; i < s.Columns.size(); ++i)
             if (dup[i] && !s.Columns[i].Table.isEmpty())
                 s.Columns[i].Name = s.Columns[i].Table + QLatin1Char('.') + s.Columns[i].Name;
-        const int cols = n - first;
-        s.Data.resize(size_t(cols));
+        s.Data.resize(s.Columns.size());
+        const bool complete = ReadRows(stmt, s, limit);
+        S = std::move(s);
+        FComplete = complete;
+        bool unknown = false;
+        for (const ColumnInfo& c : S.Columns) unknown = unknown || c.Kind == ColumnKind::Unknown;
+        // A computed column's kind comes from its values: read them all now,
+        // so it never changes after a dataset has bound its fields.
+        if (!complete && unknown) ReadRestNow();
+        FOrder.clear();
+        FOrdered = false;
+        FKeyIndex.clear();
+        FKeyIndexBuilt = false;
+        FPositionsValid = false;
+        FBaseTable = withRowid ? base : QString();
+        FUpdatable = false;
+        for (const ColumnInfo& c : S.Columns) FUpdatable = FUpdatable || c.Writable;
+    }
+
+    // Appends the statement's next rows to s, all of them or up to limit in
+    // all; true when the statement has no more.
+    bool ReadRows(sqlite3_stmt* stmt, Storage& s, qsizetype limit)
+    {
+        sqlite3* db = sqlite3_db_handle(stmt);
+        const int first = s.WithRowid ? 1 : 0;
+        const int cols = int(s.Columns.size());
         Arena& arena = *s.Texts;
         std::vector<TextCache> caches{size_t(cols)};
+        bool complete = false;
         for (;;) {
+            if (limit >= 0 && qsizetype(s.Count) >= limit + 1) break;
             const int rc = sqlite3_step(stmt);
             if (rc == SQLITE_ROW) {
-                if (withRowid) s.Rowids.push_back(sqlite3_column_int64(stmt, 0));
+                if (limit >= 0 && qsizetype(s.Count) == limit) break;   // there are more
+                if (s.WithRowid) s.Rowids.push_back(sqlite3_column_int64(stmt, 0));
                 for (int c = 0; c < cols; ++c) StoreCell(stmt, c + first, s.Data[size_t(c)], arena, caches[size_t(c)]);
                 ++s.Count;
             } else if (rc == SQLITE_DONE) {
+                complete = true;
                 break;
             } else {
                 Fail(db);
@@ -838,18 +918,13 @@ public:
                 break;
             }
         }
-        S = std::move(s);
-        FOrder.clear();
-        FOrdered = false;
-        FKeyIndex.clear();
-        FKeyIndexBuilt = false;
-        FPositionsValid = false;
-        FBaseTable = withRowid ? base : QString();
-        FUpdatable = false;
-        for (const ColumnInfo& c : S.Columns) FUpdatable = FUpdatable || c.Writable;
+        return complete;
     }
 
 private:
+    static constexpr qsizetype kPreviewRows = 16;
+    QByteArray FRunSql;          // the statement last run, for reading the rest
+    bool FComplete = true;       // every row of the statement is held
     std::shared_ptr<TADOConnection* const> FAlive;
     QString FSource;
     bool FIsTable;
@@ -868,6 +943,7 @@ private:
 
     size_t Phys(qsizetype row) const
     {
+        if (!FComplete && row >= 0 && row < qsizetype(S.Count)) return size_t(row);
         if (row < 0 || row >= RowCount()) throw EDatabaseError(QStringLiteral("Row %1 is out of range.").arg(row));
         return FOrdered ? FOrder[size_t(row)] : size_t(row);
     }
@@ -1015,7 +1091,7 @@ std::shared_ptr<Recordset> Recordset::Open(TADOConnection* connection, const QSt
 {
     if (!connection) throw EDatabaseError(QStringLiteral("The recordset has no connection."));
     auto r = std::make_shared<RecordsetImpl>(connection, jetSql, false, false);
-    r->Run();
+    r->Run(true);
     return r;
 }
 
@@ -1023,7 +1099,7 @@ std::shared_ptr<Recordset> Recordset::OpenTable(TADOConnection* connection, cons
 {
     if (!connection) throw EDatabaseError(QStringLiteral("The recordset has no connection."));
     auto r = std::make_shared<RecordsetImpl>(connection, tableName, true, false);
-    r->Run();
+    r->Run(true);
     return r;
 }
 

@@ -71,6 +71,12 @@ public:
     // Stored rows, deleted ones excluded; positions 0..RowCount()-1 stay valid
     // until the next Requery, Insert or Delete.
     virtual qsizetype RowCount() const = 0;
+    // Whether there are at least n rows, reading no more of them than that
+    // needs (a recordset opened for a dataset holds only its first rows until
+    // more are asked for).
+    virtual bool RowsAtLeast(qsizetype n) const { return RowCount() >= n; }
+    // False while only the first rows are read.
+    virtual bool AllRowsRead() const { return true; }
     virtual bool IsNull(qsizetype row, int col) const = 0;
     virtual Variant Value(qsizetype row, int col) const = 0;      // Null variant for NULL
     virtual QString Text(qsizetype row, int col) const = 0;       // empty for NULL; numbers in decimal

@@ -416,8 +416,16 @@ public:
     void Next() { MoveBy(1); }
     void Prior() { MoveBy(-1); }
     int MoveBy(int distance);
-    bool Bof() const { return FBof; }
-    bool Eof() const { return FEof; }
+    bool Bof() const
+    {
+        if (FViewPending) SyncStore();
+        return FBof;
+    }
+    bool Eof() const
+    {
+        if (FViewPending) SyncStore();
+        return FEof;
+    }
     // 1-based position of the current record in the view; -1 while inserting,
     // when empty or closed.
     int RecNo() const;
@@ -524,6 +532,11 @@ protected:
     virtual TStoreColumn StoreColumn(int col) const = 0;
     virtual int StoreFindColumn(const QString& name) const = 0;
     virtual qsizetype StoreRowCount() const = 0;
+    // Whether the store holds at least n rows, reading no more than that needs.
+    virtual bool StoreRowsAtLeast(qsizetype n) const { return StoreRowCount() >= n; }
+    // Whether every row is read already (false while a store reads its rows
+    // only as they are asked for).
+    virtual bool StoreAllRead() const { return true; }
     virtual bool StoreIsNull(qsizetype row, int col) const = 0;
     virtual Variant StoreValue(qsizetype row, int col) const = 0;
     virtual QString StoreText(qsizetype row, int col) const = 0;
@@ -583,6 +596,10 @@ private:
     // The view: store rows in view order; empty with FIdentity = every row in order.
     std::vector<qsizetype> FView;
     bool FIdentity = true;
+    // A filter or requery on a store that has not read its rows yet, with
+    // nothing watching the dataset, leaves the view to be made when first
+    // looked at (SyncStore): the current record is then the first.
+    bool FViewPending = false;
     qsizetype FCur = -1;                     // current position in the view (stored records)
     quint64 FStoreGen = 0;                   // store generation the view was built for
     quint64 FViewStamp = 1;
@@ -633,6 +650,13 @@ private:
     bool SyncStore() const;                  // rebuilds after an outside change; true when it did
     void SyncStoreNow();
     qsizetype ViewSize() const { return FIdentity ? StoreRowCount() : qsizetype(FView.size()); }
+    // Whether view position pos holds a record (reads no more store rows than that needs).
+    bool InView(qsizetype pos) const
+    {
+        return pos >= 0 && (FIdentity ? StoreRowsAtLeast(pos + 1) : pos < qsizetype(FView.size()));
+    }
+    // Puts off making the view after a filter change or requery (see FViewPending); false when it cannot.
+    bool DeferView();
     qsizetype ViewToStore(qsizetype v) const { return FIdentity ? v : FView[size_t(v)]; }
     qsizetype StoreToView(qsizetype row) const;   // -1 when not in view
     // Store row of view row i of ViewRowCount() terms; -1 = the record being inserted.

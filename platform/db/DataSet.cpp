@@ -107,10 +107,11 @@ void TDataSet::Open()
         }
         if (FMasterLink) FMasterLink->KeyValid = CurrentMasterKey(FMasterLink->Key);
         FCurKey = -1;
+        FCur = 0;
         RebuildView(false);
         FBof = true;
-        FEof = ViewSize() == 0;
-        SetCur(ViewSize() > 0 ? 0 : -1);
+        FEof = !InView(0);
+        SetCur(FEof ? -1 : 0);
     } catch (...) {
         FState = dsInactive;
         try { InternalClose(); } catch (...) {}
@@ -145,6 +146,7 @@ void TDataSet::CloseInternal(bool events)
     FView.clear();
     FView.shrink_to_fit();
     FIdentity = true;
+    FViewPending = false;
     FCur = -1;
     FCurKey = -1;
     FBof = FEof = true;
@@ -329,6 +331,13 @@ bool TDataSet::MasterRestricted() const
 bool TDataSet::SyncStore() const
 {
     if (FState == dsInactive || FState == dsOpening) return false;
+    if (FViewPending) {
+        auto* self = const_cast<TDataSet*>(this);
+        self->RebuildView(false);
+        self->FBof = true;
+        self->FEof = !self->InView(self->FCur);
+        return true;
+    }
     if (StoreGeneration() == FStoreGen) return false;
     const_cast<TDataSet*>(this)->SyncStoreNow();
     return true;
@@ -344,7 +353,11 @@ void TDataSet::SyncStoreNow()
 
 void TDataSet::RebuildView(bool keepCurrent)
 {
-    const qsizetype n = StoreRowCount();
+    FViewPending = false;
+    const bool whole = !MasterRestricted() && !(FFiltered && (FFilter || OnFilterRecord)) && FSortSpec.empty();
+    // A view of every row in order needs no count: the rows are read as far
+    // as they are looked at.
+    const qsizetype n = whole ? 0 : StoreRowCount();
     FStoreGen = StoreGeneration();
     ClearCalcCache();
     std::vector<qsizetype> rows;
@@ -467,6 +480,13 @@ void TDataSet::RebuildView(bool keepCurrent)
     ++FViewStamp;
     FReverse.clear();
 
+    if (identity && !(keepCurrent && FCurKey >= 0)) {
+        const qsizetype want = std::max<qsizetype>(FCur, 0);
+        if (InView(want)) {
+            SetCur(want);
+            return;
+        }
+    }
     const qsizetype size = ViewSize();
     if (keepCurrent && FCurKey >= 0) {
         qsizetype r = StoreFindKey(FCurKey);
@@ -496,7 +516,7 @@ qsizetype TDataSet::StoreToView(qsizetype row) const
 void TDataSet::SetCur(qsizetype pos)
 {
     FCur = pos;
-    if (pos >= 0 && pos < ViewSize()) {
+    if (InView(pos)) {
         qsizetype r = ViewToStore(pos);
         FCurKey = StoreKey(r);
         FCalcRecomputeRow = r;
@@ -511,7 +531,7 @@ qsizetype TDataSet::GridRowToStore(qsizetype i) const
         if (i == FInsertPos) return -1;
         if (i > FInsertPos) --i;
     }
-    if (i >= ViewSize()) return -3;
+    if (!InView(i)) return -3;
     return ViewToStore(i);
 }
 
@@ -519,7 +539,8 @@ qsizetype TDataSet::ActiveStoreRow() const
 {
     if (FActiveStore != -2) return FActiveStore;
     if (FState == dsEdit || FState == dsInsert) return -1;
-    if (FCur < 0 || FCur >= ViewSize()) return -3;
+    if (FViewPending) SyncStore();
+    if (!InView(FCur)) return -3;
     return ViewToStore(FCur);
 }
 
@@ -536,6 +557,7 @@ int TDataSet::CurrentViewRow() const
 {
     if (!Active()) return -1;
     if (FState == dsInsert) return int(FInsertPos);
+    if (FViewPending) SyncStore();
     return int(FCur);
 }
 
@@ -871,9 +893,9 @@ void TDataSet::First()
     CheckBrowseMode();
     SyncStore();
     DoBeforeScroll();
-    SetCur(ViewSize() > 0 ? 0 : -1);
+    SetCur(InView(0) ? 0 : -1);
     FBof = true;
-    FEof = ViewSize() == 0;
+    FEof = FCur < 0;
     DataEvent(deDataSetChange);
     DoAfterScroll();
 }
@@ -947,7 +969,7 @@ bool TDataSet::IsEmpty() const
 {
     if (!Active()) return true;
     SyncStore();
-    return ViewSize() == 0 && FState != dsInsert;
+    return !InView(0) && FState != dsInsert;
 }
 
 // ================================================================ editing
@@ -1231,8 +1253,28 @@ void TDataSet::Requery()
     CheckActive();
     CheckBrowseMode();
     InternalRequery();
+    if (DeferView()) return;
     RebuildView(false);
     First();
+}
+
+bool TDataSet::DeferView()
+{
+    // Only where no one could see the difference: no control or scroll
+    // handler follows the dataset, and making the view now would read rows
+    // the store has not read yet.
+    if (FState != dsBrowse || !FDataSources.empty() || BeforeScroll || AfterScroll || StoreAllRead()) return false;
+    FViewPending = true;
+    FView.clear();
+    FIdentity = false;
+    FCur = 0;
+    FCurKey = -1;
+    FBof = true;
+    FEof = false;
+    FReverse.clear();
+    ClearCalcCache();
+    ++FViewStamp;
+    return true;
 }
 
 void TDataSet::Resync()
@@ -1249,7 +1291,7 @@ TBookmark TDataSet::GetBookmark() const
     TBookmark b;
     if (!Active() || FState == dsInsert) return b;
     SyncStore();
-    if (FCur < 0 || FCur >= ViewSize()) return b;
+    if (!InView(FCur)) return b;
     b.Key = FCurKey;
     return b;
 }
@@ -1524,7 +1566,7 @@ void TDataSet::SetFilter(const QString& text)
     }
     FFilterText = text;
     FFilter = parsed;
-    if (Active() && FFiltered) {
+    if (Active() && FFiltered && !DeferView()) {
         RebuildView(false);
         First();
     }
@@ -1538,7 +1580,7 @@ void TDataSet::SetFiltered(bool v)
         if (v && FFilter) FFilter->Bind(this);
     }
     FFiltered = v;
-    if (Active()) {
+    if (Active() && !DeferView()) {
         RebuildView(false);
         First();
     }

@@ -65,6 +65,13 @@ public:
     virtual OleVariant Invoke(TInvokeKind Kind, const QString& Name, const OleArgs& Args, const OleVariant& Value) = 0;
     // The object's kind for messages ("Range", "Workbook").
     virtual QString TypeName() const = 0;
+    // What a member is, for callers that ask before they call (the office's
+    // macro language does): None when the object does not say.
+    enum class TMemberKind { None, Property, Method };
+    virtual TMemberKind MemberKind(const QString& Name) const { (void)Name; return TMemberKind::None; }
+    // The member read when the object is used as a plain value (a field's
+    // Value); empty when there is none.
+    virtual QString DefaultMember() const { return {}; }
 };
 using IDispatchPtr = std::shared_ptr<IDispatch>;
 

@@ -1,7 +1,8 @@
 #pragma once
 // The office behind the automation servers: LibreOffice, driven through UNO.
 //
-// "Excel.Application" is LibreOffice Calc (ExcelServer). The office used is
+// "Excel.Application" is LibreOffice Calc (ExcelServer), "Word.Application"
+// LibreOffice Writer (WordServer). The office used is
 // the one this program started, on its own named pipe with its own profile,
 // so an office the user runs is never attached to, and never ended. A later
 // start of the program finds that office on the same pipe and uses it again
@@ -12,7 +13,8 @@
 // documents it built: in an office with a screen their windows come up; in a
 // headless office (no display: no DISPLAY or WAYLAND_DISPLAY, or Headless
 // forced) there is nothing to show, so each document is stored into
-// OutputDir as an .xlsx file (Workbook-<date>-<time>.xlsx), closed, and its
+// OutputDir (a workbook as Workbook-<date>-<time>.xlsx, a word-processor
+// document as Document-<date>-<time>.docx), closed, and its
 // file named in OfficeShownDocuments(), for the user to open.
 //
 // Every call into the office is guarded by a watchdog: a call that does not
@@ -54,6 +56,14 @@ QStringList OfficeShownDocuments();
 // started it headless (a visible office now holds the user's documents), or
 // always with Force (tests). Waits for it to exit, killing it after a grace time.
 void OfficeShutdown(bool Force = false);
+// The text of a stored document, as the office's plain-text export gives it:
+// a word-processor document one paragraph (or table cell) a line, a
+// spreadsheet's first sheet one row a line with its cells as shown, separated
+// by ";". EOleError when it cannot be read. For tests and diagnostics.
+QString OfficeDocumentText(const QString& File);
+// The number of documents open in the office (shown or hidden); 0 when no
+// office answers. For tests and diagnostics.
+int OfficeDocumentCount();
 
 namespace office {
 // Used by CreateOleObject / GetActiveOleObject: false when ProgId is not an

@@ -1,4 +1,5 @@
 #include "platform/ui/ComCtrls.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -147,14 +148,13 @@ void TToolButton::MakeWidget()
     }
     auto* b = new QToolButton(bar);
     b->setAutoRaise(true);
+    // A tool button never takes the focus: the keys go on to the control the
+    // user was in before the click.
+    b->setFocusPolicy(Qt::NoFocus);
     b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     b->setIconSize(QSize(16, 16));
     QObject::connect(b, &QToolButton::clicked, b, [this] {
-        try {
-            Click();
-        } catch (...) {
-            Application->HandleException(this);
-        }
+        CallHandler(this, [this] { Click(); });
     });
     FButtonAction = bar->addWidget(b);
     FButton = b;
@@ -406,6 +406,22 @@ void TTabSheet::TextChanged()
     if (FPageControl) FPageControl->RebuildTabs();
 }
 
+void TTabSheet::SetTabVisible(bool v)
+{
+    if (v == FTabVisible) return;
+    FTabVisible = v;
+    if (FPageControl) FPageControl->TabVisibleChanged(this);
+}
+
+bool TTabSheet::WidgetEvent(QObject* watched, QEvent* event)
+{
+    if (watched == FWidget && !event->spontaneous() && !IsDestroying()) {
+        if (event->type() == QEvent::Show && OnShow) OnShow(this);
+        if (event->type() == QEvent::Hide && OnHide) OnHide(this);
+    }
+    return TWinControl::WidgetEvent(watched, event);
+}
+
 // ------------------------------------------------------------ TPageControl
 
 TPageControl::TPageControl(TComponent* AOwner) : TWinControl(AOwner)
@@ -429,7 +445,8 @@ QWidget* TPageControl::CreateWidget(QWidget* parentWidget)
     bar->setDrawBase(true);
     bar->setExpanding(false);
     QObject::connect(bar, &QTabBar::currentChanged, bar, [this](int i) {
-        if (i >= 0 && i != FActive) SetActivePageIndex(i);
+        if (i >= 0 && i < int(FTabPages.size()) && FTabPages[size_t(i)] != FActive)
+            CallHandler(this, [&] { SetActivePageIndex(FTabPages[size_t(i)]); });
     });
     FTabBar = bar;
     return w;
@@ -484,17 +501,44 @@ void TPageControl::SetActivePageIndex(int i)
     if (i < -1 || i >= PageCount()) return;
     FActive = i;
     for (int k = 0; k < PageCount(); ++k) FPages[size_t(k)]->SetVisible(k == i);
-    if (FTabBar && FTabBar->currentIndex() != i) FTabBar->setCurrentIndex(i);
+    const auto tab = std::find(FTabPages.begin(), FTabPages.end(), i);
+    const int t = tab == FTabPages.end() ? -1 : int(tab - FTabPages.begin());
+    if (FTabBar && FTabBar->currentIndex() != t) {
+        const QSignalBlocker block(FTabBar);
+        FTabBar->setCurrentIndex(t);
+    }
+}
+
+void TPageControl::TabVisibleChanged(TTabSheet* p)
+{
+    RebuildTabs();
+    if (p->TabVisible() || p != ActivePage()) return;
+    // The active sheet lost its tab: the next sheet with a tab takes over.
+    for (int k = 1; k < PageCount(); ++k) {
+        const int j = (FActive + k) % PageCount();
+        if (FPages[size_t(j)]->TabVisible()) {
+            SetActivePageIndex(j);
+            return;
+        }
+    }
 }
 
 void TPageControl::RebuildTabs()
 {
     if (!FTabBar || IsDestroying()) return;
     const QSignalBlocker block(FTabBar);
-    while (FTabBar->count() > PageCount()) FTabBar->removeTab(FTabBar->count() - 1);
-    while (FTabBar->count() < PageCount()) FTabBar->addTab(QString());
-    for (int k = 0; k < PageCount(); ++k) FTabBar->setTabText(k, FPages[size_t(k)]->Caption());
-    FTabBar->setCurrentIndex(FActive);
+    FTabPages.clear();
+    for (int k = 0; k < PageCount(); ++k)
+        if (FPages[size_t(k)]->TabVisible()) FTabPages.push_back(k);
+    const int tabs = int(FTabPages.size());
+    while (FTabBar->count() > tabs) FTabBar->removeTab(FTabBar->count() - 1);
+    while (FTabBar->count() < tabs) FTabBar->addTab(QString());
+    int current = -1;
+    for (int t = 0; t < tabs; ++t) {
+        FTabBar->setTabText(t, FPages[size_t(FTabPages[size_t(t)])]->Caption());
+        if (FTabPages[size_t(t)] == FActive) current = t;
+    }
+    FTabBar->setCurrentIndex(current);
     LayoutPages();
 }
 

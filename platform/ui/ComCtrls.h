@@ -9,7 +9,10 @@
 // sets the application's hint to the long part of its hint.
 //
 // Page control: tabs on top; each tab sheet fills the page area and only the
-// active one is visible. Sheets may be added at run time.
+// active one is visible. Sheets may be added at run time. A sheet whose
+// TabVisible is off has no tab (hiding the active one's tab activates the
+// next sheet that has one); a sheet's OnShow runs whenever it comes on the
+// screen (made active, or shown with its window).
 #include <QAction>
 #include <QTabBar>
 #include <QToolButton>
@@ -168,13 +171,19 @@ public:
     TPageControl* PageControl() const { return FPageControl; }
     void SetPageControl(TPageControl* pc);
     int PageIndex() const;
+    bool TabVisible() const { return FTabVisible; }
+    void SetTabVisible(bool v);
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
 
 protected:
     void TextChanged() override;
+    bool WidgetEvent(QObject* watched, QEvent* event) override;
 
 private:
     friend class TPageControl;
     TPageControl* FPageControl = nullptr;
+    bool FTabVisible = true;
 };
 
 class TPageControl : public TWinControl {
@@ -201,7 +210,9 @@ private:
     void RemovePage(TTabSheet* p);
     void LayoutPages();
     void RebuildTabs();
+    void TabVisibleChanged(TTabSheet* p);
     std::vector<TTabSheet*> FPages;
+    std::vector<int> FTabPages;   // page index of each tab
     int FActive = -1;
     QPointer<QTabBar> FTabBar;
 };

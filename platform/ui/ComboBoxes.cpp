@@ -1,4 +1,5 @@
 #include "platform/ui/ComboBoxes.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -121,7 +122,7 @@ QWidget* TComboBox::CreateWidget(QWidget* parentWidget)
     auto* c = new TQtComboBox(parentWidget);
     QObject::connect(c, qOverload<int>(&QComboBox::activated), Bridge(), [this](int i) {
         if (FSyncing) return;
-        Select(i);
+        CallHandler(this, [&] { Select(i); });
     });
     return c;
 }
@@ -146,7 +147,7 @@ void TComboBox::ApplyStyle()
         QObject::connect(e, &QLineEdit::textEdited, Bridge(), [this](const QString& t) {
             if (FSyncing) return;
             FSyncing = true;
-            SetText(t);
+            CallHandler(this, [&] { SetText(t); });
             FSyncing = false;
             if (OnChange) OnChange(this);
         });

@@ -1,4 +1,5 @@
 #include "platform/ui/Controls.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -53,7 +54,13 @@ void TSizeConstraints::Set(int& f, int v)
 class TControlEventBridge : public QObject {
 public:
     explicit TControlEventBridge(TControl* c) : control(c) {}
-    bool eventFilter(QObject* watched, QEvent* event) override { return control->WidgetEvent(watched, event); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // A handler that raised has had the event: nothing else gets it.
+        bool done = true;
+        CallHandler(control, [&] { done = control->WidgetEvent(watched, event); });
+        return done;
+    }
     TControl* control;
 };
 

@@ -150,7 +150,9 @@ public:
     // ClientToScreen): inside a frame the control draws around its area.
     virtual QWidget* ClientOriginWidget() const { return FWidget; }
 
-    void Invalidate();
+    // Asks for a repaint of everything the control shows (done by the event
+    // loop); a control that draws into an inner widget invalidates that too.
+    virtual void Invalidate();
     void Update();
     void Repaint();
     void Refresh() { Repaint(); }

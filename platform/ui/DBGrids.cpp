@@ -1,4 +1,5 @@
 #include "platform/ui/DBGrids.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
@@ -673,11 +674,11 @@ public:
         setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         connect(verticalScrollBar(), &QScrollBar::actionTriggered, this, [this](int) {
             if (FSyncing) return;
-            FGrid->VScrollTo(verticalScrollBar()->sliderPosition());
+            FGrid->GuardedInput([this] { FGrid->VScrollTo(verticalScrollBar()->sliderPosition()); });
         });
         connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
             if (FSyncing) return;
-            FGrid->SetLeftCol(FGrid->FixedCount() + v);
+            FGrid->GuardedInput([&] { FGrid->SetLeftCol(FGrid->FixedCount() + v); });
         });
     }
     TDBGrid* FGrid;
@@ -1396,6 +1397,12 @@ void TDBGrid::Resize()
 
 // ---- invalidation
 
+void TDBGrid::Invalidate()
+{
+    TWinControl::Invalidate();
+    if (FGridWidget) FGridWidget->viewport()->update();
+}
+
 void TDBGrid::InvalidateCell(int ACol, int ARow)
 {
     if (!FGridWidget) return;
@@ -1493,15 +1500,7 @@ void TDBGrid::CancelMode()
     }
 }
 
-void TDBGrid::GuardedInput(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const EAbort&) {
-    } catch (const Exception&) {
-        Application->HandleException(this);
-    }
-}
+void TDBGrid::GuardedInput(const std::function<void()>& f) { CallHandler(this, f); }
 
 // ---- painting
 
@@ -2198,12 +2197,12 @@ void TDBGrid::CreateEditorWidget()
         cb->addItems(items);
         cb->setMaxVisibleItems(std::max(c->DropDownRows(), 1));
         cb->setFrame(false);
-        QObject::connect(cb, &QComboBox::currentTextChanged, cb, [this](const QString&) { EditorTextChanged(); });
+        QObject::connect(cb, &QComboBox::currentTextChanged, cb, [this](const QString&) { CallHandler(this, [this] { EditorTextChanged(); }); });
         w = cb;
     } else {
         auto* e = new QLineEdit(parent);
         e->setFrame(false);
-        QObject::connect(e, &QLineEdit::textEdited, e, [this](const QString&) { EditorTextChanged(); });
+        QObject::connect(e, &QLineEdit::textEdited, e, [this](const QString&) { CallHandler(this, [this] { EditorTextChanged(); }); });
         w = e;
     }
     FEditor->FList = list;

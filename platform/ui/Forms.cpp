@@ -1,8 +1,10 @@
 #include "platform/ui/Forms.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMdiArea>
@@ -16,6 +18,7 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/ui/ActnList.h"
 #include "platform/ui/Dialogs.h"
 
 namespace {
@@ -240,7 +243,7 @@ void TForm::CreateWindowWidget()
         area->setBackground(ColorToQColor(clAppWorkSpace));
         FMdiArea = area;
         QObject::connect(area, &QMdiArea::subWindowActivated, Bridge(),
-                         [this](QMdiSubWindow* sw) { MDIChildActivated(sw); });
+                         [this](QMdiSubWindow* sw) { CallHandler(this, [&] { MDIChildActivated(sw); }); });
     }
     ApplyWindowFlags();
     InitWidget();
@@ -545,13 +548,37 @@ void TForm::Close()
     }
 }
 
+bool TForm::IsShortCut(TShortCut ShortCut)
+{
+    if (ShortCut == 0) return false;
+    auto run = [ShortCut](TAction* a) { return a->ShortCut() == ShortCut && a->Execute(); };
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* list = dynamic_cast<TActionList*>(Components(i)))
+            for (int k = 0; k < list->ActionCount(); ++k)
+                if (run(list->Actions(k))) return true;
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* a = dynamic_cast<TAction*>(Components(i)); a && !a->ActionList() && run(a)) return true;
+    return false;
+}
+
 void TForm::CloseModal()
 {
     TCloseAction action = caNone;
+    // A close query or close handler that raises (a refused post) keeps the
+    // dialog open: the result goes back to none before the error travels on.
+    struct KeepOpen {
+        TForm* f;
+        bool done = false;
+        ~KeepOpen()
+        {
+            if (!done) f->FModalResult = mrNone;
+        }
+    } keepOpen{this};
     if (CloseQuery()) {
         action = caHide;
         DoClose(action);
     }
+    keepOpen.done = true;
     if (action == caNone)
         FModalResult = mrNone;
     else if (action == caFree)
@@ -1101,7 +1128,7 @@ bool TScrollBox::WidgetEvent(QObject* watched, QEvent* event)
             // The control of a widget being removed may still count itself
             // a child: measure once it has gone.
             if (watched == FContent)
-                QMetaObject::invokeMethod(FContent, [this] { UpdateContentSize(); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(FContent, [this] { CallHandler(this, [this] { UpdateContentSize(); }); }, Qt::QueuedConnection);
             break;
         case QEvent::Move:
         case QEvent::Resize:
@@ -1269,6 +1296,55 @@ TScreen* TScreenRef::Get()
     return g_screen;
 }
 
+namespace {
+// The key as a shortcut number: virtual key and shift keys.
+TShortCut ShortCutOf(const QKeyEvent* k)
+{
+    TShortCut sc = TShortCut(VirtualKeyOf(k) & 0xFF);
+    if (k->modifiers() & Qt::ShiftModifier) sc |= scShift;
+    if (k->modifiers() & Qt::ControlModifier) sc |= scCtrl;
+    if (k->modifiers() & Qt::AltModifier) sc |= scAlt;
+    return sc;
+}
+
+// A key pressed in a widget: a shortcut of the form the widget lies in,
+// else of that form's MDI frame.
+bool FormShortCut(QWidget* w, const QKeyEvent* k)
+{
+    TForm* f = GetParentForm(FindControl(w));
+    if (!f) return false;
+    const TShortCut sc = ShortCutOf(k);
+    if (f->IsShortCut(sc)) return true;
+    TForm* frame = f->MDIFrame();
+    return frame && frame != f && frame->IsShortCut(sc);
+}
+
+// The toolkit's application object. Every event passes through notify: a
+// key press is first offered to the actions of the form it was pressed in,
+// before the focused control sees it; and an exception that escaped a
+// handler's own bridge ends here, on the error display, instead of ending
+// the program.
+class TQtApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* e) override
+    {
+        if (e->type() == QEvent::KeyPress && receiver->isWidgetType()) {
+            bool used = false;
+            const bool ok = CallHandler(
+                nullptr, [&] { used = FormShortCut(static_cast<QWidget*>(receiver), static_cast<QKeyEvent*>(e)); });
+            if (used || !ok) return true;
+        }
+        try {
+            return QApplication::notify(receiver, e);
+        } catch (...) {
+            ReportHandlerException(nullptr);
+            return true;
+        }
+    }
+};
+}  // namespace
+
 void TApplication::EnsureQtApplication(int* argc, char** argv)
 {
     if (QCoreApplication::instance()) return;
@@ -1277,9 +1353,9 @@ void TApplication::EnsureQtApplication(int* argc, char** argv)
     static char* s_argv[] = {s_name, nullptr};
     if (argc && argv) {
         s_argc = *argc;
-        new QApplication(*argc, argv);
+        new TQtApplication(*argc, argv);
     } else {
-        new QApplication(s_argc, s_argv);
+        new TQtApplication(s_argc, s_argv);
     }
     QApplication::setQuitOnLastWindowClosed(false);
 }

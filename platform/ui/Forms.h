@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "platform/ui/Controls.h"
+#include "platform/ui/PaintCtrls.h"
 
 class QEventLoop;
 class QMenuBar;
@@ -109,6 +110,12 @@ public:
     TModalResult ShowModal();
     TModalResult ModalResult() const { return FModalResult; }
     void SetModalResult(TModalResult v);
+
+    // A key pressed anywhere inside the form: the first action of the
+    // form's action lists (or of the form itself) with that shortcut runs
+    // when it is enabled; true when one ran. A disabled action leaves the
+    // key to the control that has the focus.
+    virtual bool IsShortCut(TShortCut ShortCut);
 
     // MDI frame.
     int MDIChildCount() const;

@@ -1,4 +1,5 @@
 #include "platform/ui/Menus.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QAction>
 #include <QMdiSubWindow>
@@ -15,11 +16,7 @@ TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner)
 {
     FQAction = new QAction();
     QObject::connect(FQAction, &QAction::triggered, FQAction, [this] {
-        try {
-            Click();
-        } catch (...) {
-            Application->HandleException(this);
-        }
+        CallHandler(this, [this] { Click(); });
     });
     QObject::connect(FQAction, &QAction::hovered, FQAction, [this] {
         QString h = FAction ? FAction->Hint() : FHint;
@@ -124,7 +121,10 @@ void TMenuItem::Update()
     q->setCheckable(checkable);
     q->setChecked(checked);
     q->setShortcut(ShortCutToKeySequence(a ? a->ShortCut() : FShortCut));
-    q->setShortcutContext(Qt::ApplicationShortcut);
+    // An action's shortcut belongs to the form the action lies in (the form
+    // runs it wherever the focus is inside it); the item only shows it. An
+    // item without action carries its own shortcut.
+    q->setShortcutContext(a ? Qt::WidgetShortcut : Qt::ApplicationShortcut);
     QString hint = a ? a->Hint() : FHint;
     q->setToolTip(GetShortHint(hint));
     q->setStatusTip(GetLongHint(hint));
@@ -320,10 +320,10 @@ void TMainMenu::UpdateWindowList()
         QPointer<QWidget> sub = k->OuterWidget();
         TForm* frame = FForm;
         QObject::connect(a, &QAction::triggered, a, [sub, frame] {
-            if (auto* s = qobject_cast<QMdiSubWindow*>(sub.data())) {
-                if (s->isMinimized()) s->showNormal();
-                frame->MdiArea()->setActiveSubWindow(s);
-            }
+            if (auto* s = qobject_cast<QMdiSubWindow*>(sub.data())) CallHandler(frame, [&] {
+                    if (s->isMinimized()) s->showNormal();
+                    frame->MdiArea()->setActiveSubWindow(s);
+                });
         });
         FWindowActions.push_back(a);
         ++n;

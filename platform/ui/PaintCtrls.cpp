@@ -1,4 +1,5 @@
 #include "platform/ui/PaintCtrls.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -137,8 +138,10 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
-        if (FG) FG->PaintNow(this);
-        if (FC) FC->PaintNow(this);
+        CallHandler(FG ? static_cast<TObject*>(FG) : FC, [this] {
+            if (FG) FG->PaintNow(this);
+            if (FC) FC->PaintNow(this);
+        });
     }
 private:
     TGraphicControl* FG;

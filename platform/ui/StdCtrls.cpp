@@ -1,5 +1,6 @@
 #include <QCoreApplication>
 #include "platform/ui/StdCtrls.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -150,8 +151,23 @@ void TCustomEdit::SetReadOnly(bool v) { FReadOnly = v; }
 
 bool TCustomEdit::FilterKey(QChar& c)
 {
-    if (OnKeyPress) OnKeyPress(this, c);
+    KeyPress(c);
     return !c.isNull();
+}
+
+void TCustomEdit::KeyDown(WORD& Key, TShiftState Shift)
+{
+    if (OnKeyDown) OnKeyDown(this, Key, Shift);
+}
+
+void TCustomEdit::KeyPress(QChar& Key)
+{
+    if (OnKeyPress) OnKeyPress(this, Key);
+}
+
+void TCustomEdit::Change()
+{
+    if (OnChange) OnChange(this);
 }
 
 void TCustomEdit::TextFromWidget(const QString& t)
@@ -160,24 +176,23 @@ void TCustomEdit::TextFromWidget(const QString& t)
     FSyncing = true;
     SetText(t);
     FSyncing = false;
-    if (OnChange) OnChange(this);
+    Change();
 }
 
 bool TCustomEdit::DoKeyDown(WORD Key, TShiftState Shift)
 {
-    if (!OnKeyDown) return false;
-    OnKeyDown(this, Key, Shift);
+    KeyDown(Key, Shift);
     return Key == 0;
 }
 
 bool TCustomEdit::WidgetEvent(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress && watched == FWidget && OnKeyDown) {
+    if (event->type() == QEvent::KeyPress && watched == FWidget) {
         auto* ke = static_cast<QKeyEvent*>(event);
         const WORD vk = VirtualKeyOf(ke);
         if (vk && DoKeyDown(vk, ShiftStateOf(ke->modifiers()))) return true;
     }
-    if (event->type() == QEvent::KeyPress && watched == FWidget && OnKeyPress) {
+    if (event->type() == QEvent::KeyPress && watched == FWidget) {
         auto* ke = static_cast<QKeyEvent*>(event);
         QChar c;
         if (ke->key() == Qt::Key_Backspace)
@@ -210,7 +225,7 @@ QLineEdit* TEdit::Line() const { return qobject_cast<QLineEdit*>(FWidget.data())
 QWidget* TEdit::CreateWidget(QWidget* parentWidget)
 {
     auto* e = new QLineEdit(parentWidget);
-    QObject::connect(e, &QLineEdit::textEdited, Bridge(), [this](const QString& t) { TextFromWidget(t); });
+    QObject::connect(e, &QLineEdit::textEdited, Bridge(), [this](const QString& t) { CallHandler(this, [&] { TextFromWidget(t); }); });
     return e;
 }
 
@@ -243,7 +258,7 @@ void TEdit::TextChanged()
     }
     // The edit keeps at most MaxLength characters, whoever sets the text.
     if (FMaxLength > 0 && Text().size() > FMaxLength) SetText(Text().left(FMaxLength));
-    if (!FSyncing && OnChange) OnChange(this);
+    if (!FSyncing) Change();
 }
 
 void TEdit::SetPasswordChar(QChar c)
@@ -278,7 +293,7 @@ QString TEdit::SelText() const
 
 void TEdit::TypeChar(QChar c)
 {
-    if (FReadOnly || !FilterKey(c)) return;
+    if (!FilterKey(c) || FReadOnly) return;
     QLineEdit* e = Line();
     if (!e) {
         QString t = Text();
@@ -317,8 +332,10 @@ QWidget* TMemo::CreateWidget(QWidget* parentWidget)
 {
     auto* e = new QPlainTextEdit(parentWidget);
     QObject::connect(e, &QPlainTextEdit::textChanged, Bridge(), [this, e] {
-        QString t = ToCrLf(e->toPlainText());
-        if (t != Text()) TextFromWidget(t);
+        CallHandler(this, [&] {
+            QString t = ToCrLf(e->toPlainText());
+            if (t != Text()) TextFromWidget(t);
+        });
     });
     return e;
 }
@@ -356,7 +373,7 @@ void TMemo::TextChanged()
         e->setPlainText(plain);
         FSyncing = false;
     }
-    if (!FSyncing && OnChange) OnChange(this);
+    if (!FSyncing) Change();
 }
 
 void TMemo::SetScrollBars(TScrollStyle v)
@@ -384,7 +401,7 @@ void TMemo::SelectAll()
 
 void TMemo::TypeChar(QChar c)
 {
-    if (FReadOnly || !FilterKey(c)) return;
+    if (!FilterKey(c) || FReadOnly) return;
     QPlainTextEdit* e = Plain();
     if (!e) {
         QString t = Text();
@@ -416,7 +433,7 @@ QWidget* TButton::CreateWidget(QWidget* parentWidget)
 {
     auto* b = new QPushButton(parentWidget);
     b->setAutoDefault(false);
-    QObject::connect(b, &QPushButton::clicked, Bridge(), [this] { Click(); });
+    QObject::connect(b, &QPushButton::clicked, Bridge(), [this] { CallHandler(this, [this] { Click(); }); });
     return b;
 }
 
@@ -481,7 +498,7 @@ QWidget* TCheckBox::CreateWidget(QWidget* parentWidget)
     auto* b = new QCheckBox(parentWidget);
     QObject::connect(b, &QCheckBox::clicked, Bridge(), [this](bool on) {
         FChecked = on;
-        TWinControl::Click();
+        if (!FClicksDisabled) CallHandler(this, [this] { TWinControl::Click(); });
     });
     return b;
 }
@@ -502,7 +519,15 @@ void TCheckBox::SetChecked(bool v)
     if (v == FChecked) return;
     FChecked = v;
     if (auto* b = qobject_cast<QCheckBox*>(FWidget.data())) b->setChecked(v);
-    TWinControl::Click();
+    if (!FClicksDisabled) TWinControl::Click();
+}
+
+void TCheckBox::SetCheckedWithoutClick(bool v)
+{
+    const bool was = FClicksDisabled;
+    FClicksDisabled = true;
+    SetChecked(v);
+    FClicksDisabled = was;
 }
 
 void TCheckBox::Click() { SetChecked(!FChecked); }

@@ -49,6 +49,7 @@ protected:
     QWidget* CreateWidget(QWidget* parentWidget) override;
     void InitWidget() override;
     void TextChanged() override;
+    void FontChanged() override { ApplyLook(); }
     void Notification(TComponent* AComponent, TOperation Operation) override;
     bool WidgetEvent(QObject* watched, QEvent* event) override;
 
@@ -86,8 +87,13 @@ public:
     virtual void TypeChar(QChar c) = 0;
 
 protected:
-    // Runs OnKeyPress; false when the key was dropped.
+    // Runs KeyPress; false when the key was dropped.
     bool FilterKey(QChar& c);
+    // Every key pressed, then every character typed (default: the events);
+    // Change after every change of the text by the user or the program.
+    virtual void KeyDown(WORD& Key, TShiftState Shift);
+    virtual void KeyPress(QChar& Key);
+    virtual void Change();
     // The widget's text changed by the user.
     void TextFromWidget(const QString& t);
     bool WidgetEvent(QObject* watched, QEvent* event) override;
@@ -178,12 +184,17 @@ private:
     QPointer<QWidget> FWatchedWindow;
 };
 
+// Setting Checked runs OnClick, as a click does, unless clicks are
+// disabled: SetCheckedWithoutClick changes the mark silently.
 class TCheckBox : public TWinControl {
     QV_CLASS(TCheckBox, TWinControl)
 public:
     explicit TCheckBox(TComponent* AOwner = nullptr);
     bool Checked() const { return FChecked; }
     void SetChecked(bool v);
+    void SetCheckedWithoutClick(bool v);
+    bool ClicksDisabled() const { return FClicksDisabled; }
+    void SetClicksDisabled(bool v) { FClicksDisabled = v; }
     void Click() override;   // what a user's click does: flips the mark
 
 protected:
@@ -193,4 +204,5 @@ protected:
 
 private:
     bool FChecked = false;
+    bool FClicksDisabled = false;
 };

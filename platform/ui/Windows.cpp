@@ -1,4 +1,5 @@
 #include "platform/ui/Windows.h"
+#include "platform/ui/EventBridge.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -65,7 +66,7 @@ protected:
         --Table().pending;
         if (IWindowTarget* t = winapi_detail::FindWindowTarget(pm->wnd)) {
             TMessage m = pm->msg;
-            t->HandleMessage(m);
+            CallHandler(nullptr, [&] { t->HandleMessage(m); });
         }
     }
 };

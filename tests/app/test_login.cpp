@@ -1,6 +1,8 @@
 // Login, the password dialog, the password change and its dialog.
 #include "AppFixture.h"
 
+#include <QFile>
+
 #include "app/unChangePwd.h"
 #include "app/unEnterPassword.h"
 #include "platform/ado/ADOConnection.h"
@@ -93,6 +95,95 @@ TEST_F(AppFixture, MissingDatabaseIsNamedOnceAndNeverCreated)
     EXPECT_EQ(rec->Count(TDialogKind::ModalForm), 0);
     EXPECT_EQ(LoginAttempts, 0);
     EXPECT_FALSE(QFileInfo::exists(DbFile()));
+}
+
+// Files the program cannot work with: one message, the program ends at the
+// login without the exit question, and the file stays as it was. A file that
+// could be an encrypted database (a size in whole pages, no plain header)
+// is asked for its password first, as any encrypted one is.
+TEST_F(AppFixture, HostileDatabaseFilesGiveOneMessageAndStayUnchanged)
+{
+    const QString damaged = QStringLiteral("Поврежденный файл базы данных");
+    const QString unknown = QStringLiteral("Неизвестная структура базы данных");
+    auto plainDb = [this](bool demo) {
+        dbtool::CreateDatabase(DbFile(), QString(), demo);
+        QFile f(DbFile());
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    };
+    struct Case {
+        const char* name;
+        std::function<QByteArray()> make;   // the file's bytes (written by make or returned)
+        std::vector<QString> typed;         // passwords typed into the dialog
+        QString caption;
+    };
+    const Case cases[] = {
+        {"text file", [] { return QByteArray("Это не база данных.\r\n"); }, {}, damaged},
+        {"plain database cut short", [&] { QByteArray b = plainDb(true); return b.left(b.size() / 2 + 100); }, {}, damaged},
+        {"plain database cut to whole pages", [&] { QByteArray b = plainDb(true); return b.left(b.size() / 2 / 4096 * 4096); }, {}, damaged},
+        {"plain database with a damaged first page",
+         [&] { QByteArray b = plainDb(true); for (int i = 100; i < 4000; i += 7) b[i] = char(0x5A); return b; }, {}, damaged},
+        {"empty file", [] { return QByteArray(); }, {}, unknown},
+        {"database of another program",
+         [this] {
+             TADOConnection c;
+             QFile(DbFile()).open(QIODevice::WriteOnly);
+             c.SetConnectionString(dbtool::ConnectionString(DbFile(), QString()));
+             c.Open();
+             c.Execute(QStringLiteral("CREATE TABLE CUSTOMERS (id INTEGER, name VARCHAR(50))"));
+             c.Close();
+             QFile f(DbFile());
+             f.open(QIODevice::ReadOnly);
+             return f.readAll();
+         }, {}, unknown},
+        {"sessions table without a column",
+         [&] {
+             plainDb(false);
+             TADOConnection c;
+             c.SetConnectionString(dbtool::ConnectionString(DbFile(), QString()));
+             c.Open();
+             c.Execute(QStringLiteral("DROP TABLE OBJ_SESSIONS"));
+             c.Execute(QStringLiteral("CREATE TABLE OBJ_SESSIONS (id CHAR(38), pnumber INTEGER)"));
+             c.Close();
+             QFile f(DbFile());
+             f.open(QIODevice::ReadOnly);
+             return f.readAll();
+         }, {}, unknown},
+        {"encrypted database cut to whole pages, right password",
+         [this] {
+             dbtool::CreateDatabase(DbFile(), QStringLiteral("Секрет"), true);
+             QFile f(DbFile());
+             f.open(QIODevice::ReadOnly);
+             QByteArray b = f.readAll();
+             return b.left(b.size() / 2 / 1024 * 1024);
+         }, {QStringLiteral("Секрет")}, damaged},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        QFile::remove(DbFile());
+        const QByteArray bytes = c.make();
+        {
+            QFile f(DbFile());
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(bytes);
+        }
+        int asked = 0;
+        rec->OnModal = TypePasswords(c.typed, &asked);
+        ShowMain();
+        EXPECT_EQ(asked, int(c.typed.size()));
+        ASSERT_EQ(rec->Count(TDialogKind::MessageBox), 1);
+        EXPECT_EQ(rec->Last().Caption, c.caption);
+        EXPECT_TRUE(rec->Last().Text.contains(DbFile()));
+        EXPECT_TRUE(rec->Last().Text.endsWith(QStringLiteral("Работа программы будет завершена.")));
+        EXPECT_EQ(LoginAttempts, 0);
+        EXPECT_TRUE(Application->Terminated());
+        EXPECT_FALSE(DM->adoConnection->Connected());
+        QFile f(DbFile());
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.readAll() == bytes) << "the file was changed";
+    }
 }
 
 TEST_F(AppFixture, ChangeDialogChecks)

@@ -460,3 +460,23 @@ TEST_F(DbTool, BenchDataHasTheAskedSizesAndHoldsTogether)
         EXPECT_GE(db.Count("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND name LIKE 'LNK%'"), 6);
     }
 }
+
+TEST_F(DbTool, BoardDataGivesEveryParticipantAVoteOnEveryDecisionAndAPayment)
+{
+    const QString file = Path(QStringLiteral("board.db"));
+    dbtool::BenchOptions o;
+    o.Sessions = 6;
+    o.Members = 5;
+    o.Questions = 3;
+    o.Decisions = 2;
+    const dbtool::BenchCounts counts = dbtool::CreateBenchDatabase(file, QString(), o);
+    Db db(file);
+    EXPECT_EQ(db.Count("SELECT COUNT(*) FROM OBJ_QUESTIONS"), 6 * 3);
+    EXPECT_EQ(db.Count("SELECT COUNT(*) FROM OBJ_DECISIONS"), 6 * 3 * 2);
+    EXPECT_EQ(db.Count("SELECT COUNT(*) FROM LNK_SESSIONS_MEMBERS"), 6 * 5);
+    EXPECT_EQ(db.Count("SELECT COUNT(*) FROM LNK_DECISIONS_MEMBERS"), 6 * 5 * 3 * 2);
+    EXPECT_EQ(db.Count("SELECT COUNT(*) FROM OBJ_PAYMENTS"), 6 * 5);
+    EXPECT_EQ(counts.Votes, 6 * 5 * 3 * 2);
+    EXPECT_EQ(counts.Questions, 6 * 3);
+    ExpectConsistent(db);
+}

@@ -158,6 +158,8 @@ TEST(JetTranslator, RecognisesPlainOneTableSelectsAsUpdatable)
     // texts sort case-insensitively; a column holding only numbers keeps its plain order (and index)
     EXPECT_EQ(TranslateJet(QStringLiteral("SELECT * FROM S ORDER BY S.pnumber DESC, name"), {}, {QStringLiteral("pnumber")}).Sql,
               QByteArray("SELECT * FROM S ORDER BY S.pnumber DESC, name COLLATE jet_nocase"));
+    // An empty bracketed name is refused (it made a one-table select of no table).
+    EXPECT_THROW(TranslateJet(QStringLiteral("SELECT a FROM[]T1 WHERE d = #00:00#")), EDatabaseError);
     const ado::JetStatement p = TranslateJet(QStringLiteral("ALTER DATABASE PASSWORD [new pwd] NULL"));
     EXPECT_EQ(p.Kind, ado::JetStatementKind::Password);
     EXPECT_EQ(p.NewPassword, QStringLiteral("new pwd"));

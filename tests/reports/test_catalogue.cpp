@@ -1,6 +1,7 @@
 // Report catalogues and the menus built from them.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -141,6 +142,60 @@ TEST(Catalogue, EntriesKeptAndDropped)
     f.Write("reports.dat", "");
     EXPECT_TRUE(LoadReports(f.path(), QString()).empty());
     EXPECT_TRUE(LoadReports(f.path() + QStringLiteral("nowhere/"), QString()).empty());
+}
+
+// Catalogues written by hand, or by something else: what reads as entries is
+// offered, the rest is dropped without a word (the catalogue is read on every
+// activation), and the file is only ever read.
+TEST(Catalogue, HostileFilesAreReadWithoutHarm)
+{
+    Folder f;
+    f.Write("t.ods", "x");
+    const QString good = QStringLiteral("Первый\r\n-\r\nt.ods\r\nSELECT 1\r\n\r\nВторой\r\n-\r\nt.ods\r\nSELECT 2\r\n");
+    auto utf16 = [](const QString& s, bool le) {
+        QByteArray b = le ? QByteArray("\xFF\xFE") : QByteArray("\xFE\xFF");
+        for (QChar c : s) {
+            const char lo = char(c.unicode() & 0xFF), hi = char(c.unicode() >> 8);
+            b += le ? lo : hi;
+            b += le ? hi : lo;
+        }
+        return b;
+    };
+    QByteArray junk;
+    for (int i = 0; i < 5000; ++i) junk += char((i * 7919) % 251);
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+        QStringList captions;
+    };
+    const Case cases[] = {
+        {"UTF-16 little-endian", utf16(good, true), {QStringLiteral("Первый"), QStringLiteral("Второй")}},
+        {"UTF-16 big-endian", utf16(good, false), {QStringLiteral("Первый"), QStringLiteral("Второй")}},
+        {"only a byte-order mark", QByteArray("\xFF\xFE"), {}},
+        {"broken parameter lines",
+         Cp1251(QStringLiteral("Первый\r\n'a, ptString, 'A', 0\r\nt.ods\r\nSELECT 1\r\n\r\n"
+                               "Второй\r\n'it''s\", ;;; ,,,\r\nt.ods\r\nSELECT 2\r\n")),
+         {QStringLiteral("Первый"), QStringLiteral("Второй")}},
+        {"lone CR line ends and NUL bytes", QByteArray("A\0B\rx\rt.ods\rSELECT 1\r\r\r\n\n", 27),
+         {QString::fromUtf8("A\0B", 3)}},
+        {"a line of 200,000 characters", QByteArray(200000, 'x') + "\r\n-\r\nt.ods\r\nSELECT 1", {QString(200000, QLatin1Char('x'))}},
+        {"binary junk", junk, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        f.Write("reports.dat", c.bytes);
+        const TReportList all = LoadReports(f.path(), QString());
+        if (QByteArrayView(c.name) != "binary junk") EXPECT_EQ(Captions(all), c.captions);
+        for (const TReport& r : all) EXPECT_EQ(r.FileName, QStringLiteral("t.ods"));
+        LoadReports(f.path(), QStringLiteral("OBJ_SESSIONS"));
+        QFile back(f.dir.filePath(QStringLiteral("reports.dat")));
+        ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(back.readAll() == c.bytes);
+    }
+    // A folder where the catalogue should be is no catalogue.
+    QFile::remove(f.dir.filePath(QStringLiteral("reports.dat")));
+    ASSERT_TRUE(QDir(f.dir.path()).mkdir(QStringLiteral("reports.dat")));
+    EXPECT_TRUE(LoadReports(f.path(), QString()).empty());
 }
 
 namespace {

@@ -22,6 +22,8 @@ bool OfficeHeadless() { return true; }
 QStringList OfficeShownDocuments() { return {}; }
 int OfficeProcessId() { return 0; }
 void OfficeShutdown(bool) {}
+int OfficeDocumentCount() { return 0; }
+QString OfficeDocumentText(const QString&) { throw EOleError(QStringLiteral("The program was built without the office client")); }
 
 namespace office {
 bool ActiveServer(const QString& ProgId, OleVariant&)

@@ -130,12 +130,6 @@ bool ParseNumber(const QString& s, double& out)
     return ok && std::isfinite(out);
 }
 
-double DaysSince1899(const QDateTime& dt)
-{
-    static const QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
-    return double(base.msecsTo(QDateTime(dt.date(), dt.time()))) / 86400000.0;
-}
-
 Any CellAny(const Variant& v)
 {
     if (!v.isValid() || v.isNull()) return Any();
@@ -605,10 +599,11 @@ private:
     Reference<sheet::XSpreadsheetDocument> FDoc;
 };
 
-class TWorkbook : public IDispatch {
+class TWorkbook : public IDispatch, public TOfficeDocument {
 public:
     explicit TWorkbook(Reference<lang::XComponent> doc) : FComp(doc), FDoc(doc, UNO_QUERY_THROW) {}
     QString TypeName() const override { return QStringLiteral("Workbook"); }
+    Reference<lang::XComponent> Component() const override { return FComp; }
     OleVariant Invoke(Kind k, const QString& n, const OleArgs& a, const OleVariant&) override
     {
         return Guarded(QStringLiteral("Workbook.") + n, [&]() -> OleVariant {
@@ -618,19 +613,7 @@ public:
                 NeedArgs(this, n, a, 1, 1);
                 return sheets->Item(a[0]);
             }
-            if (Is(n, "Close")) {
-                NeedArgs(this, n, a, 0, 1);
-                const bool save = !a.empty() && a[0].ToBool();
-                Reference<frame::XModel> model(FComp, UNO_QUERY_THROW);
-                if (save) {
-                    if (model->getURL().isEmpty())
-                        throw EOleError(QStringLiteral("Workbook.Close: a new workbook has no file to be saved to"));
-                    Reference<frame::XStorable>(FComp, UNO_QUERY_THROW)->store();
-                }
-                ForgetDocument(FComp);
-                Reference<util::XCloseable>(FComp, UNO_QUERY_THROW)->close(true);
-                return {};
-            }
+            if (Is(n, "Close")) return CloseDocument(this, FComp, a), OleVariant();
             if (Is(n, "FullName")) return OleVariant(QUrl(QS(Reference<frame::XModel>(FComp, UNO_QUERY_THROW)->getURL())).toLocalFile());
             ole::UnknownMember(this, n);
         });
@@ -641,57 +624,22 @@ private:
     Reference<sheet::XSpreadsheetDocument> FDoc;
 };
 
-class TWorkbooks : public IDispatch {
+class TWorkbooks : public TOfficeDocuments {
 public:
     QString TypeName() const override { return QStringLiteral("Workbooks"); }
-    OleVariant Invoke(Kind k, const QString& n, const OleArgs& a, const OleVariant&) override
-    {
-        return Guarded(QStringLiteral("Workbooks.") + n, [&]() -> OleVariant {
-            if (Is(n, "Add")) {
-                NeedArgs(this, n, a, 0, 1);
-                if (a.empty() || a[0].IsEmpty()) return Load(QStringLiteral("private:factory/scalc"), false, false);
-                return Load(CheckedFile(a[0].ToString()), true, false);
-            }
-            if (Is(n, "Open")) {
-                NeedArgs(this, n, a, 1, 1);
-                return Load(CheckedFile(a[0].ToString()), false, true);
-            }
-            ole::UnknownMember(this, n);
-        });
-    }
 
-private:
-    static QString CheckedFile(const QString& path)
+protected:
+    QString Factory() const override { return QStringLiteral("private:factory/scalc"); }
+    bool Takes(const Reference<lang::XComponent>& doc) const override
     {
-        if (!QFileInfo(path).isFile()) throw EOleError(QStringLiteral("The file \"%1\" could not be found").arg(path));
-        return FileUrl(path);
+        return Reference<sheet::XSpreadsheetDocument>(doc, UNO_QUERY).is();
     }
-
-    // A new hidden document: empty, from a template, or an existing file
-    // opened read-only. Template macros are the installation's own code.
-    static OleVariant Load(const QString& url, bool asTemplate, bool readOnly)
-    {
-        std::vector<beans::PropertyValue> p{Prop("Hidden", Any(true))};
-        if (asTemplate) {
-            p.push_back(Prop("AsTemplate", Any(true)));
-            p.push_back(Prop("MacroExecutionMode", Any(document::MacroExecMode::ALWAYS_EXECUTE_NO_WARN)));
-        }
-        if (readOnly) p.push_back(Prop("ReadOnly", Any(true)));
-        Reference<lang::XComponent> doc =
-            Desktop()->loadComponentFromURL(OU(url), "_blank", 0, Sequence<beans::PropertyValue>(p.data(), sal_Int32(p.size())));
-        Reference<sheet::XSpreadsheetDocument> sd(doc, UNO_QUERY);
-        if (!sd.is()) {
-            if (doc.is()) Reference<util::XCloseable>(doc, UNO_QUERY_THROW)->close(true);
-            throw EOleError(QStringLiteral("The workbook could not be opened: %1").arg(url));
-        }
-        if (!readOnly) AddHiddenDocument(doc);
-        return OleVariant(IDispatchPtr(std::make_shared<TWorkbook>(doc)));
-    }
+    IDispatchPtr Wrap(const Reference<lang::XComponent>& doc) const override { return std::make_shared<TWorkbook>(doc); }
 };
 
-class TExcelApplication : public IDispatch, public std::enable_shared_from_this<TExcelApplication> {
+class TExcelApplication : public TOfficeApplication, public std::enable_shared_from_this<TExcelApplication> {
 public:
-    QString TypeName() const override { return QStringLiteral("Application"); }
+    TExcelApplication() : TOfficeApplication(QStringLiteral("LibreOffice Calc")) {}
     OleVariant Invoke(Kind k, const QString& n, const OleArgs& a, const OleVariant& v) override
     {
         return Guarded(QStringLiteral("Application.") + n, [&]() -> OleVariant {
@@ -704,25 +652,31 @@ public:
                 Desktop();   // the connection is still there
                 return OleVariant(IDispatchPtr(std::make_shared<TWorkbooks>()));
             }
-            if (Is(n, "Visible")) {
-                if (k == Kind::Put) {
-                    FVisible = v.ToBool();
-                    if (FVisible) ShowHiddenDocuments();
-                    return {};
-                }
-                return OleVariant(FVisible);
-            }
-            if (Is(n, "Name")) return OleVariant(QStringLiteral("LibreOffice Calc"));
-            ole::UnknownMember(this, n);
+            return SharedMember(k, n, a, v);
         });
     }
-
-private:
-    bool FVisible = false;
 };
 
 }  // namespace
 
 IDispatchPtr NewExcelApplication() { return std::make_shared<TExcelApplication>(); }
+
+QString ExistingFileUrl(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) throw EOleError(QStringLiteral("The file \"%1\" could not be found").arg(path));
+    return FileUrl(path);
+}
+
+Reference<lang::XComponent> LoadHidden(const QString& url, bool asTemplate, bool readOnly)
+{
+    std::vector<beans::PropertyValue> p{Prop("Hidden", Any(true))};
+    if (asTemplate) {
+        // Template macros are the installation's own code.
+        p.push_back(Prop("AsTemplate", Any(true)));
+        p.push_back(Prop("MacroExecutionMode", Any(document::MacroExecMode::ALWAYS_EXECUTE_NO_WARN)));
+    }
+    if (readOnly) p.push_back(Prop("ReadOnly", Any(true)));
+    return Desktop()->loadComponentFromURL(OU(url), "_blank", 0, Sequence<beans::PropertyValue>(p.data(), sal_Int32(p.size())));
+}
 
 }  // namespace unooffice

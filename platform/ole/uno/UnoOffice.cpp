@@ -3,8 +3,10 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <atomic>
@@ -41,6 +43,9 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
 extern char** environ;
@@ -317,11 +322,11 @@ void EnsureLocal()
     }
 }
 
-uno::Sequence<beans::PropertyValue> StoreArgs()
+uno::Sequence<beans::PropertyValue> StoreArgs(const char* filter)
 {
     uno::Sequence<beans::PropertyValue> a(2);
     a.getArray()[0].Name = "FilterName";
-    a.getArray()[0].Value <<= rtl::OUString("Calc MS Excel 2007 XML");
+    a.getArray()[0].Value <<= rtl::OUString::createFromAscii(filter);
     a.getArray()[1].Name = "Overwrite";
     a.getArray()[1].Value <<= true;
     return a;
@@ -385,12 +390,17 @@ void ShowHiddenDocuments()
             QDir().mkpath(dir);
             QString file;
             const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+            // A workbook as .xlsx, a word-processor document as .docx.
+            const bool text = Reference<text::XTextDocument>(doc, UNO_QUERY).is();
+            const QString kind = text ? QStringLiteral("Document") : QStringLiteral("Workbook");
+            const QString ext = text ? QStringLiteral("docx") : QStringLiteral("xlsx");
             for (int n = 0;; ++n) {
-                file = QStringLiteral("%1/Workbook-%2%3.xlsx").arg(dir, stamp, n ? QStringLiteral("-%1").arg(n) : QString());
+                file = QStringLiteral("%1/%2-%3%4.%5").arg(dir, kind, stamp, n ? QStringLiteral("-%1").arg(n) : QString(), ext);
                 if (!QFileInfo::exists(file)) break;
             }
             Reference<frame::XStorable>(doc, UNO_QUERY_THROW)
-                ->storeToURL(OU(QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)), StoreArgs());
+                ->storeToURL(OU(QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)),
+                             StoreArgs(text ? "MS Word 2007 XML" : "Calc MS Excel 2007 XML"));
             s.Shown.append(file);
             ++s.ShownCount;
             try {
@@ -407,6 +417,78 @@ void ShowHiddenDocuments()
         Reference<awt::XTopWindow> top(win, UNO_QUERY);
         if (top.is()) top->toFront();
     }
+}
+
+OleVariant TOfficeApplication::SharedMember(IDispatch::TInvokeKind k, const QString& n, const OleArgs& a, const OleVariant& v)
+{
+    if (ole::Is(n, "Visible")) {
+        if (k == IDispatch::TInvokeKind::Put) {
+            FVisible = v.ToBool();
+            if (FVisible) ShowHiddenDocuments();
+            return {};
+        }
+        return OleVariant(FVisible);
+    }
+    if (ole::Is(n, "Run")) return RunMacro(this, a);
+    if (ole::Is(n, "Quit")) return QuitOffice(), OleVariant();
+    if (ole::Is(n, "Name")) return OleVariant(FName);
+    ole::UnknownMember(this, n);
+}
+
+OleVariant TOfficeDocuments::Invoke(IDispatch::TInvokeKind, const QString& n, const OleArgs& a, const OleVariant&)
+{
+    return Guarded(TypeName() + QLatin1Char('.') + n, [&]() -> OleVariant {
+        if (ole::Is(n, "Add")) {
+            if (a.size() > 1) ole::BadArguments(this, n);
+            if (a.empty() || a[0].IsEmpty()) return Load(Factory(), false, false);
+            return Load(ExistingFileUrl(a[0].ToString()), true, false);
+        }
+        if (ole::Is(n, "Open")) {
+            if (a.size() != 1) ole::BadArguments(this, n);
+            return Load(ExistingFileUrl(a[0].ToString()), false, true);
+        }
+        ole::UnknownMember(this, n);
+    });
+}
+
+OleVariant TOfficeDocuments::Load(const QString& url, bool asTemplate, bool readOnly)
+{
+    Reference<lang::XComponent> doc = LoadHidden(url, asTemplate, readOnly);
+    if (!Takes(doc)) {
+        if (doc.is()) Reference<util::XCloseable>(doc, UNO_QUERY_THROW)->close(true);
+        throw EOleError(QStringLiteral("%1: the document could not be opened: %2").arg(TypeName(), url));
+    }
+    if (!readOnly) AddHiddenDocument(doc);
+    return OleVariant(Wrap(doc));
+}
+
+void CloseDocument(const IDispatch* Object, const Reference<lang::XComponent>& Doc, const OleArgs& a)
+{
+    if (a.size() > 1) ole::BadArguments(Object, QStringLiteral("Close"));
+    const bool save = !a.empty() && a[0].ToBool();
+    if (save) {
+        if (Reference<frame::XModel>(Doc, UNO_QUERY_THROW)->getURL().isEmpty())
+            throw EOleError(QStringLiteral("%1.Close: a new document has no file to be saved to").arg(Object->TypeName()));
+        Reference<frame::XStorable>(Doc, UNO_QUERY_THROW)->store();
+    }
+    ForgetDocument(Doc);
+    Reference<util::XCloseable>(Doc, UNO_QUERY_THROW)->close(true);
+}
+
+double DaysSince1899(const QDateTime& dt)
+{
+    static const QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
+    return double(base.msecsTo(QDateTime(dt.date(), dt.time()))) / 86400000.0;
+}
+
+void QuitOffice()
+{
+    TState& s = S();
+    if (s.Child <= 0 || !s.Desk.is() || s.Disposed()) return;
+    // Documents of the office, shown or still hidden, keep it running.
+    Reference<container::XEnumeration> docs = s.Desk->getComponents()->createEnumeration();
+    if (docs->hasMoreElements()) return;
+    OfficeShutdown(true);
 }
 
 bool EventsEnabled() { return S().EventsEnabled; }
@@ -532,24 +614,83 @@ void OfficeShutdown(bool Force)
     }
 }
 
+QString OfficeDocumentText(const QString& File)
+{
+    TCallGuard guard;
+    try {
+        Connect(true);
+        Reference<lang::XComponent> doc = LoadHidden(ExistingFileUrl(File), false, true);
+        struct TClose {
+            Reference<lang::XComponent>& Doc;
+            ~TClose()
+            {
+                try {
+                    if (Doc.is()) Reference<util::XCloseable>(Doc, UNO_QUERY_THROW)->close(true);
+                } catch (...) {
+                }
+            }
+        } close{doc};
+        const bool text = Reference<text::XTextDocument>(doc, UNO_QUERY).is();
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QStringLiteral("text.txt"));
+        uno::Sequence<beans::PropertyValue> a(3);
+        a.getArray()[0].Name = "FilterName";
+        a.getArray()[0].Value <<= rtl::OUString::createFromAscii(text ? "Text (encoded)" : "Text - txt - csv (StarCalc)");
+        a.getArray()[1].Name = "FilterOptions";
+        // Spreadsheets: ";" between cells, UTF-8, cells as shown.
+        a.getArray()[1].Value <<= rtl::OUString::createFromAscii(text ? "UTF8,LF" : "59,34,76,1,,0,false,true,true");
+        a.getArray()[2].Name = "Overwrite";
+        a.getArray()[2].Value <<= true;
+        Reference<frame::XStorable>(doc, UNO_QUERY_THROW)->storeToURL(OU(QUrl::fromLocalFile(out).toString(QUrl::FullyEncoded)), a);
+        QFile f(out);
+        if (!f.open(QIODevice::ReadOnly)) throw EOleError(QStringLiteral("The text of %1 could not be read").arg(File));
+        QString content = QString::fromUtf8(f.readAll());
+        if (content.startsWith(QChar(0xFEFF))) content.remove(0, 1);
+        content.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        return content;
+    } catch (...) {
+        RethrowAsOleError(QStringLiteral("OfficeDocumentText"));
+    }
+}
+
+int OfficeDocumentCount()
+{
+    try {
+        if (!Connect(false)) return 0;
+        TCallGuard guard;
+        Reference<container::XEnumeration> e = Desktop()->getComponents()->createEnumeration();
+        int n = 0;
+        for (; e->hasMoreElements(); e->nextElement()) ++n;
+        return n;
+    } catch (...) {
+        return 0;
+    }
+}
+
 namespace office {
+// The servers by program identifier.
+static IDispatchPtr (*ServerFactory(const QString& ProgId))()
+{
+    if (ole::Is(ProgId, "Excel.Application")) return NewExcelApplication;
+    if (ole::Is(ProgId, "Word.Application")) return NewWordApplication;
+    return nullptr;
+}
+
 bool ActiveServer(const QString& ProgId, OleVariant& Result)
 {
-    if (ole::Is(ProgId, "Excel.Application")) {
-        if (!Connect(false)) throw EOleError(QStringLiteral("Operation unavailable: %1 is not running").arg(ProgId));
-        Result = OleVariant(NewExcelApplication());
-        return true;
-    }
-    return false;
+    auto make = ServerFactory(ProgId);
+    if (!make) return false;
+    if (!Connect(false)) throw EOleError(QStringLiteral("Operation unavailable: %1 is not running").arg(ProgId));
+    Result = OleVariant(make());
+    return true;
 }
 
 bool CreateServer(const QString& ProgId, OleVariant& Result)
 {
-    if (ole::Is(ProgId, "Excel.Application")) {
-        Connect(true);
-        Result = OleVariant(NewExcelApplication());
-        return true;
-    }
-    return false;
+    auto make = ServerFactory(ProgId);
+    if (!make) return false;
+    Connect(true);
+    Result = OleVariant(make());
+    return true;
 }
 }  // namespace office

@@ -1,6 +1,7 @@
 #pragma once
 // Inside the office servers: the one connection to the office and the guard
 // round every call. Not for use above platform/ole.
+#include <QDateTime>
 #include <QString>
 
 #include <com/sun/star/frame/XDesktop2.hpp>
@@ -65,7 +66,67 @@ auto Guarded(const QString& Context, F&& f) -> decltype(f())
     }
 }
 
-// The Calc server (ExcelServer.cpp).
+// The Calc server (ExcelServer.cpp) and the Writer server (WordServer.cpp).
 IDispatchPtr NewExcelApplication();
+IDispatchPtr NewWordApplication();
+
+// The members both applications have: Visible (shows the documents built
+// hidden), Run, Quit and Name. Invoke of a server's application answers its
+// own members and hands the others here.
+class TOfficeApplication : public IDispatch {
+public:
+    explicit TOfficeApplication(QString name) : FName(std::move(name)) {}
+    QString TypeName() const override { return QStringLiteral("Application"); }
+
+protected:
+    OleVariant SharedMember(IDispatch::TInvokeKind k, const QString& n, const OleArgs& a, const OleVariant& v);
+
+private:
+    QString FName;
+    bool FVisible = false;
+};
+
+// A server's collection of documents: Add [template] (a new hidden
+// document, empty or from the template, whose macros may run) and Open file
+// (read-only). The server says which documents it takes and wraps them.
+class TOfficeDocuments : public IDispatch {
+public:
+    OleVariant Invoke(IDispatch::TInvokeKind k, const QString& n, const OleArgs& a, const OleVariant& v) override;
+
+protected:
+    virtual QString Factory() const = 0;   // the URL of a new empty document
+    virtual bool Takes(const Reference<css::lang::XComponent>& Doc) const = 0;
+    virtual IDispatchPtr Wrap(const Reference<css::lang::XComponent>& Doc) const = 0;
+
+private:
+    OleVariant Load(const QString& Url, bool AsTemplate, bool ReadOnly);
+};
+
+// Close [SaveChanges] of a document object: a new document has no file to
+// be saved to; closing never asks.
+void CloseDocument(const IDispatch* Object, const Reference<css::lang::XComponent>& Doc, const OleArgs& a);
+
+// Days since 30.12.1899 (the automation date) of a date and time.
+double DaysSince1899(const QDateTime& dt);
+
+// A document object of a server (a workbook, a word-processor document).
+class TOfficeDocument {
+public:
+    virtual ~TOfficeDocument() = default;
+    virtual Reference<css::lang::XComponent> Component() const = 0;
+};
+
+// Application.Run (Macros.cpp): Args[0] is the macro's name, the rest its
+// arguments; the macro is looked for in the document passed among them.
+OleVariant RunMacro(const IDispatch* App, const OleArgs& Args);
+// Application.Quit: ends the office only when this program started it and
+// it holds no document; otherwise the office and its documents stay.
+void QuitOffice();
+// A new hidden document from a template (or empty, from a factory URL), with
+// the template's macros allowed to run; null when it is not a document the
+// check accepts.
+Reference<css::lang::XComponent> LoadHidden(const QString& Url, bool AsTemplate, bool ReadOnly);
+// The file URL of a path; EOleError when the file does not exist.
+QString ExistingFileUrl(const QString& Path);
 
 }  // namespace unooffice

@@ -1,0 +1,390 @@
+// Data-aware controls on a table: what they show after the event loop, what
+// typing posts through the link, lookups with one and two list fields, the
+// navigator's buttons; the check box set without its click handler, the
+// splitter's limits, hidden tab sheets and their on-show event.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabBar>
+#include <QToolButton>
+
+#include "AdoTestUtil.h"
+#include "platform/ado/ADODB.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/DBCtrls.h"
+#include "platform/ui/Dialogs.h"
+#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/Forms.h"
+
+using namespace adotest;
+
+namespace {
+
+class DBCtrlsTest : public ::testing::Test {
+protected:
+    QTemporaryDir Dir;
+    std::unique_ptr<TADOConnection> Db;
+    TForm* Form = nullptr;
+    TADOTable* Sessions = nullptr;
+    TADOTable* Forms = nullptr;
+    TDataSource* Src = nullptr;
+    TDataSource* FormsSrc = nullptr;
+
+    void SetUp() override
+    {
+        Db = CreateDb(Dir.filePath(QStringLiteral("c.db")), QString(),
+                      {QStringLiteral("CREATE TABLE OBJ_SESSIONS (id CHAR(38), pnumber VARCHAR(5), id_form CHAR(38), "
+                                      "mcomment MEMO TEXT, memberscount INTEGER)"),
+                       QStringLiteral("CREATE TABLE REF_FORMS (id CHAR(38), name VARCHAR(255), fdate DATETIME)")});
+        Db->Execute(QStringLiteral("INSERT INTO OBJ_SESSIONS VALUES (\"s1\", \"12\", \"f2\", \"раз\r\nдва\", 7)"));
+        Db->Execute(QStringLiteral("INSERT INTO OBJ_SESSIONS VALUES (\"s2\", \"13\", NULL, NULL, 3)"));
+        Db->Execute(QStringLiteral("INSERT INTO REF_FORMS VALUES (\"f1\", \"Очная\", #2024-01-05#)"));
+        Db->Execute(QStringLiteral("INSERT INTO REF_FORMS VALUES (\"f2\", \"Заочная\", #2024-02-06#)"));
+        Form = NewForm<TForm>(nullptr);
+        Form->SetBounds(0, 0, 500, 400);
+        Sessions = Table(QStringLiteral("OBJ_SESSIONS"));
+        Forms = Table(QStringLiteral("REF_FORMS"));
+        Src = new TDataSource(Form);
+        Src->SetDataSet(Sessions);
+        FormsSrc = new TDataSource(Form);
+        FormsSrc->SetDataSet(Forms);
+    }
+    void TearDown() override
+    {
+        if (Sessions->Active() && Sessions->State() != dsBrowse) Sessions->Cancel();
+        Form->Free();
+        Db.reset();
+    }
+    TADOTable* Table(const QString& name)
+    {
+        auto* t = new TADOTable(Form);
+        t->SetConnection(Db.get());
+        t->SetTableName(name);
+        t->Open();
+        return t;
+    }
+    template <class C>
+    C* Make(int top, int height = 21)
+    {
+        auto* c = new C(Form);
+        c->SetParent(Form);
+        c->SetBounds(10, top, 200, height);
+        return c;
+    }
+    void Show()
+    {
+        Form->Show();
+        Application->ProcessMessages();
+    }
+    QString Stored(const QString& field)
+    {
+        return Query(Db.get(), QStringLiteral("SELECT %1 FROM OBJ_SESSIONS WHERE id=\"s1\"").arg(field));
+    }
+};
+
+TEST_F(DBCtrlsTest, EditShowsTheFieldAndTypingPostsThroughTheLink)
+{
+    auto* ed = Make<TDBEdit>(10);
+    ed->SetDataSource(Src);
+    ed->SetDataField(QStringLiteral("pnumber"));
+    auto* other = Make<TDBEdit>(40);
+    other->SetDataSource(Src);
+    other->SetDataField(QStringLiteral("memberscount"));
+    Show();
+    EXPECT_EQ(ed->LineEdit()->text(), QStringLiteral("12"));
+    EXPECT_EQ(ed->MaxLength(), 5);   // the string field's size
+    EXPECT_TRUE(ed->LineEdit()->isReadOnly());   // browsing: nothing typed yet
+
+    ed->SetFocus();
+    ed->LineEdit()->selectAll();
+    ed->TypeText(QStringLiteral("44"));
+    EXPECT_EQ(Sessions->State(), dsEdit);   // typing started the edit
+    EXPECT_EQ(ed->LineEdit()->text(), QStringLiteral("44"));
+    Sessions->Post();   // the pending text goes into the record
+    EXPECT_EQ(Stored(QStringLiteral("pnumber")), QStringLiteral("44"));
+
+    // Moving shows the next record; Esc gives back the field's value.
+    Sessions->Next();
+    Application->ProcessMessages();
+    EXPECT_EQ(ed->LineEdit()->text(), QStringLiteral("13"));
+    ed->TypeText(QStringLiteral("9"));
+    ed->TypeKey(VK_ESCAPE, {}, QChar(27));
+    EXPECT_EQ(ed->LineEdit()->text(), QStringLiteral("13"));
+    Sessions->Cancel();
+}
+
+TEST_F(DBCtrlsTest, EditRefusesInputWhenTheSourceCannotEditAndReportsABadValue)
+{
+    Src->SetAutoEdit(false);
+    auto* ed = Make<TDBEdit>(10);
+    ed->SetDataSource(Src);
+    ed->SetDataField(QStringLiteral("memberscount"));
+    auto* next = Make<TDBEdit>(40);
+    Show();
+    ed->SetFocus();
+    ed->TypeText(QStringLiteral("5"));
+    EXPECT_EQ(Sessions->State(), dsBrowse);
+    EXPECT_EQ(ed->LineEdit()->text(), QStringLiteral("7"));
+
+    // Editing: a text the integer field refuses is reported and the edit keeps the focus.
+    Sessions->Edit();
+    Application->ProcessMessages();
+    ed->LineEdit()->selectAll();
+    ed->TypeText(QStringLiteral("x"));
+    QStringList shown;
+    SetDialogHook([&](const TDialogRequest& r) {
+        shown << r.Text;
+        return IDOK;
+    });
+    next->SetFocus();
+    Application->ProcessMessages();
+    SetDialogHook(nullptr);
+    EXPECT_EQ(shown.size(), 1);
+    EXPECT_EQ(Sessions->FieldByName(QStringLiteral("memberscount"))->AsInteger(), 7);
+    Sessions->Cancel();
+}
+
+TEST_F(DBCtrlsTest, MemoShowsLinesAndWritesCrLfText)
+{
+    auto* memo = Make<TDBMemo>(10, 80);
+    memo->SetDataSource(Src);
+    memo->SetDataField(QStringLiteral("mcomment"));
+    memo->SetScrollBars(ssVertical);
+    Show();
+    auto* plain = qobject_cast<QPlainTextEdit*>(memo->Widget());
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->toPlainText(), QStringLiteral("раз\nдва"));
+    EXPECT_TRUE(plain->isReadOnly());
+
+    memo->SetFocus();
+    plain->moveCursor(QTextCursor::End);
+    memo->TypeChar(QLatin1Char('!'));
+    EXPECT_EQ(Sessions->State(), dsEdit);
+    Sessions->Post();
+    EXPECT_EQ(Stored(QStringLiteral("mcomment")), QStringLiteral("раз\r\nдва!"));
+
+    // Another record with a null memo shows an empty text.
+    Sessions->Next();
+    Application->ProcessMessages();
+    EXPECT_TRUE(plain->toPlainText().isEmpty());
+}
+
+TEST_F(DBCtrlsTest, LookupShowsTheListTextAndWritesTheKey)
+{
+    auto* box = Make<TDBLookupComboBox>(10);
+    box->SetListSource(FormsSrc);
+    box->SetKeyField(QStringLiteral("id"));
+    box->SetListField(QStringLiteral("name"));
+    box->SetDataSource(Src);
+    box->SetDataField(QStringLiteral("id_form"));
+    Show();
+    auto* combo = qobject_cast<QComboBox*>(box->Widget());
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("Заочная"));
+    EXPECT_EQ(Forms->FieldByName(QStringLiteral("id"))->AsString(), QStringLiteral("f2"));   // the list follows
+    EXPECT_EQ(combo->count(), 2);
+
+    // Picking a row puts the record into edit and writes the row's key.
+    box->SelectRow(0);
+    EXPECT_EQ(Sessions->State(), dsEdit);
+    EXPECT_EQ(Sessions->FieldByName(QStringLiteral("id_form"))->AsString(), QStringLiteral("f1"));
+    EXPECT_EQ(combo->currentText(), QStringLiteral("Очная"));
+    EXPECT_EQ(Forms->FieldByName(QStringLiteral("id"))->AsString(), QStringLiteral("f1"));
+    Sessions->Post();
+    EXPECT_EQ(Stored(QStringLiteral("id_form")), QStringLiteral("f1"));
+
+    // A record without a key shows nothing; a cancelled choice goes back.
+    Sessions->Next();
+    Application->ProcessMessages();
+    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_TRUE(box->DisplayText().isEmpty());
+    Src->SetAutoEdit(false);
+    box->SelectRow(1);
+    EXPECT_EQ(Sessions->State(), dsBrowse);
+    EXPECT_TRUE(Sessions->FieldByName(QStringLiteral("id_form"))->IsNull());
+    EXPECT_EQ(combo->currentIndex(), -1);
+
+    // A form added to the list is offered.
+    Forms->Append();
+    Forms->FieldByName(QStringLiteral("id"))->SetAsString(QStringLiteral("f3"));
+    Forms->FieldByName(QStringLiteral("name"))->SetAsString(QStringLiteral("Смешанная"));
+    Forms->Post();
+    Application->ProcessMessages();
+    EXPECT_EQ(combo->count(), 3);
+}
+
+TEST_F(DBCtrlsTest, LookupWithTwoListFieldsShowsColumnsInAWiderDropDown)
+{
+    auto* box = Make<TDBLookupComboBox>(10);
+    box->SetListSource(FormsSrc);
+    box->SetKeyField(QStringLiteral("id"));
+    box->SetListField(QStringLiteral("fdate;name"));
+    box->SetListFieldIndex(1);
+    box->SetDropDownWidth(369);
+    box->SetDropDownRows(8);
+    box->SetDropDownAlign(daRight);
+    box->SetDataSource(Src);
+    box->SetDataField(QStringLiteral("id_form"));
+    Show();
+    auto* combo = qobject_cast<QComboBox*>(box->Widget());
+    ASSERT_EQ(box->ListFields().size(), 2u);
+    EXPECT_EQ(combo->currentText(), QStringLiteral("Заочная"));   // the field at ListFieldIndex
+    EXPECT_EQ(combo->model()->columnCount(), 2);
+    EXPECT_EQ(combo->model()->index(0, 0).data().toString(), QStringLiteral("05.01.2024"));
+    EXPECT_EQ(combo->model()->index(0, 1).data().toString(), QStringLiteral("Очная"));
+    EXPECT_EQ(combo->maxVisibleItems(), 8);
+
+    box->DropDown();
+    Application->ProcessMessages();
+    ASSERT_TRUE(box->ListVisible());
+    QWidget* popup = combo->view()->window();
+    EXPECT_GE(popup->width(), 369);
+    // Aligned to the right edge of the box.
+    EXPECT_NEAR(popup->geometry().right(), combo->mapToGlobal(QPoint(combo->width() - 1, 0)).x(), 3);
+    box->CloseUp();
+}
+
+TEST_F(DBCtrlsTest, NavigatorButtonsFollowTheStateAndDeleteWithoutAsking)
+{
+    auto* nav = Make<TDBNavigator>(10, 18);
+    nav->SetDataSource(Src);
+    nav->SetVisibleButtons({nbInsert, nbDelete, nbEdit, nbPost, nbCancel, nbRefresh});
+    nav->SetFlat(true);
+    nav->SetConfirmDelete(false);
+    nav->SetShowHint(true);
+    nav->Hints()->SetText(QStringLiteral("К первой позиции\r\nК предыдущей позиции\r\nК следующей позиции\r\n"
+                                         "К последней позиции\r\nДобавить позицию\r\nУдалить позицию"));
+    Show();
+    EXPECT_FALSE(nav->Button(nbFirst)->isVisible());
+    EXPECT_TRUE(nav->Button(nbInsert)->isVisible());
+    EXPECT_TRUE(nav->Button(nbInsert)->autoRaise());
+    EXPECT_EQ(nav->Button(nbInsert)->width(), 200 / 6 + 1);
+    EXPECT_EQ(nav->Button(nbDelete)->toolTip(), QStringLiteral("Удалить позицию"));
+    EXPECT_TRUE(nav->Button(nbEdit)->isEnabled());
+    EXPECT_FALSE(nav->Button(nbPost)->isEnabled());
+
+    nav->BtnClick(nbEdit);
+    Application->ProcessMessages();
+    EXPECT_EQ(Sessions->State(), dsEdit);
+    EXPECT_FALSE(nav->Button(nbEdit)->isEnabled());
+    EXPECT_TRUE(nav->Button(nbPost)->isEnabled());
+    nav->BtnClick(nbCancel);
+
+    int asked = 0;
+    SetDialogHook([&](const TDialogRequest&) {
+        ++asked;
+        return IDOK;
+    });
+    nav->BtnClick(nbDelete);
+    SetDialogHook(nullptr);
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(Query(Db.get(), QStringLiteral("SELECT COUNT(*) FROM OBJ_SESSIONS")), QStringLiteral("1"));
+
+    // On an empty dataset delete is disabled.
+    nav->BtnClick(nbDelete);
+    Application->ProcessMessages();
+    EXPECT_FALSE(nav->Button(nbDelete)->isEnabled());
+    EXPECT_TRUE(nav->Button(nbInsert)->isEnabled());
+}
+
+TEST(CheckBoxes, CheckedCanBeSetWithoutTheClickHandler)
+{
+    TForm* form = NewForm<TForm>(nullptr);
+    auto* cb = new TCheckBox(form);
+    cb->SetParent(form);
+    int clicks = 0;
+    cb->OnClick = [&](TObject*) { ++clicks; };
+    form->Show();
+    cb->SetChecked(true);
+    EXPECT_EQ(clicks, 1);
+    cb->SetCheckedWithoutClick(false);
+    EXPECT_FALSE(cb->Checked());
+    EXPECT_EQ(clicks, 1);
+    Application->ProcessMessages();
+    EXPECT_FALSE(qobject_cast<QAbstractButton*>(cb->Widget())->isChecked());
+    cb->Click();   // a user's click still runs it
+    EXPECT_EQ(clicks, 2);
+    form->Free();
+}
+
+TEST(Splitters, KeepTheMinimumSizesOfBothSides)
+{
+    TForm* form = NewForm<TForm>(nullptr);
+    form->SetBounds(0, 0, 300, 300);
+    auto* panel = new TPanel(form);
+    panel->SetParent(form);
+    panel->SetAlign(alClient);
+    auto* top = new TPanel(form);
+    top->SetParent(panel);
+    top->SetAlign(alClient);
+    auto* bottom = new TPanel(form);
+    bottom->SetParent(panel);
+    bottom->SetBounds(0, 200, 100, 70);
+    bottom->SetAlign(alBottom);
+    bottom->Constraints()->SetMinHeight(70);
+    auto* split = new TSplitter(form);
+    split->SetParent(panel);
+    split->SetAlign(alBottom);
+    split->SetBounds(0, 190, 100, 3);
+    split->SetMinSize(50);
+    form->Show();
+    Application->ProcessMessages();
+    const int h = panel->ClientHeight();
+    ASSERT_EQ(split->Neighbour(), bottom);
+    EXPECT_EQ(split->Top() + split->Height(), bottom->Top());
+
+    // Dragging up grows the bottom pane until 50 pixels are left above.
+    split->DoMouseDown(mbLeft, {ssLeft}, 1, 1);
+    split->DoMouseMove({ssLeft}, 1, -1000);
+    split->DoMouseUp(mbLeft, {}, 1, -1000);
+    EXPECT_EQ(top->Height(), 50);
+    EXPECT_EQ(bottom->Height(), h - 50 - 3);
+    // Dragging down stops at the pane's own minimum (70 > 50).
+    EXPECT_EQ(split->MoveBy(1000), 70);
+    EXPECT_EQ(top->Height(), h - 70 - 3);
+    form->Free();
+}
+
+TEST(PageControls, HiddenTabsAndTheOnShowEvent)
+{
+    TForm* form = NewForm<TForm>(nullptr);
+    form->SetBounds(0, 0, 300, 300);
+    auto* pc = new TPageControl(form);
+    pc->SetParent(form);
+    pc->SetBounds(5, 5, 280, 250);
+    QStringList shown;
+    TTabSheet* sheets[3];
+    for (int i = 0; i < 3; ++i) {
+        sheets[i] = new TTabSheet(form);
+        sheets[i]->SetPageControl(pc);
+        sheets[i]->SetCaption(QStringLiteral("&Лист %1").arg(i + 1));
+        sheets[i]->OnShow = [&shown, i](TObject*) { shown << QString::number(i + 1); };
+    }
+    sheets[1]->SetTabVisible(false);
+    form->Show();
+    Application->ProcessMessages();
+    EXPECT_EQ(shown, QStringList{QStringLiteral("1")});   // the active sheet came on the screen
+    EXPECT_EQ(pc->TabBar()->count(), 2);
+    EXPECT_EQ(pc->TabBar()->tabText(1), QStringLiteral("&Лист 3"));
+
+    pc->TabBar()->setCurrentIndex(1);   // a click on the second tab shows the third sheet
+    Application->ProcessMessages();
+    EXPECT_EQ(pc->ActivePage(), sheets[2]);
+    EXPECT_EQ(shown.join(QLatin1Char(',')), QStringLiteral("1,3"));
+
+    sheets[1]->SetTabVisible(true);
+    EXPECT_EQ(pc->TabBar()->count(), 3);
+    EXPECT_EQ(pc->TabBar()->currentIndex(), 2);
+    // Hiding the active sheet's tab moves on to the next sheet that has one.
+    sheets[2]->SetTabVisible(false);
+    Application->ProcessMessages();
+    EXPECT_EQ(pc->ActivePage(), sheets[0]);
+    EXPECT_EQ(shown.join(QLatin1Char(',')), QStringLiteral("1,3,1"));
+    form->Free();
+}
+
+}  // namespace
