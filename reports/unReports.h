@@ -118,4 +118,8 @@ extern TGenerateReportProc GenerateReportProc;
 
 // Builds the report's document, filtered by the record FilterValue of
 // FilterTable when both are given (a register window's current record).
+// While it runs, report menus are not rebuilt (BuildReportsMenu waits for the
+// run's end), so the action that started the run is never freed under it.
 void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel);
+// Whether a report is being run now.
+bool ReportRunning();
