@@ -348,7 +348,8 @@ void TRegisterWindowBase::DBGridTitleClick(TColumn* Column)
 {
     TDataSet* ds = DataSet();
     TField* f = Column ? Column->Field() : nullptr;
-    if (!ds || !f || f->Lookup()) return;
+    // Lookup and calculated columns have no column of the table to sort on.
+    if (!ds || !f || f->FieldKind() != fkData) return;
     const QString n = f->FieldName();
     const QString s = ds->Sort();
     if (s == n + QStringLiteral(" ASC"))
@@ -363,7 +364,7 @@ void TRegisterWindowBase::DBGridGetBtnParams(TObject*, TField* Field, TFont*, TC
                                          bool IsDown)
 {
     TDataSet* ds = DataSet();
-    if (IsDown || !Field || Field->Lookup() || !ds) return;
+    if (IsDown || !Field || Field->FieldKind() != fkData || !ds) return;
     const QString n = Field->FieldName();
     if (ds->Sort() == n + QStringLiteral(" ASC"))
         SortMarker = smDown;

@@ -1,6 +1,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/EventBridge.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
@@ -304,7 +305,16 @@ void TControl::FontObjectChanged()
 
 void TControl::ApplyFontToWidget()
 {
-    if (FWidget) FWidget->setFont(FFont->ToQFont());
+    if (!FWidget) return;
+    FWidget->setFont(FFont->ToQFont());
+    // The font's colour is the colour of the control's text (a disabled
+    // control keeps the greyed text of the style).
+    const QColor c = ColorToQColor(FFont->Color());
+    if (!c.isValid()) return;
+    QPalette p = FWidget->palette();
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+        for (QPalette::ColorRole r : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) p.setColor(g, r, c);
+    FWidget->setPalette(p);
 }
 
 void TControl::SetColor(TColor v)
@@ -430,14 +440,26 @@ void TControl::WndProc(TMessage& Message)
 
 void TControl::DefaultHandler(TMessage& Message) { Q_UNUSED(Message); }
 
+// A scroll area draws its contents in its viewport, a child widget that an
+// update of the frame alone does not reach.
+static QWidget* PaintedWidget(QWidget* w)
+{
+    auto* area = qobject_cast<QAbstractScrollArea*>(w);
+    return area && area->viewport() ? area->viewport() : w;
+}
+
 void TControl::Invalidate()
 {
-    if (FWidget) FWidget->update();
+    if (!FWidget) return;
+    FWidget->update();
+    if (QWidget* v = PaintedWidget(FWidget); v != FWidget) v->update();
 }
 
 void TControl::Update()
 {
-    if (FWidget && FWidget->isVisible()) FWidget->repaint();
+    if (!FWidget || !FWidget->isVisible()) return;
+    FWidget->repaint();
+    if (QWidget* v = PaintedWidget(FWidget); v != FWidget) v->repaint();
 }
 
 void TControl::Repaint()

@@ -431,7 +431,23 @@ void TForm::ApplyPosition()
             centreOnScreen();
         break;
     }
-    default: break;   // designed bounds; default positions are the window system's
+    case poDefault:
+    case poDefaultPosOnly:
+        if (FFormStyle == fsMDIChild && FMDIFrame && FMDIFrame->FMdiArea) {
+            // The window system's default placement of MDI children: each
+            // new one a title bar lower and further right, back to the
+            // corner when it would no longer fit.
+            const int step = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight) +
+                             2 * QApplication::style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+            int k = FMDIFrame->FDefaultPlacements++;
+            if (k > 0 && (k * step + w > screen.Width() || k * step + h > screen.Height())) {
+                k = 0;
+                FMDIFrame->FDefaultPlacements = 1;
+            }
+            SetBounds(k * step, k * step, w, h);
+        }
+        break;
+    default: break;   // designed bounds
     }
 }
 

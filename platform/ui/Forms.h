@@ -210,6 +210,9 @@ private:
     TModalResult FModalResult = mrNone;
     int FModalAttempts = 0;
     TTileMode FTileMode = tbHorizontal;
+    // MDI frame: the children placed at the default position so far (each
+    // comes one title bar lower and further right than the one before).
+    int FDefaultPlacements = 0;
     TWinControl* FActiveControl = nullptr;
     bool FCreated = false;
     bool FVisibleOnCreate = false;

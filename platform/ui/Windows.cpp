@@ -201,9 +201,16 @@ void UpdateWindow(HWND wnd)
 
 bool GetCursorPos(TPoint* p)
 {
+    if (!p) return false;
     const QPoint q = QCursor::pos();
-    if (p) *p = Point(q.x(), q.y());
-    return p != nullptr;
+    *p = Point(q.x(), q.y());
+    return true;
+}
+
+bool SetCursorPos(int x, int y)
+{
+    QCursor::setPos(x, y);
+    return true;
 }
 
 int GetSystemMetrics(int index)

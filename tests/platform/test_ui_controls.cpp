@@ -114,3 +114,19 @@ TEST(Colours, ALabelsFontColourAndAnEditsColourShowWhenSetAfterCreation)
     EXPECT_EQ(edit->LineEdit()->palette().color(QPalette::Base), ColorToQColor(clBtnFace));
     EXPECT_NE(ColorToQColor(clHotLight), ColorToQColor(clWindowText));
 }
+
+// A disabled label is drawn in the greyed text colour, not its font colour.
+TEST(Labels, DisabledLabelShowsGreyedText)
+{
+    ShownForm<> f;
+    auto* l = new TLabel(f.form);
+    l->SetParent(f.form);
+    l->SetCaption(QStringLiteral("&Вознаграждения:"));
+    f.Show();
+    const QPalette& p = l->Widget()->palette();
+    const QColor enabled = p.color(QPalette::Active, QPalette::WindowText);
+    l->SetEnabled(false);
+    Application->ProcessMessages();
+    EXPECT_FALSE(l->Widget()->isEnabled());
+    EXPECT_NE(l->Widget()->palette().color(QPalette::Disabled, QPalette::WindowText), enabled);
+}
