@@ -269,3 +269,30 @@ TEST_F(MenuFixture, ItemsSeparatorAndRebuilds)
     menu->Items(1)->Click();
     EXPECT_EQ(fired, 1);
 }
+
+TEST_F(MenuFixture, AMenuRebuiltDuringARunWaitsForItsEndAndTheRunningActionLives)
+{
+    BuildReportsMenu(list, menu, Reports(1), {}, 70, 71, [](TObject*) {});
+    TAction* running = list->Actions(0);
+    // A second menu whose form goes during the run.
+    auto* other = new TForm(nullptr);
+    auto* otherList = new TActionList(other);
+    auto* otherMenu = new TMenuItem(other);
+    bool stillThere = false;
+    GenerateReportProc = [&](TReport, const QString&, const QString&, bool) {
+        EXPECT_TRUE(ReportRunning());
+        // Activations while the dialog is open: twice, the second wins.
+        BuildReportsMenu(list, menu, Reports(3), {}, 70, 71, [](TObject*) {});
+        BuildReportsMenu(list, menu, Reports(2), Reports(1), 70, 71, [](TObject*) {});
+        BuildReportsMenu(otherList, otherMenu, Reports(1), {}, 70, 71, [](TObject*) {});
+        delete other;
+        stillThere = list->ActionCount() == 1 && list->Actions(0) == running && menu->Count() == 1;
+    };
+    running->OnExecute = [&](TObject*) { RunReport(Reports(1)[0], QString(), QString(), true); };
+    running->Execute();
+    GenerateReportProc = nullptr;
+    EXPECT_TRUE(stillThere);
+    EXPECT_FALSE(ReportRunning());
+    EXPECT_EQ(Items(), (QStringList{QStringLiteral("aEReport0"), QStringLiteral("aEReport1"), QStringLiteral("-"),
+                                    QStringLiteral("aWReport0")}));
+}
