@@ -302,9 +302,13 @@ void TFormPlacement::SaveFormPlacement()
     if (FActive && !FRestored) return;
     IniOpen(false);
     try {
+        // Everything the save writes reaches the file in one replacement.
+        auto* held = dynamic_cast<TIniFile*>(GetIniFileObject());
+        if (held) held->HoldWrites();
         IniWriteInteger(GetIniFileObject(), IniSection(), kFormVersion, FVersion);
         SavePlacement();
         DoSavePlacement();
+        if (held) held->FlushWrites();
         FSaved = true;
     } catch (...) {
         IniFree();

@@ -562,6 +562,8 @@ void TDM::BindEvents()
         t->OnPostError = onError(&TDM::adoRefMembersPostError);
     }
     adoRefForms->AfterPost = on(&TDM::adoRefFormsAfterPost);
+    adoRefPosts->BeforeInsert = on(&TDM::MemberDetailBeforeInsert);
+    adoRefOtherManagement->BeforeInsert = on(&TDM::MemberDetailBeforeInsert);
     adoRefPlaces->AfterPost = on(&TDM::adoRefPlacesAfterPost);
 
     adoLnkSessionsMembers->AfterInsert = on(&TDM::adoLnkSessionsMembersAfterInsert);
@@ -596,6 +598,20 @@ void TDM::adoRefMembersAfterInsert(TDataSet* DataSet)
     if (date->IsNull()) date->SetAsDateTime(Date());
     TField* enabled = DataSet->FieldByName(QStringLiteral("enabled"));
     if (enabled->IsNull()) enabled->SetAsBoolean(true);
+}
+
+// A post or a seat takes the current member's key when it is inserted: a
+// member still being entered is saved first (his key is made then); without
+// any member the row would belong to nobody and is refused.
+void TDM::MemberDetailBeforeInsert(TDataSet*)
+{
+    if (adoRefMembers->State() == dsEdit || adoRefMembers->State() == dsInsert) adoRefMembers->Post();
+    if (!adoRefMembers->Active() || adoRefMembers->IsEmpty()) {
+        Ask(U("Сначала добавьте члена совета директоров: должности и участие в управлении   \r\n"
+              "записываются к выбранному члену совета."),
+            U("Добавление записи"), MB_OK | MB_ICONWARNING);
+        Abort();
+    }
 }
 
 void TDM::adoObjSessionsAfterInsert(TDataSet* DataSet)

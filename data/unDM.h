@@ -69,6 +69,7 @@ public:
     // Record rules.
     void DataSetBeforePost(TDataSet* DataSet);
     void adoRefMembersAfterInsert(TDataSet* DataSet);
+    void MemberDetailBeforeInsert(TDataSet* DataSet);
     void adoObjSessionsAfterInsert(TDataSet* DataSet);
     void adoObjQuestionsAfterInsert(TDataSet* DataSet);
     void adoObjDecisionsAfterInsert(TDataSet* DataSet);

@@ -84,8 +84,8 @@ TRegisterWindow::TRegisterWindow(TComponent* AOwner) : TRegisterWindowBase(AOwne
     StatusBar->SetTop(ClientHeight());
     StatusBar->SetAlign(alBottom);
     StatusBar->AddPanel(96);
-    StatusBar->AddPanel(55);
-    StatusBar->AddPanel(50);
+    StatusBar->AddPanel(55, taCenter);
+    StatusBar->AddPanel(50, taLeftJustify, pbNone);
     StatusBar->SetPanelText(0, QStringLiteral("  Позиция: 0 из 0  "));
 
     FormStorage = new TFormStorage(this);
@@ -103,12 +103,28 @@ TRegisterWindow::TRegisterWindow(TComponent* AOwner) : TRegisterWindowBase(AOwne
 
 void TRegisterWindow::FormShow(TObject*)
 {
+    if (!ShowDataSet()) return;
+    ShowFilterAndSearch();
+    RestorePlacement();
+    if (OnActivate) OnActivate(nullptr);
+}
+
+bool TRegisterWindow::ShowDataSet()
+{
     if (DBGrid->CanFocus()) DBGrid->SetFocus();
-    if (!DataSet()) return;
+    if (!DataSet()) return false;
     ReopenDataSet();
+    return true;
+}
+
+void TRegisterWindow::ShowFilterAndSearch()
+{
     sbAddFilter->Click();
     InstallSearch();
+}
 
+bool TRegisterWindow::RestorePlacement()
+{
     if (TForm* frame = MDIFrame()) {
         for (int i = frame->MDIChildCount() - 1; i >= 0; --i) {
             TForm* child = frame->MDIChildren(i);
@@ -116,15 +132,14 @@ void TRegisterWindow::FormShow(TObject*)
                 // The frame shows its children maximised while one is: this
                 // window joins them and keeps its storage off.
                 if (WindowState() != wsMaximized) SetWindowState(wsMaximized);
-                if (OnActivate) OnActivate(nullptr);
-                return;
+                return false;
             }
         }
     }
     FormStorage->SetIniSection(Name());
     FormStorage->SetActive(true);
     FormStorage->RestoreFormPlacement();
-    if (OnActivate) OnActivate(nullptr);
+    return true;
 }
 
 void TRegisterWindow::FormActivate(TObject*)
@@ -138,6 +153,11 @@ void TRegisterWindow::FormActivate(TObject*)
         else
             ds->Open();
     }
+    RebuildReportMenu();
+}
+
+void TRegisterWindow::RebuildReportMenu()
+{
     const QString table = TableName();
     FExcelReports = LoadReports(ExcelReportsDir, table);
     FWordReports = LoadReports(WordReportsDir, table);
@@ -288,16 +308,21 @@ void TRegisterWindow::DBGridKeyDown(TObject*, WORD& Key, TShiftState Shift)
         Key = VK_CLEAR;
         return;
     }
-    if (Key != VK_RETURN || !DBGrid->InplaceEditor()->Visible()) return;
+    MoveColumnOnEnter(DBGrid, Key, Shift);
+}
+
+void TRegisterWindow::MoveColumnOnEnter(TQvDBGrid* Grid, WORD Key, TShiftState Shift)
+{
+    if (Key != VK_RETURN || !Grid->InplaceEditor() || !Grid->InplaceEditor()->Visible()) return;
     const bool back = Shift.Contains(ssShift);
-    const int col = DBGrid->Col();
-    if (back ? col < 2 : col >= DBGrid->Columns()->Count()) return;
-    TDataSet* ds = DataSet();
-    if (ds && (ds->State() == dsEdit || ds->State() == dsInsert) && DBGrid->SelectedField()) {
-        DBGrid->SelectedField()->SetAsString(DBGrid->InplaceEditor()->Text());
-        DBGrid->InplaceEditor()->SetText(QString());
+    const int col = Grid->Col();
+    if (back ? col < 2 : col >= Grid->Columns()->Count()) return;
+    TDataSet* ds = Grid->DataSource() ? Grid->DataSource()->DataSet() : nullptr;
+    if (ds && (ds->State() == dsEdit || ds->State() == dsInsert) && Grid->SelectedField()) {
+        Grid->SelectedField()->SetAsString(Grid->InplaceEditor()->Text());
+        Grid->InplaceEditor()->SetText(QString());
     }
-    DBGrid->HideEditor();
-    DBGrid->SetCol(back ? col - 1 : col + 1);
+    Grid->HideEditor();
+    Grid->SetCol(back ? col - 1 : col + 1);
 }
 

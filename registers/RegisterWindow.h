@@ -72,7 +72,22 @@ public:
     virtual void aFilterExecute(TObject* Sender);
 
 protected:
-    void UpdateEditActions();
+    // The command states of the editing commands (a window may differ).
+    virtual void UpdateEditActions();
+
+    // The steps of FormShow, for windows that run them in their own order:
+    // focus the grid and read the rows afresh (false while DataSource has no
+    // dataset: nothing more to do); the first filter row and the search
+    // line; the placement and stored properties restored unless a child
+    // window is maximised (then this one is maximised too; false).
+    bool ShowDataSet();
+    void ShowFilterAndSearch();
+    bool RestorePlacement();
+    // The second half of FormActivate: the report lists and menu rebuilt.
+    void RebuildReportMenu();
+    // Enter and Shift+Enter in the grid's cell editor: the text written to
+    // the field, the next (previous) column selected.
+    void MoveColumnOnEnter(TQvDBGrid* Grid, WORD Key, TShiftState Shift);
 
     TReportList FWordReports;
     TReportList FExcelReports;

@@ -4,7 +4,13 @@
 
 #include "platform/db/DB.h"
 #include "platform/ui/Forms.h"
+#include "registers/unDecisionObject.h"
 #include "registers/unMainReference.h"
+#include "registers/unMainReferenceMembers.h"
+#include "registers/unMainReferenceMemo.h"
+#include "registers/unPaymentObject.h"
+#include "registers/unQuestionObject.h"
+#include "registers/unSessionObject.h"
 
 static QHash<QString, std::function<TForm*(TComponent*)>>& WindowClasses()
 {
@@ -26,6 +32,7 @@ public:
     explicit TfmRegisterPlaceholder(TComponent* AOwner) : TForm(AOwner)
     {
         SetFormStyle(fsMDIChild);
+        SetPosition(poDefault);
         SetBounds(0, 0, 520, 320);
         DataSource = new TDataSource(this);
         DataSource->SetName(QStringLiteral("DataSource"));
@@ -51,14 +58,28 @@ TFormClass FindWindowClass(const QString& className)
     return fc;
 }
 
+namespace {
+template <class W>
+void Register(const char* className)
+{
+    RegisterWindowClass(QString::fromLatin1(className), [](TComponent* owner) -> TForm* {
+        auto* f = new W(owner);
+        f->AfterConstruction();
+        return f;
+    });
+}
+}  // namespace
+
 void RegisterRegisterWindows()
 {
     static bool done = false;
     if (done) return;
     done = true;
-    RegisterWindowClass(QStringLiteral("TfmMainReference"), [](TComponent* owner) -> TForm* {
-        auto* f = new TfmMainReference(owner);
-        f->AfterConstruction();
-        return f;
-    });
+    Register<TfmMainReference>("TfmMainReference");
+    Register<TfmMainReferenceMemo>("TfmMainReferenceMemo");
+    Register<TfmMainReferenceMembers>("TfmMainReferenceMembers");
+    Register<TfmPaymentObject>("TfmPaymentObject");
+    Register<TfmSessionObject>("TfmSessionObject");
+    Register<TfmQuestionObject>("TfmQuestionObject");
+    Register<TfmDecisionObject>("TfmDecisionObject");
 }

@@ -291,17 +291,29 @@ public:
 
     const Doc& Current() const
     {
-        Refresh();
+        if (FHeld == 0) Refresh();
         return FDoc;
     }
     State CurrentState() const
     {
-        Refresh();
+        if (FHeld == 0) Refresh();
         return FState;
     }
 
     // Writes the document in place of the file; false when that is not possible.
+    // While held, the document is only kept (reads see it) until Release.
     bool Replace(const Doc& d);
+    void Hold()
+    {
+        if (FHeld++ == 0) Refresh();
+    }
+    // Puts a held document on the disk; false when that is not possible.
+    bool Release()
+    {
+        if (FHeld == 0 || --FHeld > 0 || !FPending) return true;
+        FPending = false;
+        return Replace(FDoc);
+    }
 
 private:
     QString FPath;
@@ -310,6 +322,8 @@ private:
     mutable State FState = State::Missing;
     mutable Stamp FStamp;
     mutable bool FKnown = false;
+    int FHeld = 0;
+    bool FPending = false;
 
     void Refresh() const;
 };
@@ -370,6 +384,12 @@ static bool WriteAll(int fd, const QByteArray& data)
 bool IniStore::Replace(const Doc& d)
 {
     if (FPath.isEmpty()) return false;
+    if (FHeld > 0) {
+        FDoc = d;
+        FState = State::Loaded;
+        FPending = true;
+        return true;
+    }
     QByteArray target = QFile::encodeName(FPath);
     // A settings file reached through a link is rewritten where it lies.
     if (char* real = ::realpath(target.constData(), nullptr)) {
@@ -528,7 +548,27 @@ static bool KeyFits(const QString& key)
 
 TIniFile::TIniFile(const QString& FileName) : TCustomIniFile(FileName), FStore(new IniStore(FileName, false)) {}
 
-TIniFile::~TIniFile() = default;
+TIniFile::~TIniFile()
+{
+    // Writes still held go to the disk now; a failure here has nobody to tell.
+    while (FHolds > 0) {
+        --FHolds;
+        FStore->Release();
+    }
+}
+
+void TIniFile::HoldWrites()
+{
+    ++FHolds;
+    FStore->Hold();
+}
+
+void TIniFile::FlushWrites()
+{
+    if (FHolds == 0) return;
+    --FHolds;
+    if (!FStore->Release()) WriteFailed();
+}
 
 void TIniFile::WriteFailed() const
 {

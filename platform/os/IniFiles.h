@@ -14,7 +14,7 @@
 //   * Lines starting with ';' are comments. Everything the file holds besides
 //     the changed line (comments, order, other sections, line ends, bytes that
 //     are not UTF-8) is written back unchanged.
-//   * Every write goes to disk at once and atomically: the new text is written
+//   * Every write (unless held, see HoldWrites) goes to disk at once and atomically: the new text is written
 //     to a temporary file beside the target, flushed, and renamed over it, so
 //     a crash leaves either the old or the new file, never a torn one. A write
 //     that changes nothing touches nothing.
@@ -96,8 +96,16 @@ public:
     void EraseSection(const QString& Section) override;
     void DeleteKey(const QString& Section, const QString& Ident) override;
 
+    // Many writes as one: from HoldWrites to FlushWrites the changes build up
+    // in memory (reads see them) and FlushWrites replaces the file once,
+    // atomically (a failure raises as a write does). A form storage saving
+    // hundreds of keys takes one disk write instead of hundreds. Pairs nest.
+    void HoldWrites();
+    void FlushWrites();
+
 private:
     std::unique_ptr<qv_ini_detail::IniStore> FStore;
+    int FHolds = 0;
     [[noreturn]] void WriteFailed() const;
 };
 

@@ -30,19 +30,26 @@ class TImageList;
 class TMenuItem;
 class TToolBar;
 
+enum TStatusPanelBevel { pbNone, pbLowered, pbRaised };
+
 class TStatusPanel {
 public:
     QString Text;
     int Width = 50;
+    TAlignment Alignment = taLeftJustify;
+    TStatusPanelBevel Bevel = pbLowered;
 };
 
 class TStatusBar : public TWinControl {
     QV_CLASS(TStatusBar, TWinControl)
 public:
+    bool TakesClickFocus() const override { return false; }
     explicit TStatusBar(TComponent* AOwner = nullptr);
     int PanelCount() const { return int(FPanels.size()); }
     void SetPanelCount(int n);
-    int AddPanel(int width);
+    int AddPanel(int width, TAlignment alignment = taLeftJustify, TStatusPanelBevel bevel = pbLowered);
+    TAlignment PanelAlignment(int i) const { return FPanels.at(size_t(i)).Alignment; }
+    TStatusPanelBevel PanelBevel(int i) const { return FPanels.at(size_t(i)).Bevel; }
     QString PanelText(int i) const { return FPanels.at(size_t(i)).Text; }
     void SetPanelText(int i, const QString& t);
     int PanelWidth(int i) const { return FPanels.at(size_t(i)).Width; }
@@ -117,6 +124,7 @@ private:
 class TToolBar : public TWinControl {
     QV_CLASS(TToolBar, TWinControl)
 public:
+    bool TakesClickFocus() const override { return false; }
     explicit TToolBar(TComponent* AOwner = nullptr);
     ~TToolBar() override;
     TImageList* Images() const { return FImages; }
@@ -146,6 +154,7 @@ private:
 class TCoolBar : public TWinControl {
     QV_CLASS(TCoolBar, TWinControl)
 public:
+    bool TakesClickFocus() const override { return false; }
     explicit TCoolBar(TComponent* AOwner = nullptr);
     void AddBand(TWinControl* control, int minHeight);
     bool AutoSize() const { return FAutoSize; }

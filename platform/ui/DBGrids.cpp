@@ -1432,6 +1432,13 @@ QWidget* TDBGrid::CreateWidget(QWidget* parentWidget)
     return w;
 }
 
+// Cells are drawn in the scroll area's viewport, inside its frame.
+QWidget* TDBGrid::ClientOriginWidget() const
+{
+    auto* area = qobject_cast<QAbstractScrollArea*>(Widget());
+    return area ? area->viewport() : Widget();
+}
+
 void TDBGrid::InitWidget()
 {
     TWinControl::InitWidget();
@@ -2208,6 +2215,9 @@ void TDBGrid::EditorTextChanged()
 {
     if (FEditor->FSetting) return;
     if (!FDataLink->Editing()) {
+        // Marked first: the data events of the edit starting must not put
+        // the field's text back over what was just typed.
+        FEditor->SetModified(true);
         if (!CanEditModify() || !FDataLink->Edit()) {
             // Not editable now: put the field's text back.
             RefreshEditorText();

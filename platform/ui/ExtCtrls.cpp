@@ -77,8 +77,10 @@ TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner)
 
 void TBevel::Paint()
 {
-    if (FShape == bsSpacer) return;
     TCanvas* c = Canvas();
+    c->Brush()->SetColor(Color());
+    c->FillRect(ClientRect());
+    if (FShape == bsSpacer) return;
     const TColor dark = FStyle == bsLowered ? clBtnShadow : clBtnHighlight;
     const TColor light = FStyle == bsLowered ? clBtnHighlight : clBtnShadow;
     const int w = Width(), h = Height();

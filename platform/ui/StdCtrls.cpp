@@ -45,8 +45,11 @@ void TLabel::ApplyLook()
     l->setTextFormat(Qt::PlainText);
     QColor fc = ColorToQColor(Font()->Color());
     if (fc.isValid()) {
+        // The font colour is the enabled look; a disabled label keeps the
+        // style's greyed text.
         QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, fc);
+        p.setColor(QPalette::Active, QPalette::WindowText, fc);
+        p.setColor(QPalette::Inactive, QPalette::WindowText, fc);
         l->setPalette(p);
     }
 }
@@ -351,6 +354,8 @@ void TMemo::ApplyLook()
     QPlainTextEdit* e = Plain();
     if (!e) return;
     e->setReadOnly(FReadOnly);
+    // A read-only memo still moves its cursor and selects with the keys.
+    if (FReadOnly) e->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     e->setLineWrapMode(FWordWrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
     e->setVerticalScrollBarPolicy(FScrollBars == ssVertical || FScrollBars == ssBoth ? Qt::ScrollBarAlwaysOn
                                                                                     : Qt::ScrollBarAsNeeded);

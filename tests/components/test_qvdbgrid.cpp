@@ -1,5 +1,10 @@
 // The register grid on a real dataset under the offscreen platform.
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPaintEvent>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "../platform/AdoTestUtil.h"
@@ -345,6 +350,28 @@ TEST_F(GridTest, EditorWritesTheFieldAndPickList)
     Grid->SetEditorMode(false);
 }
 
+// F2 opens the editor on the field's text, selected; what is typed then
+// replaces it whole, the first character included, although that character
+// is what starts the edit of the record.
+TEST_F(GridTest, TypingOverTheSelectedTextStartsTheEditAndKeepsEveryCharacter)
+{
+    Grid->SetSelectedIndex(2);   // amount, 10
+    Grid->SimulateKeyDown(VK_F2);
+    ASSERT_TRUE(Grid->EditorMode());
+    ASSERT_EQ(Table->State(), dsBrowse);
+    QWidget* editor = Grid->InplaceEditor()->Widget();
+    ASSERT_NE(editor, nullptr);
+    for (QChar c : QStringLiteral("150")) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + (c.unicode() - '0'), Qt::NoModifier, QString(c));
+        QApplication::sendEvent(editor, &press);
+    }
+    EXPECT_EQ(Table->State(), dsEdit);
+    EXPECT_EQ(Grid->InplaceEditor()->Text(), QStringLiteral("150"));
+    Grid->SimulateKeyDown(VK_RETURN);
+    Table->Post();
+    EXPECT_EQ(Table->FieldByName(QStringLiteral("amount"))->AsInteger(), 150);
+}
+
 TEST_F(GridTest, MemoFieldShowsPictureAndNoEditor)
 {
     TField* memo = Table->FieldByName(QStringLiteral("note"));
@@ -433,3 +460,41 @@ TEST_F(GridTest, FieldLayoutStore)
 }
 
 }  // namespace
+
+namespace {
+// Counts the paint events a widget gets and the area they cover.
+class PaintCounter : public QObject {
+public:
+    int Paints = 0;
+    QRegion Area;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            ++Paints;
+            Area += static_cast<QPaintEvent*>(e)->region();
+        }
+        return false;
+    }
+};
+}  // namespace
+
+TEST_F(GridTest, RowsReadAgainOrScrolledArePaintedAgain)
+{
+    auto* area = qobject_cast<QAbstractScrollArea*>(Grid->Widget());
+    ASSERT_NE(area, nullptr);
+    PaintCounter counter;
+    area->viewport()->installEventFilter(&counter);
+    Events();
+    const QRect whole = area->viewport()->rect();
+    for (const auto& change : std::vector<std::function<void()>>{[&] { Table->Requery(); },
+                                                                  [&] { Table->MoveBy(25); },
+                                                                  [&] { Table->First(); }}) {
+        counter.Paints = 0;
+        counter.Area = QRegion();
+        change();
+        Events();
+        EXPECT_GT(counter.Paints, 0);
+        EXPECT_TRUE(counter.Area.contains(whole));
+    }
+    area->viewport()->removeEventFilter(&counter);
+}

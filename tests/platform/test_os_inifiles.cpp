@@ -300,3 +300,26 @@ TEST_F(RegIniFileTest, SectionsAreSubkeysAndEraseTakesTheTree)
 }
 
 }   // namespace
+
+TEST_F(IniFileTest, HeldWritesReachTheFileInOneReplacement)
+{
+    Put("; kept\r\n[A]\r\nx=1\r\n");
+    {
+        TIniFile ini(path);
+        ini.HoldWrites();
+        ini.WriteString(QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("2"));
+        ini.WriteInteger(QStringLiteral("B"), QStringLiteral("n"), 7);
+        ini.EraseSection(QStringLiteral("C"));
+        // The program reads what it wrote; the disk has nothing of it yet.
+        EXPECT_EQ(ini.ReadString(QStringLiteral("A"), QStringLiteral("x"), QString()), QStringLiteral("2"));
+        EXPECT_EQ(ini.ReadInteger(QStringLiteral("B"), QStringLiteral("n"), 0), 7);
+        EXPECT_EQ(Get(), QByteArray("; kept\r\n[A]\r\nx=1\r\n"));
+        ini.FlushWrites();
+        EXPECT_EQ(Get(), QByteArray("; kept\r\n[A]\r\nx=2\r\n\r\n[B]\r\nn=7\r\n"));
+        // Held again and the object freed: what it held is not lost.
+        ini.HoldWrites();
+        ini.WriteString(QStringLiteral("A"), QStringLiteral("y"), QStringLiteral("3"));
+    }
+    EXPECT_TRUE(Get().contains("y=3"));
+    EXPECT_TRUE(Leftovers().isEmpty());
+}

@@ -1,6 +1,7 @@
 // Report catalogues and the menus built from them.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -253,6 +254,9 @@ TEST_F(MenuFixture, ItemsSeparatorAndRebuilds)
         EXPECT_EQ(list->ActionCount(), 1 + c.excel + c.word);
     }
     EXPECT_EQ(keep->ActionList(), list);
+    // A separator with a text would show it as a heading.
+    EXPECT_TRUE(menu->Items(2)->QtAction()->isSeparator());
+    EXPECT_TRUE(menu->Items(2)->QtAction()->text().isEmpty());
     TAction* w0 = dynamic_cast<TAction*>(form->FindComponent(QStringLiteral("aWReport0")));
     ASSERT_NE(w0, nullptr);
     EXPECT_EQ(w0->Category(), QStringLiteral("Отчеты"));
@@ -264,4 +268,31 @@ TEST_F(MenuFixture, ItemsSeparatorAndRebuilds)
     EXPECT_EQ(e1->ImageIndex(), 70);
     menu->Items(1)->Click();
     EXPECT_EQ(fired, 1);
+}
+
+TEST_F(MenuFixture, AMenuRebuiltDuringARunWaitsForItsEndAndTheRunningActionLives)
+{
+    BuildReportsMenu(list, menu, Reports(1), {}, 70, 71, [](TObject*) {});
+    TAction* running = list->Actions(0);
+    // A second menu whose form goes during the run.
+    auto* other = new TForm(nullptr);
+    auto* otherList = new TActionList(other);
+    auto* otherMenu = new TMenuItem(other);
+    bool stillThere = false;
+    GenerateReportProc = [&](TReport, const QString&, const QString&, bool) {
+        EXPECT_TRUE(ReportRunning());
+        // Activations while the dialog is open: twice, the second wins.
+        BuildReportsMenu(list, menu, Reports(3), {}, 70, 71, [](TObject*) {});
+        BuildReportsMenu(list, menu, Reports(2), Reports(1), 70, 71, [](TObject*) {});
+        BuildReportsMenu(otherList, otherMenu, Reports(1), {}, 70, 71, [](TObject*) {});
+        delete other;
+        stillThere = list->ActionCount() == 1 && list->Actions(0) == running && menu->Count() == 1;
+    };
+    running->OnExecute = [&](TObject*) { RunReport(Reports(1)[0], QString(), QString(), true); };
+    running->Execute();
+    GenerateReportProc = nullptr;
+    EXPECT_TRUE(stillThere);
+    EXPECT_FALSE(ReportRunning());
+    EXPECT_EQ(Items(), (QStringList{QStringLiteral("aEReport0"), QStringLiteral("aEReport1"), QStringLiteral("-"),
+                                    QStringLiteral("aWReport0")}));
 }

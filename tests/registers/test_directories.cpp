@@ -1,0 +1,360 @@
+// The directories of forms of holding and of board members opened from the
+// main window over the demonstration board: the memo pane and its height cap,
+// the members' panes following the current member, their stored sizes and
+// caps, Ctrl+Del in a detail grid, details of an unsaved or missing member,
+// closing after a failed post and activation while a detail row is typed.
+#include <QFile>
+#include <QPlainTextEdit>
+
+#include "components/Placement.h"
+#include "platform/ado/ADODB.h"
+#include "platform/os/IniFiles.h"
+#include "platform/ui/ActnList.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/DBCtrls.h"
+#include "platform/ui/EventBridge.h"
+#include "platform/ui/ExtCtrls.h"
+#include "platform/ui/StdCtrls.h"
+#include "registers/unMainReferenceMembers.h"
+#include "registers/unMainReferenceMemo.h"
+#include "tests/app/AppFixture.h"
+
+namespace {
+
+class Directories : public AppFixture {
+protected:
+    QString IniName() const { return ExeFolder() + QStringLiteral("qorvane.ini"); }
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        QFile::remove(IniName());
+    }
+    void TearDown() override
+    {
+        AppFixture::TearDown();
+        QFile::remove(IniName());
+    }
+    void Start(bool demo = true)
+    {
+        MakeDb(QString(), demo);
+        ShowMain();
+        ASSERT_TRUE(DM->adoConnection->Connected());
+    }
+    template <class W>
+    W* Open(TAction* command)
+    {
+        command->Execute();
+        Application->ProcessMessages();
+        for (int i = 0; i < fmMain->MDIChildCount(); ++i)
+            if (auto* w = dynamic_cast<W*>(fmMain->MDIChildren(i))) {
+                w->Timer->Fire();
+                return w;
+            }
+        return nullptr;
+    }
+    TfmMainReferenceMemo* OpenForms() { return Open<TfmMainReferenceMemo>(fmMain->aOpenRefForms); }
+    TfmMainReferenceMembers* OpenMembers() { return Open<TfmMainReferenceMembers>(fmMain->aOpenRefMembers); }
+    void Close(TForm* w)
+    {
+        w->Close();
+        Application->ProcessMessages();
+    }
+    static QString Shown(TDBMemo* m)
+    {
+        auto* e = qobject_cast<QPlainTextEdit*>(m->Widget());
+        return e ? e->toPlainText() : QStringLiteral("<no widget>");
+    }
+    int Count(const QString& sql)
+    {
+        return DM->adoConnection->Execute(sql)->Value(0, 0).toInt();
+    }
+};
+
+// ------------------------------------------------------------ forms of holding
+
+TEST_F(Directories, FormsMemoShowsTheCommentAndEditsTheRecord)
+{
+    Start();
+    TfmMainReferenceMemo* w = OpenForms();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Caption(), QStringLiteral("Справочник «Формы проведения заседаний»"));
+    EXPECT_EQ(w->DBMemo1->DataField(), QStringLiteral("comment"));
+    EXPECT_EQ(w->lblMemo->Caption(), QStringLiteral("&Примечание к форме проведения (шаблон):"));
+    TADOTable* ds = DM->adoRefForms;
+    ds->First();
+    Application->ProcessMessages();
+    const QString first = ds->FieldByName(QStringLiteral("comment"))->AsString();
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_EQ(Shown(w->DBMemo1), QString(first).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // The comment column is not in the grid.
+    for (int i = 0; i < w->DBGrid->Columns()->Count(); ++i)
+        EXPECT_NE(w->DBGrid->Columns()->Items(i)->FieldName(), QStringLiteral("comment"));
+
+    // Typing into the memo edits the record; the window's post saves it.
+    w->DBMemo1->SetFocus();
+    w->DBMemo1->SelectAll();
+    w->DBMemo1->TypeChar(QLatin1Char('Z'));
+    EXPECT_EQ(ds->State(), dsEdit);
+    w->Timer->Fire();
+    ASSERT_TRUE(w->aNPost->Enabled());
+    w->aNPost->Execute();
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_FORMS WHERE comment=\"Z\"")), 1);
+
+    // Another record shows its own comment.
+    ds->Next();
+    Application->ProcessMessages();
+    EXPECT_EQ(Shown(w->DBMemo1),
+              ds->FieldByName(QStringLiteral("comment"))->AsString().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+TEST_F(Directories, FormsMemoPaneIsCappedOnShowAndResizeAndOnlyItsHeightIsStored)
+{
+    Start();
+    TfmMainReferenceMemo* w = OpenForms();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(w->FormStorage->Active());
+    w->SetHeight(400);
+    w->Panel1->SetHeight(250);   // 250 <= 400 - 100: kept
+    Application->ProcessMessages();
+    EXPECT_EQ(w->Panel1->Height(), 250);
+    w->SetHeight(330);           // 250 > 230: back to 70
+    EXPECT_EQ(w->Panel1->Height(), 70);
+    w->Panel1->SetHeight(180);
+    Close(w);
+    {
+        TIniFile ini(IniName());
+        const QString section = QStringLiteral("TfmMainReferenceMemo_adoRefForms");
+        TStringList keys;
+        ini.ReadSection(section, &keys);
+        EXPECT_TRUE(keys.Text().contains(QStringLiteral("Panel1_Height")));
+        EXPECT_FALSE(keys.Text().contains(QStringLiteral("Columns")));
+    }
+
+    // Shown again: 180 comes back; stored too tall for the window it is cut to 70.
+    w = OpenForms();
+    EXPECT_EQ(w->Panel1->Height(), 180);
+    w->SetHeight(250);
+    EXPECT_EQ(w->Panel1->Height(), 70);
+    w->Panel1->SetHeight(200);
+    Close(w);
+    w = OpenForms();
+    EXPECT_EQ(w->Panel1->Height(), 70);   // 200 > 250 - 100
+    // The status bar lies under the panes.
+    EXPECT_GE(w->StatusBar->Top(), w->Panel2->Top() + w->Panel2->Height());
+}
+
+TEST_F(Directories, FormsSplitterKeepsBothSidesAndEditStartsARecordOnAnEmptyTable)
+{
+    Start(false);
+    TfmMainReferenceMemo* w = OpenForms();
+    ASSERT_NE(w, nullptr);
+    w->SetHeight(450);
+    Application->ProcessMessages();
+    // Dragged up: the grid side keeps 50 pixels; dragged down: the pane keeps 70.
+    w->Splitter1->MoveBy(-1000);
+    EXPECT_EQ(w->Panel3->Height(), 50);
+    w->Splitter1->MoveBy(1000);
+    EXPECT_EQ(w->Panel1->Height(), 70);
+
+    EXPECT_EQ(DM->adoRefForms->RecordCount(), 0);
+    w->Timer->Fire();
+    EXPECT_TRUE(w->aNEdit->Enabled());
+    EXPECT_FALSE(w->aNDelete->Enabled());
+    w->aNEdit->Execute();
+    EXPECT_EQ(DM->adoRefForms->State(), dsInsert);
+    DM->adoRefForms->Cancel();
+}
+
+// ------------------------------------------------------------ board members
+
+TEST_F(Directories, MembersPanesFollowTheCurrentMember)
+{
+    Start();
+    TfmMainReferenceMembers* w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->DataSource1->DataSet(), DM->adoRefPosts);
+    EXPECT_EQ(w->DataSource2->DataSet(), DM->adoRefOtherManagement);
+    EXPECT_EQ(w->DBMemo->DataField(), QStringLiteral("paymentinfo"));
+    TADOTable* members = DM->adoRefMembers;
+    for (members->First(); !members->Eof(); members->Next()) {
+        Application->ProcessMessages();
+        const QString id = members->FieldByName(QStringLiteral("id"))->AsString();
+        EXPECT_EQ(DM->adoRefPosts->RecordCount(),
+                  Count(QStringLiteral("SELECT COUNT(*) FROM REF_POSTS WHERE id_member=\"%1\"").arg(id)));
+        EXPECT_EQ(DM->adoRefOtherManagement->RecordCount(),
+                  Count(QStringLiteral("SELECT COUNT(*) FROM REF_OTHER_MANAGEMENT WHERE id_member=\"%1\"").arg(id)));
+        EXPECT_EQ(Shown(w->DBMemo), members->FieldByName(QStringLiteral("paymentinfo"))
+                                        ->AsString()
+                                        .replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    }
+    // Typing payment details edits the member.
+    members->First();
+    w->DBMemo->SetFocus();
+    w->DBMemo->TypeChar(QLatin1Char('x'));
+    EXPECT_EQ(members->State(), dsEdit);
+    members->Cancel();
+}
+
+TEST_F(Directories, MembersPaneSizesAreStoredAndCappedOnShow)
+{
+    Start();
+    TfmMainReferenceMembers* w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    w->SetBounds(w->Left(), w->Top(), 600, 450);
+    Close(w);
+    const QString section = QStringLiteral("TfmMainReferenceMembers_adoRefMembers");
+    {
+        TIniFile ini(IniName());
+        TStringList keys;
+        ini.ReadSection(section, &keys);
+        const QString all = keys.Text();
+        for (const char* k : {"Panel5_Height", "Panel6_Height", "Panel2_Width", "DBGrid_Columns.Count",
+                              "DBGrid1_Columns.Count", "DBGrid2_Columns.Count"})
+            EXPECT_TRUE(all.contains(QString::fromLatin1(k))) << k;
+        // Too tall a memo pane and too wide a right part; a seats pane that fits.
+        ini.WriteInteger(section, QStringLiteral("Panel5_Height"), 380);
+        ini.WriteInteger(section, QStringLiteral("Panel6_Height"), 340);
+        ini.WriteInteger(section, QStringLiteral("Panel2_Width"), 500);
+    }
+    w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->Height(), 450);
+    EXPECT_EQ(w->Panel5->Height(), 100);
+    EXPECT_EQ(w->Panel6->Height(), 340);
+    EXPECT_EQ(w->Panel2->Width(), 240);
+    // A resize caps them again.
+    w->SetHeight(430);
+    EXPECT_EQ(w->Panel6->Height(), 100);
+}
+
+TEST_F(Directories, CtrlDelDeletesOnePostAfterTheQuestion)
+{
+    Start();
+    TfmMainReferenceMembers* w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    TADOTable* posts = DM->adoRefPosts;
+    DM->adoRefMembers->First();
+    Application->ProcessMessages();
+    const int members = DM->adoRefMembers->RecordCount();
+    const int before = posts->RecordCount();
+    ASSERT_GT(before, 0);
+    // The key as the grid hands it to its handler, through the event bridge
+    // (a "No" ends the deletion with a silent abort).
+    auto ctrlDel = [&] {
+        WORD key = VK_DELETE;
+        CallHandler(w->DBGrid1, [&] { w->DBGrid1->OnKeyDown(w->DBGrid1, key, TShiftState{ssCtrl}); });
+        return key;
+    };
+    rec->Answers = {IDNO};
+    EXPECT_EQ(ctrlDel(), VK_CLEAR);
+    EXPECT_EQ(posts->RecordCount(), before);
+    rec->Answers = {IDYES};
+    ctrlDel();
+    EXPECT_EQ(posts->RecordCount(), before - 1);
+    EXPECT_EQ(Boxes(QStringLiteral("Подтверждение удаления")), 2);
+    EXPECT_EQ(DM->adoRefMembers->RecordCount(), members);
+
+    // A member without posts: nothing to delete, nothing asked.
+    DM->adoRefPosts->First();
+    rec->Answers = {IDYES, IDYES, IDYES, IDYES, IDYES};
+    while (!posts->IsEmpty()) posts->Delete();
+    const int asked = Boxes(QStringLiteral("Подтверждение удаления"));
+    EXPECT_EQ(ctrlDel(), VK_CLEAR);
+    EXPECT_EQ(Boxes(QStringLiteral("Подтверждение удаления")), asked);
+    EXPECT_EQ(DM->adoRefMembers->RecordCount(), members);
+}
+
+TEST_F(Directories, APostOfANewMemberSavesTheMemberFirstAndWithoutMembersIsRefused)
+{
+    Start(false);
+    TfmMainReferenceMembers* w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    TADOTable* posts = DM->adoRefPosts;
+    // No member at all: the row is refused with a message.
+    EXPECT_THROW(posts->Insert(), EAbort);
+    EXPECT_EQ(posts->State(), dsBrowse);
+    EXPECT_EQ(Boxes(QStringLiteral("Добавление записи")), 1);
+
+    // A member being entered is saved when his first post is added.
+    w->aNAdd->Execute();
+    DM->adoRefMembers->FieldByName(QStringLiteral("fullname"))->SetAsString(QStringLiteral("Новиков И. И."));
+    posts->Insert();
+    EXPECT_EQ(DM->adoRefMembers->State(), dsBrowse);
+    posts->FieldByName(QStringLiteral("postname"))->SetAsString(QStringLiteral("Директор"));
+    posts->Post();
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_POSTS p INNER JOIN REF_MEMBERS m ON p.id_member=m.id "
+                                   "WHERE m.fullname=\"Новиков И. И.\"")),
+              1);
+    EXPECT_EQ(posts->RecordCount(), 1);
+}
+
+TEST_F(Directories, ClosingAfterAFailedPostLeavesNoDatasetEditing)
+{
+    Start();
+    TfmMainReferenceMembers* w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    TADOTable* members = DM->adoRefMembers;
+    members->First();
+    Application->ProcessMessages();
+    // A post row given another post's key fails; a seat row is being typed.
+    TADOTable* posts = DM->adoRefPosts;
+    ASSERT_GE(posts->RecordCount(), 2);
+    posts->Last();
+    const QString other = posts->FieldByName(QStringLiteral("id"))->AsString();
+    posts->First();
+    posts->Edit();
+    posts->FieldByName(QStringLiteral("id"))->SetAsString(other);
+    ASSERT_FALSE(DM->adoRefOtherManagement->IsEmpty());
+    DM->adoRefOtherManagement->Edit();
+    DM->adoRefOtherManagement->FieldByName(QStringLiteral("orgname"))->SetAsString(QStringLiteral("не сохранится"));
+    Close(w);
+    EXPECT_EQ(fmMain->MDIChildCount(), 0);
+    EXPECT_EQ(Boxes(QStringLiteral("Ошибка сохранения данных")), 1);
+    for (TDataSet* ds : {static_cast<TDataSet*>(members), static_cast<TDataSet*>(posts),
+                         static_cast<TDataSet*>(DM->adoRefOtherManagement)})
+        EXPECT_EQ(ds->State(), dsBrowse) << ds->Name().toStdString();
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_OTHER_MANAGEMENT WHERE orgname=\"не сохранится\"")), 0);
+}
+
+TEST_F(Directories, ClosingSavesADetailRowBeingEdited)
+{
+    Start();
+    TfmMainReferenceMembers* w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    DM->adoRefMembers->First();
+    DM->adoRefOtherManagement->Edit();
+    DM->adoRefOtherManagement->FieldByName(QStringLiteral("orgname"))->SetAsString(QStringLiteral("АО «Новое»"));
+    Close(w);
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_OTHER_MANAGEMENT WHERE orgname=\"АО «Новое»\"")), 1);
+}
+
+TEST_F(Directories, ActivationWhileADetailRowIsTypedKeepsTheRow)
+{
+    Start();
+    TfmMainReferenceMembers* w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    DM->adoRefMembers->First();
+    const int before = Count(QStringLiteral("SELECT COUNT(*) FROM REF_POSTS"));
+    DM->adoRefPosts->Insert();
+    DM->adoRefPosts->FieldByName(QStringLiteral("postname"))->SetAsString(QStringLiteral("половина"));
+    w->FormActivate(nullptr);
+    EXPECT_EQ(DM->adoRefPosts->State(), dsInsert);
+    EXPECT_EQ(DM->adoRefPosts->FieldByName(QStringLiteral("postname"))->AsString(), QStringLiteral("половина"));
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_POSTS")), before);
+    DM->adoRefPosts->Cancel();
+}
+
+TEST_F(Directories, MembersEditCommandOnAnEmptyDirectoryStartsAMember)
+{
+    Start(false);
+    TfmMainReferenceMembers* w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    w->Timer->Fire();
+    EXPECT_TRUE(w->aNEdit->Enabled());
+    EXPECT_FALSE(w->aNDelete->Enabled());
+    w->aNEdit->Execute();
+    EXPECT_EQ(DM->adoRefMembers->State(), dsInsert);
+    DM->adoRefMembers->Cancel();
+}
+
+}  // namespace
