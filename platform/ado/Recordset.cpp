@@ -787,14 +787,28 @@ public:
             stmt = nullptr;
             if (i + 1 == tries.size()) Fail(db);
         }
-        if (!stmt) throw EDatabaseError(QStringLiteral("The statement returns no rows."));
+        if (!stmt || sqlite3_column_count(stmt) == 0) {
+            // Never run, and never left open (an open statement keeps the
+            // connection's handle alive after it closes).
+            if (stmt) sqlite3_finalize(stmt);
+            throw EDatabaseError(QStringLiteral("The statement returns no rows."));
+        }
         if (FIsTable && withRowid)
             FRowSql = "SELECT rowid, * FROM " + QuoteIdentifier(FSource).toUtf8() + " WHERE rowid = ?1";
         FRunSql = QByteArray(sqlite3_sql(stmt));
         FLoadStamp = CurrentStamp();
         qsizetype limit = preview ? kPreviewRows : -1;
         FHasRows = false;
-        if (preview && !FIsTable && HasRows(db, FRunSql)) {
+        bool hasRows = false;
+        if (preview && !FIsTable) {
+            try {
+                hasRows = HasRows(db, FRunSql);
+            } catch (...) {
+                sqlite3_finalize(stmt);
+                throw;
+            }
+        }
+        if (hasRows) {
             // A statement's first row may cost all of them (a sort): only
             // whether there is one is asked now, which needs no order.
             limit = 0;
