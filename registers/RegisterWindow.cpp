@@ -84,8 +84,8 @@ TRegisterWindow::TRegisterWindow(TComponent* AOwner) : TRegisterWindowBase(AOwne
     StatusBar->SetTop(ClientHeight());
     StatusBar->SetAlign(alBottom);
     StatusBar->AddPanel(96);
-    StatusBar->AddPanel(55);
-    StatusBar->AddPanel(50);
+    StatusBar->AddPanel(55, taCenter);
+    StatusBar->AddPanel(50, taLeftJustify, pbNone);
     StatusBar->SetPanelText(0, QStringLiteral("  Позиция: 0 из 0  "));
 
     FormStorage = new TFormStorage(this);

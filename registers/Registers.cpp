@@ -4,10 +4,13 @@
 
 #include "platform/db/DB.h"
 #include "platform/ui/Forms.h"
+#include "registers/unDecisionObject.h"
 #include "registers/unMainReference.h"
 #include "registers/unMainReferenceMembers.h"
 #include "registers/unMainReferenceMemo.h"
 #include "registers/unPaymentObject.h"
+#include "registers/unQuestionObject.h"
+#include "registers/unSessionObject.h"
 
 static QHash<QString, std::function<TForm*(TComponent*)>>& WindowClasses()
 {
@@ -75,4 +78,7 @@ void RegisterRegisterWindows()
     Register<TfmMainReferenceMemo>("TfmMainReferenceMemo");
     Register<TfmMainReferenceMembers>("TfmMainReferenceMembers");
     Register<TfmPaymentObject>("TfmPaymentObject");
+    Register<TfmSessionObject>("TfmSessionObject");
+    Register<TfmQuestionObject>("TfmQuestionObject");
+    Register<TfmDecisionObject>("TfmDecisionObject");
 }

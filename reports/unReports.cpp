@@ -23,7 +23,8 @@ TGenerateReportProc GenerateReportProc;
 
 void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)
 {
-    (GenerateReportProc ? GenerateReportProc : GenerateReport)(Report, FilterTable, FilterValue, IsExcel);
+    TReport copy = Report;
+    (GenerateReportProc ? GenerateReportProc : GenerateReport)(copy, FilterTable, FilterValue, IsExcel);
 }
 
 // --------------------------------------------------------------- decoding

@@ -457,6 +457,35 @@ void TADOConnection::RollbackTrans()
     --FTransLevel;
 }
 
+TADOTransaction::TADOTransaction(TADOConnection* Connection) : FConnection(Connection)
+{
+    FConnection->BeginTrans();
+    FActive = true;
+}
+
+TADOTransaction::~TADOTransaction()
+{
+    if (!FActive) return;
+    try {
+        Rollback();
+    } catch (...) {
+    }
+}
+
+void TADOTransaction::Commit()
+{
+    if (!FActive) throw EDatabaseError(QStringLiteral("No transaction is active."));
+    FConnection->CommitTrans();
+    FActive = false;
+}
+
+void TADOTransaction::Rollback()
+{
+    if (!FActive) return;
+    FActive = false;
+    FConnection->RollbackTrans();
+}
+
 void TADOConnection::RegisterDataSet(TCustomADODataSet* ds)
 {
     if (ds && std::find(FDataSets.begin(), FDataSets.end(), ds) == FDataSets.end()) FDataSets.push_back(ds);

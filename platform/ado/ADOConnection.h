@@ -160,3 +160,23 @@ private:
     void ExecSimple(const char* sql);
     void SetPasswordInConnectionString(const QString& pwd);
 };
+
+// One transaction for the life of the object (a scope guard): the
+// constructor begins it, Commit makes it stick, and leaving the scope
+// without Commit (an exception, an early return) rolls it back. A failing
+// rollback on the way out is swallowed, so the error that caused it is the
+// one that travels on.
+class TADOTransaction {
+public:
+    explicit TADOTransaction(TADOConnection* Connection);
+    ~TADOTransaction();
+    TADOTransaction(const TADOTransaction&) = delete;
+    TADOTransaction& operator=(const TADOTransaction&) = delete;
+    void Commit();
+    void Rollback();
+    bool Active() const { return FActive; }
+
+private:
+    TADOConnection* FConnection;
+    bool FActive = false;
+};

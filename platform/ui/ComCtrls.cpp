@@ -48,10 +48,12 @@ void TStatusBar::SetPanelCount(int n)
     Layout();
 }
 
-int TStatusBar::AddPanel(int width)
+int TStatusBar::AddPanel(int width, TAlignment alignment, TStatusPanelBevel bevel)
 {
     TStatusPanel p;
     p.Width = width;
+    p.Alignment = alignment;
+    p.Bevel = bevel;
     FPanels.push_back(p);
     Layout();
     return PanelCount() - 1;
@@ -87,7 +89,6 @@ void TStatusBar::Layout()
     }
     while (FLabels.size() < FPanels.size()) {
         auto* l = new QLabel(w);
-        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         l->setTextFormat(Qt::PlainText);
         l->setIndent(2);
         l->show();
@@ -100,7 +101,14 @@ void TStatusBar::Layout()
         if (!l) continue;
         int pw = i + 1 == FPanels.size() ? std::max(w->width() - x, 0) : FPanels[i].Width;
         l->setGeometry(x, 2, std::max(pw - 2, 0), std::max(h, 0));
-        l->setText(FPanels[i].Text);
+        const TStatusPanel& p = FPanels[i];
+        l->setFrameStyle(p.Bevel == pbNone    ? QFrame::NoFrame
+                         : p.Bevel == pbRaised ? QFrame::Panel | QFrame::Raised
+                                               : QFrame::Panel | QFrame::Sunken);
+        l->setAlignment(Qt::AlignVCenter | (p.Alignment == taCenter         ? Qt::AlignHCenter
+                                            : p.Alignment == taRightJustify ? Qt::AlignRight
+                                                                            : Qt::AlignLeft));
+        l->setText(p.Text);
         x += pw;
     }
 }

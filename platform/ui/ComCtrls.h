@@ -30,10 +30,14 @@ class TImageList;
 class TMenuItem;
 class TToolBar;
 
+enum TStatusPanelBevel { pbNone, pbLowered, pbRaised };
+
 class TStatusPanel {
 public:
     QString Text;
     int Width = 50;
+    TAlignment Alignment = taLeftJustify;
+    TStatusPanelBevel Bevel = pbLowered;
 };
 
 class TStatusBar : public TWinControl {
@@ -42,7 +46,9 @@ public:
     explicit TStatusBar(TComponent* AOwner = nullptr);
     int PanelCount() const { return int(FPanels.size()); }
     void SetPanelCount(int n);
-    int AddPanel(int width);
+    int AddPanel(int width, TAlignment alignment = taLeftJustify, TStatusPanelBevel bevel = pbLowered);
+    TAlignment PanelAlignment(int i) const { return FPanels.at(size_t(i)).Alignment; }
+    TStatusPanelBevel PanelBevel(int i) const { return FPanels.at(size_t(i)).Bevel; }
     QString PanelText(int i) const { return FPanels.at(size_t(i)).Text; }
     void SetPanelText(int i, const QString& t);
     int PanelWidth(int i) const { return FPanels.at(size_t(i)).Width; }

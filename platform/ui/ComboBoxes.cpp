@@ -258,7 +258,11 @@ void TComboBox::TypeChar(QChar c)
 bool TComboBox::WidgetEvent(QObject* watched, QEvent* event)
 {
     QComboBox* combo = Combo();
-    if (event->type() == QEvent::KeyPress && combo && watched == combo->lineEdit()) {
+    // An entry line's keys arrive at the line itself or, while the combo box
+    // has the focus (it is the line's focus proxy), at the combo box, which
+    // hands them to the line without any filter seeing them there.
+    QLineEdit* line = combo ? combo->lineEdit() : nullptr;
+    if (event->type() == QEvent::KeyPress && line && (watched == line || watched == combo)) {
         auto* ke = static_cast<QKeyEvent*>(event);
         QChar c;
         if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter)
@@ -275,9 +279,9 @@ bool TComboBox::WidgetEvent(QObject* watched, QEvent* event)
             if (c != orig) {
                 QKeyEvent repl(QEvent::KeyPress, c == QLatin1Char('\b') ? Qt::Key_Backspace : 0, ke->modifiers(),
                                c == QLatin1Char('\b') ? QString() : QString(c));
-                watched->removeEventFilter(Bridge());
-                QCoreApplication::sendEvent(watched, &repl);
-                WatchWidget(watched);
+                line->removeEventFilter(Bridge());
+                QCoreApplication::sendEvent(line, &repl);
+                WatchWidget(line);
                 return true;
             }
         }

@@ -1,6 +1,7 @@
 #include "platform/ui/Controls.h"
 #include "platform/ui/EventBridge.h"
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCursor>
 #include <QEvent>
@@ -198,15 +199,17 @@ void TControl::BoundsChangedByWidget(int l, int t, int w, int h)
 
 TPoint TControl::ClientToScreen(const TPoint& p) const
 {
-    if (!FWidget) return p;
-    QPoint q = FWidget->mapToGlobal(QPoint(p.X, p.Y));
+    QWidget* w = ClientOriginWidget();
+    if (!w) return p;
+    QPoint q = w->mapToGlobal(QPoint(p.X, p.Y));
     return Point(q.x(), q.y());
 }
 
 TPoint TControl::ScreenToClient(const TPoint& p) const
 {
-    if (!FWidget) return p;
-    QPoint q = FWidget->mapFromGlobal(QPoint(p.X, p.Y));
+    QWidget* w = ClientOriginWidget();
+    if (!w) return p;
+    QPoint q = w->mapFromGlobal(QPoint(p.X, p.Y));
     return Point(q.x(), q.y());
 }
 
@@ -302,7 +305,16 @@ void TControl::FontObjectChanged()
 
 void TControl::ApplyFontToWidget()
 {
-    if (FWidget) FWidget->setFont(FFont->ToQFont());
+    if (!FWidget) return;
+    FWidget->setFont(FFont->ToQFont());
+    // The font's colour is the colour of the control's text (a disabled
+    // control keeps the greyed text of the style).
+    const QColor c = ColorToQColor(FFont->Color());
+    if (!c.isValid()) return;
+    QPalette p = FWidget->palette();
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive})
+        for (QPalette::ColorRole r : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}) p.setColor(g, r, c);
+    FWidget->setPalette(p);
 }
 
 void TControl::SetColor(TColor v)
@@ -375,6 +387,13 @@ static Qt::CursorShape CursorShape(TCursor c)
 
 bool FindScreenCursor(TCursor id, QCursor& out);   // PaintCtrls.h: registered extra cursors
 
+TPoint GetCursorPos()
+{
+    const QPoint p = QCursor::pos();
+    return Point(p.x(), p.y());
+}
+
+
 QCursor CursorToQCursor(TCursor c)
 {
     QCursor extra;
@@ -428,14 +447,26 @@ void TControl::WndProc(TMessage& Message)
 
 void TControl::DefaultHandler(TMessage& Message) { Q_UNUSED(Message); }
 
+// A scroll area draws its contents in its viewport, a child widget that an
+// update of the frame alone does not reach.
+static QWidget* PaintedWidget(QWidget* w)
+{
+    auto* area = qobject_cast<QAbstractScrollArea*>(w);
+    return area && area->viewport() ? area->viewport() : w;
+}
+
 void TControl::Invalidate()
 {
-    if (FWidget) FWidget->update();
+    if (!FWidget) return;
+    FWidget->update();
+    if (QWidget* v = PaintedWidget(FWidget); v != FWidget) v->update();
 }
 
 void TControl::Update()
 {
-    if (FWidget && FWidget->isVisible()) FWidget->repaint();
+    if (!FWidget || !FWidget->isVisible()) return;
+    FWidget->repaint();
+    if (QWidget* v = PaintedWidget(FWidget); v != FWidget) v->repaint();
 }
 
 void TControl::Repaint()
@@ -802,7 +833,9 @@ void TWinControl::WndProc(TMessage& Message)
 
 bool TWinControl::WidgetEvent(QObject* watched, QEvent* event)
 {
-    if (watched == FWidget) {
+    // A control on its way out gets no enter or exit events (the focus moves
+    // while its window is torn down; an exit check must not run then).
+    if (watched == FWidget && !IsDestroying()) {
         if (event->type() == QEvent::FocusIn) {
             if (TForm* f = GetParentForm(this)) f->FocusControl(this);
             DoEnter();

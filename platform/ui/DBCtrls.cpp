@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/EventBridge.h"
 #include "platform/ui/Forms.h"
 
 // ======================================================= TFieldControlLink
@@ -294,7 +295,8 @@ QWidget* TDBLookupComboBox::CreateWidget(QWidget* parentWidget)
     view->verticalHeader()->setMinimumSectionSize(1);
     c->setModel(FModel);
     c->setView(view);
-    QObject::connect(c, QOverload<int>::of(&QComboBox::activated), Bridge(), [this](int row) { SelectRow(row); });
+    QObject::connect(c, QOverload<int>::of(&QComboBox::activated), Bridge(),
+                     [this](int row) { CallHandler(this, [&] { SelectRow(row); }); });
     c->onDropDown = [this] {
         ApplyListLook();
         if (OnDropDown) OnDropDown(this);
@@ -601,7 +603,8 @@ QWidget* TDBNavigator::CreateWidget(QWidget* parentWidget)
         auto* b = new QToolButton(w);
         b->setIcon(NavGlyph(TNavigateBtn(i)));
         b->setFocusPolicy(Qt::NoFocus);
-        QObject::connect(b, &QToolButton::clicked, Bridge(), [this, i] { BtnClick(TNavigateBtn(i)); });
+        QObject::connect(b, &QToolButton::clicked, Bridge(),
+                         [this, i] { CallHandler(this, [&] { BtnClick(TNavigateBtn(i)); }); });
         FButtons[size_t(i)] = b;
     }
     return w;

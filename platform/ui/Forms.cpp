@@ -431,7 +431,23 @@ void TForm::ApplyPosition()
             centreOnScreen();
         break;
     }
-    default: break;   // designed bounds; default positions are the window system's
+    case poDefault:
+    case poDefaultPosOnly:
+        if (FFormStyle == fsMDIChild && FMDIFrame && FMDIFrame->FMdiArea) {
+            // The window system's default placement of MDI children: each
+            // new one a title bar lower and further right, back to the
+            // corner when it would no longer fit.
+            const int step = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight) +
+                             2 * QApplication::style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
+            int k = FMDIFrame->FDefaultPlacements++;
+            if (k > 0 && (k * step + w > screen.Width() || k * step + h > screen.Height())) {
+                k = 0;
+                FMDIFrame->FDefaultPlacements = 1;
+            }
+            SetBounds(k * step, k * step, w, h);
+        }
+        break;
+    default: break;   // designed bounds
     }
 }
 
@@ -473,10 +489,12 @@ void TForm::SetVisible(bool v)
             return;
         }
         HandleNeeded();
-        if (!FShownOnce) {
+        const bool first = !FShownOnce;
+        if (first) {
             FShownOnce = true;
             ApplyPosition();
         }
+        const TRect before = BoundsRect();
         FVisible = true;
         FFormState += fsShowing;
         try {
@@ -486,6 +504,14 @@ void TForm::SetVisible(bool v)
             throw;
         }
         FFormState -= fsShowing;
+        // A centred window that its show handler resized (and did not move)
+        // is centred again with its new size, as the framework centres after
+        // the show handler.
+        const TRect after = BoundsRect();
+        if (first && FPosition != poDesigned && FPosition != poDefault && FPosition != poDefaultPosOnly &&
+            FPosition != poDefaultSizeOnly && after.Left == before.Left && after.Top == before.Top &&
+            (after.Width() != before.Width() || after.Height() != before.Height()))
+            ApplyPosition();
         if (!FVisible || !HandleAllocated()) return;   // hidden again by its own show handler
         ShowInState();
         if (FActiveControl && FActiveControl->CanFocus() && FActiveControl->Widget())

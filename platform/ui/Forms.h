@@ -16,7 +16,8 @@
 // Showing a form: the first time, its Position is applied (centring); then
 // OnShow fires, then the window appears in its WindowState. A handler that
 // sets WindowState or the placement from OnShow thus decides how the window
-// first appears.
+// first appears; a centred window whose OnShow only changes its size (a
+// dialog that lays itself out) is centred again with the new size.
 //
 // Window placement (GetWindowPlacement/SetWindowPlacement) maps onto Qt as
 // follows: the normal rectangle is the form's bounds in the normal state (kept
@@ -209,6 +210,9 @@ private:
     TModalResult FModalResult = mrNone;
     int FModalAttempts = 0;
     TTileMode FTileMode = tbHorizontal;
+    // MDI frame: the children placed at the default position so far (each
+    // comes one title bar lower and further right than the one before).
+    int FDefaultPlacements = 0;
     TWinControl* FActiveControl = nullptr;
     bool FCreated = false;
     bool FVisibleOnCreate = false;

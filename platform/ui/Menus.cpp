@@ -112,8 +112,11 @@ void TMenuItem::Update()
     QAction* q = FQAction;
     const TAction* a = FAction;
     QString caption = a ? a->Caption() : FCaption;
-    q->setSeparator(!a && caption == QLatin1String("-"));
-    q->setText(caption);
+    const bool separator = !a && caption == QLatin1String("-");
+    q->setSeparator(separator);
+    // A separator with a text is drawn as a heading showing it: the line has
+    // none.
+    q->setText(separator ? QString() : caption);
     q->setEnabled(a ? a->Enabled() : FEnabled);
     q->setVisible(a ? a->Visible() : FVisible);
     bool checked = a ? a->Checked() : FChecked;

@@ -45,8 +45,11 @@ void TLabel::ApplyLook()
     l->setTextFormat(Qt::PlainText);
     QColor fc = ColorToQColor(Font()->Color());
     if (fc.isValid()) {
+        // The font colour is the enabled look; a disabled label keeps the
+        // style's greyed text.
         QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, fc);
+        p.setColor(QPalette::Active, QPalette::WindowText, fc);
+        p.setColor(QPalette::Inactive, QPalette::WindowText, fc);
         l->setPalette(p);
     }
 }

@@ -207,6 +207,12 @@ bool GetCursorPos(TPoint* p)
     return true;
 }
 
+bool SetCursorPos(int x, int y)
+{
+    QCursor::setPos(x, y);
+    return true;
+}
+
 int GetSystemMetrics(int index)
 {
     switch (index) {

@@ -1,5 +1,8 @@
 // The register grid on a real dataset under the offscreen platform.
+#include <QAbstractScrollArea>
+#include <QPaintEvent>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "../platform/AdoTestUtil.h"
@@ -433,3 +436,41 @@ TEST_F(GridTest, FieldLayoutStore)
 }
 
 }  // namespace
+
+namespace {
+// Counts the paint events a widget gets and the area they cover.
+class PaintCounter : public QObject {
+public:
+    int Paints = 0;
+    QRegion Area;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint) {
+            ++Paints;
+            Area += static_cast<QPaintEvent*>(e)->region();
+        }
+        return false;
+    }
+};
+}  // namespace
+
+TEST_F(GridTest, RowsReadAgainOrScrolledArePaintedAgain)
+{
+    auto* area = qobject_cast<QAbstractScrollArea*>(Grid->Widget());
+    ASSERT_NE(area, nullptr);
+    PaintCounter counter;
+    area->viewport()->installEventFilter(&counter);
+    Events();
+    const QRect whole = area->viewport()->rect();
+    for (const auto& change : std::vector<std::function<void()>>{[&] { Table->Requery(); },
+                                                                  [&] { Table->MoveBy(25); },
+                                                                  [&] { Table->First(); }}) {
+        counter.Paints = 0;
+        counter.Area = QRegion();
+        change();
+        Events();
+        EXPECT_GT(counter.Paints, 0);
+        EXPECT_TRUE(counter.Area.contains(whole));
+    }
+    area->viewport()->removeEventFilter(&counter);
+}

@@ -14,6 +14,7 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ComboBoxes.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
 #include "tests/platform/ShownForm.h"
 
 namespace {
@@ -93,4 +94,20 @@ TEST(ComboBoxes, TheSimpleStyleIsAnEntryLineWithoutArrow)
     Application->ProcessMessages();
     ASSERT_NE(q->lineEdit(), nullptr);
     EXPECT_LT(q->lineEdit()->geometry().right(), q->width() - 12);   // beside the arrow
+}
+
+// A disabled label is drawn in the greyed text colour, not its font colour.
+TEST(Labels, DisabledLabelShowsGreyedText)
+{
+    ShownForm<> f;
+    auto* l = new TLabel(f.form);
+    l->SetParent(f.form);
+    l->SetCaption(QStringLiteral("&Вознаграждения:"));
+    f.Show();
+    const QPalette& p = l->Widget()->palette();
+    const QColor enabled = p.color(QPalette::Active, QPalette::WindowText);
+    l->SetEnabled(false);
+    Application->ProcessMessages();
+    EXPECT_FALSE(l->Widget()->isEnabled());
+    EXPECT_NE(l->Widget()->palette().color(QPalette::Disabled, QPalette::WindowText), enabled);
 }

@@ -60,6 +60,25 @@ TEST(Forms, PositionFirstThenOnShowThenTheWindowInItsState)
     f->Free();
 }
 
+TEST(Forms, ACentredFormSizedByItsShowHandlerIsCentredWithItsNewSize)
+{
+    for (bool move : {false, true}) {
+        auto* f = NewForm<TForm>(nullptr);
+        f->SetBounds(0, 0, 300, 200);
+        f->SetPosition(poScreenCenter);
+        f->OnShow = [&](TObject*) {
+            if (move) f->SetBounds(5, 6, 400, 100);
+            else f->SetBounds(f->Left(), f->Top(), 400, 100);
+        };
+        f->Show();
+        Application->ProcessMessages();
+        // Moved by its handler: the handler's place holds.
+        EXPECT_EQ(f->BoundsRect(), move ? Bounds(5, 6, 400, 100)
+                                        : Bounds((Screen->Width() - 400) / 2, (Screen->Height() - 100) / 2, 400, 100));
+        f->Free();
+    }
+}
+
 TEST(Forms, CloseAsksCloseQueryAndFollowsTheCloseAction)
 {
     auto* f = NewForm<TForm>(nullptr);
@@ -280,4 +299,32 @@ TEST(Forms, HintsReachTheApplicationAsTheLongPart)
     EXPECT_EQ(GetLongHint(QStringLiteral("Обновить")), QStringLiteral("Обновить"));
     Application->OnHint = nullptr;
     f->Free();
+}
+
+TEST(Forms, MdiChildrenAtTheDefaultPositionOpenStaggered)
+{
+    TForm* frame = NewMdiFrame();
+    std::vector<TForm*> children;
+    for (int i = 0; i < 3; ++i) {
+        auto* child = new TForm(nullptr);
+        child->SetFormStyle(fsMDIChild);
+        child->SetPosition(poDefault);
+        child->SetBounds(0, 0, 200, 150);
+        child->AfterConstruction();
+        Application->ProcessMessages();
+        children.push_back(child);
+    }
+    const QPoint first = children[0]->OuterWidget()->pos();
+    for (int i = 1; i < 3; ++i) {
+        const QPoint p = children[size_t(i)]->OuterWidget()->pos();
+        const QPoint before = children[size_t(i - 1)]->OuterWidget()->pos();
+        EXPECT_GT(p.x(), before.x()) << i;
+        EXPECT_GT(p.y(), before.y()) << i;
+        EXPECT_EQ(p.x() - before.x(), p.y() - before.y()) << i;
+        EXPECT_EQ(children[size_t(i)]->Width(), 200);
+    }
+    EXPECT_EQ(first, QPoint(0, 0));
+    for (TForm* c : children) c->Free();
+    Application->SetMainForm(nullptr);
+    frame->Free();
 }

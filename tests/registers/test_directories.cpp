@@ -238,7 +238,8 @@ TEST_F(Directories, CtrlDelDeletesOnePostAfterTheQuestion)
     const int members = DM->adoRefMembers->RecordCount();
     const int before = posts->RecordCount();
     ASSERT_GT(before, 0);
-    // The key as the grid hands it to its handler.
+    // The key as the grid hands it to its handler, through the event bridge
+    // (a "No" ends the deletion with a silent abort).
     auto ctrlDel = [&] {
         WORD key = VK_DELETE;
         CallHandler(w->DBGrid1, [&] { w->DBGrid1->OnKeyDown(w->DBGrid1, key, TShiftState{ssCtrl}); });

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
@@ -57,17 +58,18 @@ protected:
         w->Timer->Fire();
         for (int i = 0; i < 3; ++i) Application->ProcessMessages();
     }
-    // The grid's area as the screen holds it now.
-    QImage Shown() const
+    // The widget's area as the screen holds it now.
+    static QImage ScreenOf(QWidget* w)
     {
-        QWidget* vp = Viewport();
-        QWidget* top = vp->window();
-        const QPoint at = vp->mapTo(top, QPoint(0, 0));
+        QWidget* top = w->window();
+        const QPoint at = w->mapTo(top, QPoint(0, 0));
         return QGuiApplication::primaryScreen()
-            ->grabWindow(top->winId(), at.x(), at.y(), vp->width(), vp->height())
+            ->grabWindow(top->winId(), at.x(), at.y(), w->width(), w->height())
             .toImage()
             .convertToFormat(QImage::Format_RGB32);
     }
+    QImage Shown() const { return ScreenOf(Viewport()); }
+    QString FilterText() { w->Timer->Fire(); return w->StatusBar->PanelText(1); }
     QImage Fresh() const { return Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
     // After the step ran and the loop settled, the screen shows what a fresh
     // paint shows.
@@ -84,6 +86,14 @@ protected:
         QKeyEvent release(QEvent::KeyRelease, key, mods);
         QApplication::sendEvent(target, &press);
         QApplication::sendEvent(target, &release);
+    }
+    // Characters typed on the keyboard into the widget that has the focus.
+    void Type(QWidget* target, const QString& text)
+    {
+        for (QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(target, &press);
+        }
     }
     void ClickTitle(int dataCol)
     {
@@ -153,4 +163,68 @@ TEST_F(PlacesOnScreen, TheWindowsKeysWorkFromEachOfItsControlsAndToolButtonsLeav
     for (int i = 0; i < w->ToolBar->ButtonCount(); ++i)
         if (QWidget* b = w->ToolBar->Buttons(i)->QtButton())
             EXPECT_EQ(b->focusPolicy(), Qt::NoFocus) << w->ToolBar->Buttons(i)->Name().toStdString();
+}
+
+TEST_F(PlacesOnScreen, TheFilterValueBoxSwallowsATypedApostropheAndEnterApplies)
+{
+    Open({QStringLiteral("Бишкек"), QStringLiteral("Ташкент")});
+    const FilterRow& row = w->FilterRows()[0];
+    row.cmbField->Select(1);
+    row.cmbExp->Select(row.cmbExp->Items()->IndexOf(QStringLiteral("Содержит")));
+    // The combo box has the focus for its entry line: the keys come to it.
+    QWidget* box = row.cmbValue->Widget();
+    Type(box, QStringLiteral("Таш'"));
+    EXPECT_EQ(row.cmbValue->Text(), QStringLiteral("Таш"));
+    EXPECT_EQ(qobject_cast<QComboBox*>(box)->lineEdit()->text(), QStringLiteral("Таш"));
+    Key(box, Qt::Key_Return);
+    EXPECT_TRUE(w->Filter->Active());
+    EXPECT_EQ(ds()->RecordCount(), 1);
+    EXPECT_EQ(FilterText(), QStringLiteral("Фильтр"));
+    ExpectUpToDate("filter applied");
+    // The indicator stands in the middle of its panel.
+    {
+        const QImage bar = ScreenOf(w->StatusBar->Widget());
+        const int left = w->StatusBar->PanelWidth(0) + 3, right = left + w->StatusBar->PanelWidth(1) - 8;
+        int first = -1, last = -1;
+        for (int x = left; x < right; ++x)
+            for (int y = 4; y < bar.height() - 3; ++y)
+                if (qGray(bar.pixel(x, y)) < 80) {
+                    if (first < 0) first = x;
+                    last = x;
+                }
+        ASSERT_GE(first, 0);
+        EXPECT_LE(std::abs((first - left) - (right - 1 - last)), 3);
+    }
+    // A pasted apostrophe filters literally.
+    row.cmbValue->SetText(QStringLiteral("Таш'кент"));
+    Key(box, Qt::Key_Return);
+    EXPECT_TRUE(rec->Calls.empty());
+    EXPECT_EQ(ds()->RecordCount(), 0);
+}
+
+TEST_F(PlacesOnScreen, TheSearchLineTurnsRedWhileNothingMatches)
+{
+    Open({QStringLiteral("Бишкек"), QStringLiteral("Ташкент")});
+    Key(Viewport(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(w->panSearch->Visible());
+    QWidget* line = w->edSearch->Widget();
+    // Whether the line's text is drawn in red on the screen.
+    auto red = [&] {
+        Settle();
+        const QImage img = ScreenOf(line);
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                if (c.red() > 180 && c.green() < 90 && c.blue() < 90) return true;
+            }
+        return false;
+    };
+    Type(line, QStringLiteral("Таш"));
+    EXPECT_EQ(ds()->FieldByName(QStringLiteral("name"))->AsString(), QStringLiteral("Ташкент"));
+    EXPECT_FALSE(red());
+    Type(line, QStringLiteral("zz"));
+    EXPECT_TRUE(red());
+    Key(line, Qt::Key_Backspace);
+    Key(line, Qt::Key_Backspace);
+    EXPECT_FALSE(red());
 }

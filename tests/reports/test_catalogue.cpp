@@ -1,6 +1,7 @@
 // Report catalogues and the menus built from them.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -253,6 +254,9 @@ TEST_F(MenuFixture, ItemsSeparatorAndRebuilds)
         EXPECT_EQ(list->ActionCount(), 1 + c.excel + c.word);
     }
     EXPECT_EQ(keep->ActionList(), list);
+    // A separator with a text would show it as a heading.
+    EXPECT_TRUE(menu->Items(2)->QtAction()->isSeparator());
+    EXPECT_TRUE(menu->Items(2)->QtAction()->text().isEmpty());
     TAction* w0 = dynamic_cast<TAction*>(form->FindComponent(QStringLiteral("aWReport0")));
     ASSERT_NE(w0, nullptr);
     EXPECT_EQ(w0->Category(), QStringLiteral("Отчеты"));

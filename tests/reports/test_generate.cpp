@@ -215,10 +215,13 @@ TEST_F(GenerateTest, AMissingTemplateOrMacroGivesTheMessage)
 // connection go with the run.
 TEST_F(GenerateTest, AReleasedRecordsetObjectIsClosed)
 {
-    OleVariant rs = CreateRecordsetObject(ado::Recordset::OpenWithConnectionString(
-        dm->adoConnection->ConnectionString(), QStringLiteral("SELECT pnumber FROM OBJ_SESSIONS")));
+    ado::RecordsetPtr rows = ado::Recordset::OpenWithConnectionString(dm->adoConnection->ConnectionString(),
+                                                                       QStringLiteral("SELECT pnumber FROM OBJ_SESSIONS"));
+    std::weak_ptr<ado::Recordset> alive = rows;
+    OleVariant rs = CreateRecordsetObject(std::move(rows));
     EXPECT_EQ(rs.Get(QStringLiteral("RecordCount")).ToInt(), 6);
     ReleaseRecordsetObject(rs);
+    EXPECT_TRUE(alive.expired());   // the rows and the connection they held are gone
     EXPECT_THROW(rs.Get(QStringLiteral("RecordCount")), EOleError);
     EXPECT_THROW(rs.Call(QStringLiteral("Fields"), {0}), EOleError);
     EXPECT_TRUE(rs.Get(QStringLiteral("EOF")).ToBool());

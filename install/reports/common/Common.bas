@@ -232,8 +232,9 @@ Sub SetCell(sheet, Row As Long, Col As Long, Text As String, Optional Bold, Opti
     If Not IsMissing(Size) Then c.CharHeight = Size
 End Sub
 
-' Header fill, borders and fitted widths of a table block.
-Sub FormatTable(sheet, Row1 As Long, Col1 As Long, Row2 As Long, Col2 As Long)
+' Header fill and borders of a table block; the columns are fitted to their
+' contents unless Widths gives them (in 1/100 mm; fitting many rows costs).
+Sub FormatTable(sheet, Row1 As Long, Col1 As Long, Row2 As Long, Col2 As Long, Optional Widths)
     Dim r As Object, head As Object, lineStyle As New com.sun.star.table.BorderLine2, b As Object
     r = sheet.getCellRangeByPosition(Col1, Row1, Col2, Row2)
     lineStyle.OuterLineWidth = 2
@@ -247,5 +248,12 @@ Sub FormatTable(sheet, Row1 As Long, Col1 As Long, Row2 As Long, Col2 As Long)
     head.CharWeight = com.sun.star.awt.FontWeight.BOLD
     head.CellBackColor = RGB(217, 217, 217)
     head.IsTextWrapped = True
-    r.Columns.OptimalWidth = True
+    If IsMissing(Widths) Then
+        r.Columns.OptimalWidth = True
+    Else
+        Dim i As Long
+        For i = LBound(Widths) To UBound(Widths)
+            r.Columns.getByIndex(i).Width = Widths(i)
+        Next i
+    End If
 End Sub

@@ -1,0 +1,119 @@
+#include "registers/ObjectRegister.h"
+
+#include "components/DrawUtils.h"
+#include "platform/core/ScopeGuard.h"
+#include "platform/db/DB.h"
+#include "platform/ui/ActnList.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/ImgList.h"
+
+bool IsEditing(const TDataSet* DataSet)
+{
+    return DataSet && (DataSet->State() == dsEdit || DataSet->State() == dsInsert);
+}
+
+TObjectRegisterWindow::TObjectRegisterWindow(TComponent* AOwner) : TRegisterWindow(AOwner)
+{
+    FilterDataFieldsOnly = true;
+    DataSource->SetAutoEdit(false);
+    DBGrid->SetOptions(TDBGridOptions{dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines,
+                                      dgAlwaysShowSelection, dgCancelOnExit});
+    DBGrid->OnDblClick = [this](TObject* s) { DBGridDblClick(s); };
+    DBGrid->OnGetCellParams = [this](TObject* s, TField* f, TFont* font, TColor& bg, bool h) {
+        DBGridGetCellParams(s, f, font, bg, h);
+    };
+
+    struct Command {
+        TAction* action;
+        TShortCut shortCut;
+        const char* hint;
+    };
+    for (const Command& c : {Command{aNAdd, VK_INSERT, "Добавить новую позицию|Добавить новую позицию"},
+                             Command{aNDelete, TShortCut(scCtrl | VK_DELETE),
+                                     "Удалить текущую позицию|Удалить текущую позицию"},
+                             Command{aNEdit, VK_F2, "Редактировать текущую позицию|Редактировать текущую позицию"}}) {
+        c.action->SetShortCut(c.shortCut);
+        c.action->SetHint(QString::fromUtf8(c.hint));
+    }
+    for (TToolButton* b : {ToolButton8, ToolButton9, ToolButton10}) b->SetVisible(false);
+
+    ImageList->SetCount(22);
+    DrawLetterGlyph(ImageList, 21, RGB(200, 150, 0), QStringLiteral("*"));
+}
+
+TAction* TObjectRegisterWindow::MakeHighlightAction(const char* Name, const QString& Caption)
+{
+    auto* a = new TAction(this);
+    a->SetName(QString::fromLatin1(Name));
+    a->SetCaption(Caption);
+    a->SetHint(Caption);
+    a->SetImageIndex(21);
+    a->SetAutoCheck(true);
+    a->SetActionList(AManager);
+    ToolButton16 = new TToolButton(this);
+    ToolButton16->SetName(QStringLiteral("ToolButton16"));
+    ToolButton16->SetToolBar(ToolBar);
+    ToolButton16->SetAction(a);
+    ToolButton16->SetVisible(false);
+    return a;
+}
+
+void TObjectRegisterWindow::HighlightExecute(TObject*) { DBGrid->Repaint(); }
+
+TModalResult TObjectRegisterWindow::ShowEditDialog(TForm* Dialog, const std::function<void()>& Prepare,
+                                                  std::initializer_list<TDataSet*> CancelUnlessOk)
+{
+    auto done = Finally([Dialog] { Dialog->Free(); });
+    auto cancel = [&] {
+        for (TDataSet* ds : CancelUnlessOk)
+            if (IsEditing(ds)) ds->Cancel();
+    };
+    TModalResult result = mrCancel;
+    try {
+        Prepare();
+        result = Dialog->ShowModal();
+    } catch (...) {
+        cancel();
+        throw;
+    }
+    if (result != mrOk) cancel();
+    return result;
+}
+
+void TObjectRegisterWindow::DBGridDblClick(TObject*)
+{
+    const TPoint p = DBGrid->ScreenToClient(GetCursorPos());
+    int col = -1, row = -1;
+    DBGrid->MouseToCell(p.X, p.Y, col, row);
+    if (col >= 1 && row >= 1 && aNEdit->Enabled()) aNEdit->Execute();
+}
+
+void TObjectRegisterWindow::DBGridKeyDown(TObject*, WORD& Key, TShiftState Shift)
+{
+    // Only Ctrl+Del: the grid's own deletion never runs, and Enter does not
+    // move between the columns of this read-only grid.
+    if (Key == VK_DELETE && Shift.Contains(ssCtrl)) {
+        if (aNDelete->Enabled()) aNDelete->Execute();
+        Key = VK_CLEAR;
+    }
+}
+
+void TObjectRegisterWindow::DBGridGetCellParams(TObject*, TField*, TFont*, TColor&, bool) {}
+
+namespace {
+// Calculated columns have no column in the table to sort by.
+bool Sortable(const TField* f) { return f && f->FieldKind() != fkCalculated; }
+}  // namespace
+
+void TObjectRegisterWindow::DBGridTitleClick(TColumn* Column)
+{
+    if (Column && !Sortable(Column->Field())) return;
+    TRegisterWindow::DBGridTitleClick(Column);
+}
+
+void TObjectRegisterWindow::DBGridGetBtnParams(TObject* Sender, TField* Field, TFont* AFont, TColor& Background,
+                                               TSortMarker& SortMarker, bool IsDown)
+{
+    if (Field && !Sortable(Field)) return;
+    TRegisterWindow::DBGridGetBtnParams(Sender, Field, AFont, Background, SortMarker, IsDown);
+}

@@ -1,0 +1,154 @@
+#pragma once
+// The sessions register opened from the main window over a small board:
+// members 1..4 (4 has left the board), forms 11 and 12 (by name: "Заочная",
+// "Очная"), place 21, sessions 31 (No. 1) and 32 (No. 2), question 41 with
+// decisions 51 and 52 linked to session 32 and 53 linked to session 31.
+#include <QStringList>
+#include <functional>
+#include <initializer_list>
+
+#include "platform/ado/ADODB.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/SysUtils.h"
+#include "platform/ui/ActnList.h"
+#include "platform/ui/ComCtrls.h"
+#include "platform/ui/StdCtrls.h"
+#include "registers/unAddEditSessionObject.h"
+#include "registers/unSessionObject.h"
+#include "tests/app/AppFixture.h"
+
+
+inline QString Key(int n) { return QStringLiteral("{00000000-0000-0000-0000-%1}").arg(n, 12, 10, QLatin1Char('0')); }
+
+constexpr int M1 = 1, M2 = 2, M3 = 3, SessionA = 31, SessionB = 32;
+
+class Sessions : public AppFixture {
+protected:
+    TfmSessionObject* w = nullptr;
+
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        MakeDb();
+        ShowMain();
+        ASSERT_TRUE(DM->adoConnection->Connected());
+        const char* rows[] = {
+            "INSERT INTO REF_MEMBERS (id, fullname, enabled) VALUES ('%1', 'Алексеев Борис Петрович', 1)",
+            "INSERT INTO REF_MEMBERS (id, fullname, enabled) VALUES ('%2', 'Белова Анна Ивановна', 1)",
+            "INSERT INTO REF_MEMBERS (id, fullname, enabled) VALUES ('%3', 'Волков Иван Сергеевич', 1)",
+            "INSERT INTO REF_MEMBERS (id, fullname, enabled) VALUES ('%4', 'Громов Олег Юрьевич', 0)",
+            "INSERT INTO REF_FORMS (id, name, comment) VALUES ('%11', 'Заочная', 'Опросные листы до пятницы')",
+            "INSERT INTO REF_FORMS (id, name, comment) VALUES ('%12', 'Очная', 'Собрание в большом зале')",
+            "INSERT INTO REF_PLACES (id, name) VALUES ('%21', 'Большой зал')",
+            "INSERT INTO OBJ_SESSIONS (id, pnumber, pdate, memberscount) VALUES ('%31', 1, 40000, 7)",
+            "INSERT INTO OBJ_SESSIONS (id, pnumber, pdate, memberscount) VALUES ('%32', 2, 40100, 7)",
+            "INSERT INTO OBJ_QUESTIONS (id, date, question) VALUES ('%41', 40000, 'Об отчете')",
+            "INSERT INTO OBJ_DECISIONS (id, id_question, description) VALUES ('%51', '%41', 'Утвердить отчет')",
+            "INSERT INTO OBJ_DECISIONS (id, id_question, description) VALUES ('%52', '%41', 'Отклонить отчет')",
+            "INSERT INTO OBJ_DECISIONS (id, id_question, description) VALUES ('%53', '%41', 'Перенести')",
+            "INSERT INTO LNK_SESSIONS_DECISIONS (id, id_session, id_decision) VALUES ('%61', '%32', '%51')",
+            "INSERT INTO LNK_SESSIONS_DECISIONS (id, id_session, id_decision) VALUES ('%62', '%32', '%52')",
+            "INSERT INTO LNK_SESSIONS_DECISIONS (id, id_session, id_decision) VALUES ('%63', '%31', '%53')",
+            "UPDATE SYS_PARAMETERS SET val='Петров П. П.' WHERE name='zam_gen_director'",
+            "UPDATE SYS_PARAMETERS SET val='Иванов И. И.' WHERE name='gen_director'",
+            "UPDATE SYS_PARAMETERS SET val='Выплата в течение месяца' WHERE name='pay_reglament'"};
+        for (const char* r : rows) {
+            QString sql = QString::fromUtf8(r);
+            for (int n : {63, 62, 61, 53, 52, 51, 41, 32, 31, 21, 12, 11, 4, 3, 2, 1})
+                sql.replace(QLatin1Char('%') + QString::number(n), Key(n));
+            DM->adoConnection->Execute(sql);
+        }
+        for (int i = 0; i < DM->ComponentCount(); ++i)
+            if (auto* ds = dynamic_cast<TDataSet*>(DM->Components(i)); ds && ds->Active()) ds->Requery();
+        fmMain->aOpenObjSessions->Execute();
+        for (int i = 0; i < fmMain->MDIChildCount(); ++i)
+            if (auto* f = dynamic_cast<TfmSessionObject*>(fmMain->MDIChildren(i))) w = f;
+        ASSERT_NE(w, nullptr);
+        w->Timer->Fire();
+    }
+
+    TDataSet* S() const { return DM->adoObjSessions; }
+    QString Field(TDataSet* ds, const char* name) const
+    {
+        return ds->FieldByName(QString::fromLatin1(name))->AsString();
+    }
+    bool GoTo(int session)
+    {
+        const bool ok = S()->Locate(QStringLiteral("id"), Variant(Key(session)));
+        w->Timer->Fire();
+        return ok;
+    }
+    int Count(const QString& sql) const
+    {
+        ado::RecordsetPtr rs = DM->adoConnection->Execute(QStringLiteral("SELECT COUNT(*) FROM ") + sql);
+        return rs->Value(0, 0).toInt();
+    }
+    QString Value(const QString& sql) const
+    {
+        ado::RecordsetPtr rs = DM->adoConnection->Execute(sql);
+        return rs && rs->RowCount() > 0 ? rs->Text(0, 0) : QString();
+    }
+    // Every row of every table the dialog may write, as text.
+    QString Snapshot() const
+    {
+        QString out;
+        for (const char* t : {"OBJ_SESSIONS", "LNK_SESSIONS_MEMBERS", "LNK_SESSIONS_DECISIONS", "LNK_DECISIONS_MEMBERS",
+                              "OBJ_PAYMENTS", "OBJ_DECISIONS", "OBJ_QUESTIONS"}) {
+            ado::RecordsetPtr rs =
+                DM->adoConnection->Execute(QStringLiteral("SELECT * FROM ") + QString::fromLatin1(t) +
+                                           QStringLiteral(" ORDER BY id"));
+            out += QString::fromLatin1(t) + QLatin1Char('\n');
+            for (qsizetype r = 0; r < rs->RowCount(); ++r) {
+                for (int c = 0; c < rs->ColumnCount(); ++c) out += rs->Text(r, c) + QLatin1Char('|');
+                out += QLatin1Char('\n');
+            }
+        }
+        return out;
+    }
+    // What the event loop does with an exception escaping a user's action.
+    static void User(const std::function<void()>& f)
+    {
+        try {
+            f();
+        } catch (...) {
+            Application->HandleException(nullptr);
+        }
+    }
+    // Adds a participant through the participants grid's dataset.
+    static void AddParticipant(TfmAddEditSessionObject* d, int member)
+    {
+        TDataSet* p = d->dsoLnkSessionsMembers->DataSet();
+        p->Append();
+        p->FieldByName(QStringLiteral("id_member"))->SetAsString(Key(member));
+        p->Post();
+    }
+    // Participants added, then payments switched on for them.
+    static void PaymentsOn(TfmAddEditSessionObject* d, std::initializer_list<int> members)
+    {
+        for (int m : members) AddParticipant(d, m);
+        d->TabSheet3Show(d->TabSheet3);
+        User([&] { d->cbxSetPay->Click(); });
+    }
+    // The edit dialog of the session, worked by the function, which returns
+    // the modal result the user gives.
+    void Edit(int session, const std::function<int(TfmAddEditSessionObject*)>& work)
+    {
+        ASSERT_TRUE(GoTo(session));
+        rec->OnModal = [&](TForm* f) {
+            auto* d = dynamic_cast<TfmAddEditSessionObject*>(f);
+            EXPECT_NE(d, nullptr);
+            return d ? work(d) : int(mrCancel);
+        };
+        User([&] { w->ToolButton7->Click(); });
+        rec->OnModal = nullptr;
+    }
+    static void Ok(TfmAddEditSessionObject* d) { User([&] { d->btnOK->Click(); }); }
+    int Errors() const
+    {
+        int n = 0;
+        for (const auto& c : rec->Calls)
+            if (c.Kind == TDialogKind::MessageBox && (c.Flags & MB_ICONSTOP)) ++n;
+        return n;
+    }
+};
+

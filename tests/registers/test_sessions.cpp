@@ -1,0 +1,482 @@
+// The sessions register and the session edit dialog, the way the secretary
+// uses them: opened from the main window, a session added, then edited to
+// record participants, votes and payments; OK keeps all of it, anything
+// else leaves the database as it was before the dialog opened.
+#include <QApplication>
+#include <QKeyEvent>
+
+#include "components/QvDBCtrl.h"
+#include "components/ToolEdit.h"
+#include "platform/ui/ComboBoxes.h"
+#include "tests/registers/SessionsFixture.h"
+
+namespace {
+
+TEST_F(Sessions, RegisterListsByDescendingNumberWithItsOwnCommands)
+{
+    EXPECT_EQ(w->Caption(), QStringLiteral("Объект «Заседания совета»"));
+    EXPECT_EQ(S()->Sort(), QStringLiteral("pnumber DESC"));
+    EXPECT_EQ(S()->RecNo(), 1);
+    EXPECT_EQ(Field(S(), "pnumber"), QStringLiteral("2"));
+    EXPECT_FALSE(w->DBGrid->Options().Contains(dgEditing));
+    EXPECT_FALSE(w->DataSource->AutoEdit());
+    for (TToolButton* b : {w->ToolButton8, w->ToolButton9, w->ToolButton10}) EXPECT_FALSE(b->Visible());
+    EXPECT_EQ(w->aNAdd->ShortCut(), TShortCut(45));
+    EXPECT_EQ(w->aNDelete->ShortCut(), TShortCut(16430));
+    EXPECT_EQ(w->aNEdit->ShortCut(), TShortCut(113));
+    EXPECT_EQ(w->aNEdit->Hint(), QStringLiteral("Редактировать текущую позицию|Редактировать текущую позицию"));
+
+    // The number column's title: no sort, ascending, descending again.
+    TColumn* number = nullptr;
+    for (int i = 0; i < w->DBGrid->Columns()->Count(); ++i)
+        if (w->DBGrid->Columns()->Items(i)->FieldName() == QLatin1String("pnumber")) number = w->DBGrid->Columns()->Items(i);
+    ASSERT_NE(number, nullptr);
+    for (const char* sort : {"", "pnumber ASC", "pnumber DESC"}) {
+        w->DBGridTitleClick(number);
+        EXPECT_EQ(S()->Sort(), QString::fromLatin1(sort));
+    }
+
+    // Only the data fields are offered to the filter: number and date.
+    ASSERT_FALSE(w->FilterRows().empty());
+    QStringList fields;
+    for (int i = 0; i < w->FilterRows()[0].cmbField->Items()->Count(); ++i)
+        fields << w->FilterRows()[0].cmbField->Items()->Strings(i);
+    EXPECT_EQ(fields, (QStringList{QStringLiteral(" - Поле - "), QStringLiteral("№ заседания"),
+                                   QStringLiteral("Дата заседания")}));
+
+    // Typing in the grid never edits.
+    WORD key = 'A';
+    w->DBGridKeyDown(w->DBGrid, key, TShiftState{});
+    EXPECT_EQ(S()->State(), dsBrowse);
+}
+
+// Ins, F2 and Ctrl+Del work from the search line too: they are the window's.
+TEST_F(Sessions, WindowKeysWorkFromTheSearchLine)
+{
+    auto key = [](TControl* c, int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, k, mods);
+        QKeyEvent release(QEvent::KeyRelease, k, mods);
+        QApplication::sendEvent(c->Widget(), &press);
+        QApplication::sendEvent(c->Widget(), &release);
+        Application->ProcessMessages();
+    };
+    w->Show();
+    Application->ProcessMessages();
+    w->aSearch->Execute();
+    Application->ProcessMessages();
+    ASSERT_TRUE(w->edSearch->Focused());
+    key(w->edSearch, Qt::Key_Insert);
+    ASSERT_EQ(Forms(QStringLiteral("TfmAddEditSessionObject")), 1);
+    EXPECT_EQ(rec->Last().Caption, QStringLiteral("Добавление заседания"));
+    key(w->edSearch, Qt::Key_F2);
+    ASSERT_EQ(Forms(QStringLiteral("TfmAddEditSessionObject")), 2);
+    EXPECT_EQ(rec->Last().Caption, QStringLiteral("Редактирование заседания"));
+    rec->Answers.push_back(IDNO);
+    key(w->edSearch, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(rec->Last().Caption, QStringLiteral("Подтверждение удаления"));
+    EXPECT_EQ(Count(QStringLiteral("OBJ_SESSIONS")), 2);
+}
+
+TEST_F(Sessions, DoubleClickOpensTheEditorOnlyOnADataCell)
+{
+    auto clickAt = [&](int col, int row) {
+        const TRect r = w->DBGrid->CellRect(col, row);
+        const TPoint p = w->DBGrid->ClientToScreen(Point((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+        SetCursorPos(p.X, p.Y);
+        User([&] { w->DBGrid->DblClick(); });
+    };
+    w->Show();
+    Application->ProcessMessages();
+    clickAt(1, 0);   // title
+    clickAt(0, 1);   // indicator
+    EXPECT_EQ(Forms(QStringLiteral("TfmAddEditSessionObject")), 0);
+    clickAt(1, 1);
+    EXPECT_EQ(Forms(QStringLiteral("TfmAddEditSessionObject")), 1);
+    EXPECT_EQ(rec->Last().Caption, QStringLiteral("Редактирование заседания"));
+    EXPECT_FALSE(DM->adoConnection->InTransaction());
+}
+
+TEST_F(Sessions, AddCancelledLeavesNoSessionAndAddOkKeepsIt)
+{
+    const QString before = Snapshot();
+    rec->OnModal = [&](TForm* f) {
+        EXPECT_EQ(f->Caption(), QStringLiteral("Добавление заседания"));
+        EXPECT_EQ(S()->State(), dsInsert);
+        EXPECT_FALSE(DM->adoConnection->InTransaction());
+        return int(mrCancel);
+    };
+    User([&] { w->ToolButton5->Click(); });
+    EXPECT_EQ(S()->State(), dsBrowse);
+    EXPECT_EQ(Snapshot(), before);
+
+    // OK: the next number, today, and the count of members on the board now.
+    rec->OnModal = [&](TForm* f) {
+        auto* d = static_cast<TfmAddEditSessionObject*>(f);
+        S()->FieldByName(QStringLiteral("memberscount"))->SetAsInteger(0);
+        Ok(d);
+        return int(d->ModalResult());
+    };
+    User([&] { w->ToolButton5->Click(); });
+    EXPECT_EQ(Count(QStringLiteral("OBJ_SESSIONS")), 3);
+    EXPECT_EQ(Value(QStringLiteral("SELECT memberscount FROM OBJ_SESSIONS WHERE pnumber=3")), QStringLiteral("3"));
+    EXPECT_EQ(Value(QStringLiteral("SELECT pdate FROM OBJ_SESSIONS WHERE pnumber=3")), DateToStr(Date()));
+}
+
+// Editing keeps the member count stored when the session was entered.
+TEST_F(Sessions, EditOkKeepsTheStoredMemberCount)
+{
+    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
+        S()->FieldByName(QStringLiteral("mcomment"))->SetAsString(QStringLiteral("Кворум есть"));
+        Ok(d);
+        return int(d->ModalResult());
+    });
+    EXPECT_FALSE(DM->adoConnection->InTransaction());
+    EXPECT_EQ(Value(QStringLiteral("SELECT memberscount FROM OBJ_SESSIONS WHERE pnumber=2")), QStringLiteral("7"));
+    EXPECT_EQ(Value(QStringLiteral("SELECT mcomment FROM OBJ_SESSIONS WHERE pnumber=2")), QStringLiteral("Кворум есть"));
+}
+
+// The note for notifications takes the comment of the form the new session
+// holds, only while it is empty; an edit never copies.
+TEST_F(Sessions, NoteTakesTheChosenFormsCommentOnlyWhileAddingAndEmpty)
+{
+    rec->OnModal = [&](TForm* f) {
+        auto* d = static_cast<TfmAddEditSessionObject*>(f);
+        d->TabSheet1Show(d->TabSheet1);   // the list re-read: the first form is current
+        EXPECT_EQ(Field(S(), "fcomment"), QString());
+        S()->FieldByName(QStringLiteral("id_form"))->SetAsString(Key(12));
+        EXPECT_EQ(Field(S(), "fcomment"), QStringLiteral("Собрание в большом зале"));
+        S()->FieldByName(QStringLiteral("id_form"))->SetAsString(Key(11));
+        EXPECT_EQ(Field(S(), "fcomment"), QStringLiteral("Собрание в большом зале"));
+        return int(mrCancel);
+    };
+    User([&] { w->ToolButton5->Click(); });
+    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
+        d->TabSheet1Show(d->TabSheet1);
+        S()->FieldByName(QStringLiteral("id_form"))->SetAsString(Key(12));
+        EXPECT_EQ(Field(S(), "fcomment"), QString());
+        return int(mrCancel);
+    });
+}
+
+TEST_F(Sessions, SecondTabGivesEveryParticipantAVoteRowOnEveryDecisionOnce)
+{
+    // Participants added straight into the table: no vote rows yet.
+    for (int m : {M1, M2, M3})
+        DM->adoConnection->Execute(QStringLiteral("INSERT INTO LNK_SESSIONS_MEMBERS (id, id_session, id_member) VALUES ('") +
+                                   Key(100 + m) + QStringLiteral("', '") + Key(SessionB) + QStringLiteral("', '") +
+                                   Key(m) + QStringLiteral("')"));
+    DM->adoLnkSessionsMembers->Requery();
+    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
+        d->TabSheet2Show(d->TabSheet2);
+        EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS WHERE vote=0")), 6);
+        d->TabSheet2Show(d->TabSheet2);
+        EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS")), 6);
+        // The votes grid shows the current participant's two votes.
+        EXPECT_EQ(d->dsoLnkDecisionsMembers->DataSet()->RecordCount(), 2);
+        Ok(d);
+        return int(d->ModalResult());
+    });
+    EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS")), 6);
+}
+
+TEST_F(Sessions, VotesAndPaymentsGridsNeitherAppendInsertNorDelete)
+{
+    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
+        AddParticipant(d, M1);
+        d->TabSheet2Show(d->TabSheet2);
+        TDataSet* votes = d->dsoLnkDecisionsMembers->DataSet();
+        votes->Last();
+        struct {
+            WORD key;
+            TShiftState shift;
+            WORD after;
+        } cases[] = {{VK_DOWN, {}, VK_CLEAR},       {VK_INSERT, {}, VK_CLEAR}, {VK_DELETE, {ssCtrl}, VK_CLEAR},
+                     {VK_INSERT, {ssShift}, VK_CLEAR}, {VK_UP, {}, VK_UP},       {VK_RETURN, {}, VK_RETURN}};
+        for (auto& c : cases)
+            for (TQvDBGrid* g : {d->dbgVotes, d->dbgPayments}) {
+                WORD k = c.key;
+                d->dbgVotesKeyDown(g, k, c.shift);
+                if (g == d->dbgVotes || c.key != VK_DOWN) EXPECT_EQ(k, c.after) << c.key;
+            }
+        votes->First();
+        WORD k = VK_DOWN;
+        d->dbgVotesKeyDown(d->dbgVotes, k, {});
+        EXPECT_EQ(k, VK_DOWN);   // not on the last row: the grid moves down
+        return int(mrCancel);
+    });
+}
+
+TEST_F(Sessions, PaymentsSwitchedOnGiveEachParticipantARowAndOffAsksFirst)
+{
+    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
+        AddParticipant(d, M1);
+        AddParticipant(d, M2);
+        d->TabSheet3Show(d->TabSheet3);
+        EXPECT_FALSE(d->cbxSetPay->Checked());
+        EXPECT_FALSE(d->dbgPayments->Enabled());
+        EXPECT_FALSE(d->cmbSign->Enabled());
+        EXPECT_EQ(d->dbgPayments->Color(), clBtnFace);
+
+        User([&] { d->cbxSetPay->Click(); });
+        EXPECT_TRUE(d->dbgPayments->Enabled());
+        EXPECT_TRUE(d->dtePay->Enabled());
+        EXPECT_EQ(d->dbgPayments->Color(), clWindow);
+        const QString where = QStringLiteral("OBJ_PAYMENTS WHERE id_session='") + Key(SessionB) + QStringLiteral("'");
+        EXPECT_EQ(Count(where), 2);
+        EXPECT_EQ(Count(where + QStringLiteral(" AND suma=0 AND signpost='Зам. генерального директора' AND "
+                                               "signname='Петров П. П.' AND reglament='Выплата в течение месяца'")),
+                  2);
+        EXPECT_EQ(Value(QStringLiteral("SELECT MIN(paymentdate) FROM ") + where).toDouble(), Date());
+        EXPECT_EQ(d->dsoPayments->DataSet()->RecordCount(), 2);
+
+        // The signatory goes on every row.
+        User([&] { d->cmbSign->Select(1); });
+        EXPECT_EQ(Count(where + QStringLiteral(" AND signpost='Генеральный директор' AND signname='Иванов И. И.'")), 2);
+
+        // A participant added later gets his row, with the stored post.
+        AddParticipant(d, M3);
+        d->TabSheet3Show(d->TabSheet3);
+        EXPECT_TRUE(d->cbxSetPay->Checked());
+        EXPECT_EQ(d->cmbSign->ItemIndex(), 1);
+        EXPECT_EQ(Count(where + QStringLiteral(" AND signpost='Генеральный директор'")), 3);
+
+        // Off, answered No: everything stays.
+        rec->Answers.push_back(IDNO);
+        User([&] { d->cbxSetPay->Click(); });
+        EXPECT_TRUE(d->cbxSetPay->Checked());
+        EXPECT_EQ(rec->Last().Caption, QStringLiteral("Сброс вознаграждений"));
+        EXPECT_EQ(rec->Last().Text, QStringLiteral("Отключение выплат повлечет за собой сброс сумм вознаграждений по "
+                                                   "данному заседанию.   \r\nВы действительно желаете отключить "
+                                                   "выплаты?"));
+        EXPECT_EQ(Count(where), 3);
+        EXPECT_EQ(d->cmbSign->ItemIndex(), 1);
+        // Yes: the session's rows go.
+        rec->Answers.push_back(IDYES);
+        User([&] { d->cbxSetPay->Click(); });
+        EXPECT_FALSE(d->cbxSetPay->Checked());
+        EXPECT_FALSE(d->dbgPayments->Enabled());
+        EXPECT_EQ(Count(where), 0);
+        EXPECT_EQ(d->dsoPayments->DataSet()->RecordCount(), 0);
+        return int(mrCancel);
+    });
+}
+
+// Cancel after adding participants, changing votes and typing amounts (some
+// still being edited) leaves every table exactly as it was.
+TEST_F(Sessions, CancelUndoesEverythingWrittenWhileTheDialogWasOpen)
+{
+    const QString before = Snapshot();
+    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
+        S()->FieldByName(QStringLiteral("mcomment"))->SetAsString(QStringLiteral("изменено"));
+        AddParticipant(d, M1);
+        AddParticipant(d, M2);
+        d->TabSheet2Show(d->TabSheet2);
+        TDataSet* votes = d->dsoLnkDecisionsMembers->DataSet();
+        votes->Edit();
+        votes->FieldByName(QStringLiteral("vote"))->SetAsInteger(1);
+        votes->Post();
+        votes->Next();
+        votes->Edit();
+        votes->FieldByName(QStringLiteral("vote"))->SetAsInteger(2);   // still being edited
+        d->TabSheet3Show(d->TabSheet3);
+        User([&] { d->cbxSetPay->Click(); });
+        TDataSet* pay = d->dsoPayments->DataSet();
+        pay->Edit();
+        pay->FieldByName(QStringLiteral("suma"))->SetAsInteger(5000);
+        pay->Post();
+        pay->Next();
+        pay->Edit();
+        pay->FieldByName(QStringLiteral("suma"))->SetAsInteger(7000);   // still being edited
+        d->dsoLnkSessionsMembers->DataSet()->Append();
+        d->dsoLnkSessionsMembers->DataSet()->FieldByName(QStringLiteral("id_member"))->SetAsString(Key(M3));
+        return int(mrCancel);
+    });
+    EXPECT_FALSE(DM->adoConnection->InTransaction());
+    EXPECT_EQ(Snapshot(), before);
+    for (TDataSet* ds : {static_cast<TDataSet*>(DM->adoObjSessions), static_cast<TDataSet*>(DM->adoLnkSessionsMembers),
+                         static_cast<TDataSet*>(DM->adoLnkDecisionsMembers), static_cast<TDataSet*>(DM->adoObjPayments2)})
+        EXPECT_EQ(ds->State(), dsBrowse) << ds->Name().toStdString();
+    EXPECT_EQ(DM->adoObjPayments->RecordCount(), 0);
+    EXPECT_EQ(DM->adoLnkSessionsMembers->RecordCount(), 0);
+    EXPECT_EQ(Field(S(), "id"), Key(SessionB));   // the register stays on the session
+}
+
+// The whole road: participants, votes, payments, signatory and date; OK
+// keeps all of it.
+TEST_F(Sessions, OkCommitsParticipantsVotesAndPayments)
+{
+    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
+        for (int m : {M1, M2, M3}) AddParticipant(d, m);
+        d->TabSheet2Show(d->TabSheet2);
+        TDataSet* votes = d->dsoLnkDecisionsMembers->DataSet();
+        votes->First();
+        votes->Edit();
+        votes->FieldByName(QStringLiteral("vote"))->SetAsInteger(1);   // posted by OK
+        d->TabSheet3Show(d->TabSheet3);
+        User([&] { d->cbxSetPay->Click(); });
+        User([&] { d->cmbSign->Select(1); });
+        d->dtePay->SetText(QStringLiteral("15.01.2026"));
+        TDataSet* pay = d->dsoPayments->DataSet();
+        pay->Edit();
+        pay->FieldByName(QStringLiteral("suma"))->SetAsInteger(12000);   // posted by OK
+        Ok(d);
+        return int(d->ModalResult());
+    });
+    EXPECT_FALSE(DM->adoConnection->InTransaction());
+    const QString s = QStringLiteral("'") + Key(SessionB) + QStringLiteral("'");
+    EXPECT_EQ(Count(QStringLiteral("LNK_SESSIONS_MEMBERS WHERE id_session=") + s), 3);
+    EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS")), 6);
+    EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS WHERE vote=1")), 1);
+    EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS WHERE id_session=") + s +
+                    QStringLiteral(" AND signpost='Генеральный директор' AND paymentdate=") +
+                    QString::number(EncodeDate(2026, 1, 15))),
+              3);
+    EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS WHERE suma=12000")), 1);
+    EXPECT_EQ(DM->adoObjPayments->RecordCount(), 3);
+}
+
+// An exception between the beginning of the transaction and the end of the
+// dialog ends the transaction, frees the dialog and shows the error.
+TEST_F(Sessions, FailureToStartTheEditEndsTheTransaction)
+{
+    ASSERT_TRUE(GoTo(SessionB));
+    S()->BeforeEdit = [](TDataSet*) { throw EDatabaseError(QStringLiteral("Запись заблокирована")); };
+    const int forms = Application->ComponentCount();
+    User([&] { w->ToolButton7->Click(); });
+    S()->BeforeEdit = nullptr;
+    EXPECT_FALSE(DM->adoConnection->InTransaction());
+    EXPECT_EQ(Application->ComponentCount(), forms);
+    EXPECT_EQ(Forms(QStringLiteral("TfmAddEditSessionObject")), 0);
+    EXPECT_EQ(Errors(), 1);
+    EXPECT_EQ(S()->State(), dsBrowse);
+    // The next edit works.
+    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
+        Ok(d);
+        return int(d->ModalResult());
+    });
+    EXPECT_EQ(Errors(), 1);
+}
+
+// A failed OK can be repeated once the cause is gone.
+TEST_F(Sessions, OkCanBeRepeatedAfterAFailedPost)
+{
+    bool refuse = true;
+    DM->adoLnkDecisionsMembers->BeforePost = [&](TDataSet*) {
+        if (refuse) throw EDatabaseError(QStringLiteral("Голос не сохранен"));
+    };
+    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
+        refuse = false;
+        AddParticipant(d, M1);
+        d->TabSheet2Show(d->TabSheet2);
+        S()->FieldByName(QStringLiteral("mcomment"))->SetAsString(QStringLiteral("с третьей попытки"));
+        TDataSet* votes = d->dsoLnkDecisionsMembers->DataSet();
+        votes->Edit();
+        votes->FieldByName(QStringLiteral("vote"))->SetAsInteger(2);
+        refuse = true;
+        Ok(d);
+        Ok(d);
+        EXPECT_EQ(d->ModalResult(), mrNone);
+        EXPECT_EQ(Errors(), 2);
+        refuse = false;
+        Ok(d);
+        return int(d->ModalResult());
+    });
+    DM->adoLnkDecisionsMembers->BeforePost = nullptr;
+    EXPECT_FALSE(DM->adoConnection->InTransaction());
+    EXPECT_EQ(Value(QStringLiteral("SELECT mcomment FROM OBJ_SESSIONS WHERE pnumber=2")),
+              QStringLiteral("с третьей попытки"));
+    EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS WHERE vote=2")), 1);
+}
+
+// The payment date: an incomplete text writes nothing and raises nothing; a
+// complete date goes on every row; no text typed reaches a statement.
+TEST_F(Sessions, PaymentDateIsWrittenOnlyWhenCompleteAndValid)
+{
+    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
+        PaymentsOn(d, {M1, M2});
+        const QString where = QStringLiteral("OBJ_PAYMENTS WHERE paymentdate=");
+        d->dtePay->SetText(QStringLiteral("03.03.2026"));
+        EXPECT_EQ(Count(where + QString::number(EncodeDate(2026, 3, 3))), 2);
+        for (const char* text : {"1", "15.0", "15.01.20", "31.02.2026", "xx.yy.zzzz", ""}) {
+            d->dtePay->SetText(QString::fromLatin1(text));
+            EXPECT_EQ(Count(where + QString::number(EncodeDate(2026, 3, 3))), 2) << text;
+        }
+        // The edit's mask keeps only the digits of whatever is typed.
+        d->dtePay->SetText(QStringLiteral("15.01.2026') OR ('1'='1"));
+        EXPECT_EQ(Count(where + QString::number(EncodeDate(2026, 1, 15))), 2);
+        EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS")), 2);
+        EXPECT_EQ(Errors(), 0);
+        return int(mrCancel);
+    });
+}
+
+// Statements on the payments never lose or resurrect a row being edited.
+TEST_F(Sessions, PendingPaymentEditIsCancelledBeforeDeleteAndPostedBeforeUpdate)
+{
+    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
+        PaymentsOn(d, {M1, M2});
+        TDataSet* pay = d->dsoPayments->DataSet();
+        pay->Edit();
+        pay->FieldByName(QStringLiteral("suma"))->SetAsInteger(3000);
+        User([&] { d->cmbSign->Select(1); });
+        EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS WHERE suma=3000 AND signpost='Генеральный директор'")), 1);
+        pay->Edit();
+        pay->FieldByName(QStringLiteral("suma"))->SetAsInteger(4000);
+        d->dtePay->SetText(QStringLiteral("01.02.2026"));
+        EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS WHERE suma=4000 AND paymentdate=") +
+                        QString::number(EncodeDate(2026, 2, 1))),
+                  1);
+        pay->Edit();
+        pay->FieldByName(QStringLiteral("suma"))->SetAsInteger(9000);
+        rec->Answers.push_back(IDYES);
+        User([&] { d->cbxSetPay->Click(); });
+        EXPECT_EQ(pay->State(), dsBrowse);
+        EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS")), 0);
+        Ok(d);   // nothing pending comes back
+        EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS")), 0);
+        return int(d->ModalResult());
+    });
+    EXPECT_EQ(Errors(), 0);
+    EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS")), 0);
+}
+
+// Deleting a session takes its participants, their votes on its decisions,
+// its decision links and its payments; decisions and questions stay.
+TEST_F(Sessions, DeleteTakesTheSessionsRowsWithIt)
+{
+    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
+        PaymentsOn(d, {M1, M2});
+        Ok(d);
+        return int(d->ModalResult());
+    });
+    Edit(SessionA, [&](TfmAddEditSessionObject* d) {
+        AddParticipant(d, M1);
+        Ok(d);
+        return int(d->ModalResult());
+    });
+    ASSERT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS")), 5);
+    const QString before = Snapshot();
+    ASSERT_TRUE(GoTo(SessionB));
+    rec->Answers.push_back(IDNO);
+    User([&] { w->ToolButton6->Click(); });
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(rec->Last().Caption, QStringLiteral("Подтверждение удаления"));
+
+    ASSERT_TRUE(GoTo(SessionB));
+    rec->Answers.push_back(IDYES);
+    User([&] { w->ToolButton6->Click(); });
+    EXPECT_FALSE(DM->adoConnection->InTransaction());
+    EXPECT_EQ(Count(QStringLiteral("OBJ_SESSIONS")), 1);
+    const QString s = QStringLiteral("'") + Key(SessionB) + QStringLiteral("'");
+    EXPECT_EQ(Count(QStringLiteral("LNK_SESSIONS_MEMBERS WHERE id_session=") + s), 0);
+    EXPECT_EQ(Count(QStringLiteral("LNK_SESSIONS_DECISIONS WHERE id_session=") + s), 0);
+    EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS")), 0);
+    // Session A's participant keeps his vote; the decisions stay.
+    EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS")), 1);
+    EXPECT_EQ(Count(QStringLiteral("OBJ_DECISIONS")), 3);
+    EXPECT_EQ(Count(QStringLiteral("OBJ_QUESTIONS")), 1);
+    EXPECT_EQ(DM->adoObjPayments->RecordCount(), 0);
+    EXPECT_EQ(Errors(), 0);
+}
+
+}  // namespace
