@@ -2,7 +2,6 @@
 
 #include "components/Placement.h"
 #include "data/unDM.h"
-#include "platform/ui/EventBridge.h"
 #include "platform/db/DB.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/DBCtrls.h"
@@ -26,9 +25,7 @@ TQvDBGrid* TfmMainReferenceMembers::DetailGrid(TWinControl* Parent, const char* 
     g->SetDataSource(Source);
     g->SetTitleButtons(true);
     g->SetOptions(Options);
-    g->OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) {
-        CallHandler(this, [&] { DBGrid1KeyDown(s, k, sh); });
-    };
+    g->OnKeyDown = [this](TObject* s, WORD& k, TShiftState sh) { DBGrid1KeyDown(s, k, sh); };
     return g;
 }
 
@@ -91,7 +88,7 @@ TfmMainReferenceMembers::TfmMainReferenceMembers(TComponent* AOwner) : TRegister
             props.Add(QString::fromLatin1(p));
         FormStorage->SetStoredProps(&props);
     }
-    OnResize = [this](TObject* s) { CallHandler(this, [&] { FormResize(s); }); };
+    OnResize = [this](TObject* s) { FormResize(s); };
 }
 
 void TfmMainReferenceMembers::FormShow(TObject*)

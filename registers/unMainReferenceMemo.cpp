@@ -1,7 +1,6 @@
 #include "registers/unMainReferenceMemo.h"
 
 #include "components/Placement.h"
-#include "platform/ui/EventBridge.h"
 #include "platform/db/DB.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
@@ -38,7 +37,7 @@ TfmMainReferenceMemo::TfmMainReferenceMemo(TComponent* AOwner) : TRegisterWindow
         props.Add(QStringLiteral("Panel1.Height"));
         FormStorage->SetStoredProps(&props);
     }
-    OnResize = [this](TObject* s) { CallHandler(this, [&] { FormResize(s); }); };
+    OnResize = [this](TObject* s) { FormResize(s); };
 }
 
 void TfmMainReferenceMemo::FormShow(TObject*)

@@ -1,6 +1,5 @@
 #include "registers/unPaymentObject.h"
 
-#include "platform/ui/EventBridge.h"
 #include "platform/db/DB.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
@@ -9,7 +8,7 @@ TfmPaymentObject::TfmPaymentObject(TComponent* AOwner) : TRegisterWindow(AOwner)
 {
     DBGrid->SetOptions(TDBGridOptions{dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines,
                                       dgAlwaysShowSelection, dgCancelOnExit});
-    DBGrid->OnDblClick = [this](TObject* s) { CallHandler(this, [&] { DBGridDblClick(s); }); };
+    DBGrid->OnDblClick = [this](TObject* s) { DBGridDblClick(s); };
     DataSource->SetAutoEdit(false);
     for (TToolButton* b : {ToolButton5, ToolButton6, ToolButton7, ToolButton8, ToolButton9, ToolButton10})
         b->SetVisible(false);
@@ -34,7 +33,9 @@ void TfmPaymentObject::FormShow(TObject* Sender)
 
 void TfmPaymentObject::DBGridDblClick(TObject*)
 {
-    const TPoint p = DBGrid->ScreenToClient(GetCursorPos());
+    TPoint p;
+    GetCursorPos(&p);
+    p = DBGrid->ScreenToClient(p);
     const TGridCoord cell = DBGrid->MouseCoord(p.X, p.Y);
     if (cell.X >= 1 && cell.Y >= 1 && aNEdit->Enabled()) aNEdit->Execute();
 }

@@ -70,7 +70,8 @@ QStringList DecodeCatalogueLines(const QByteArray& bytes);
 void BuildReportsMenu(TActionList* ActionList, TMenuItem* Menu, const TReportList& ExcelReports,
                       const TReportList& WordReports, int ExcelImage, int WordImage, TNotifyEvent OnExecute);
 
-// The report folders (set after login) and the catalogues loaded from them.
+// The report folders beside the executable ("reports/excel/" and
+// "reports/word/", with the trailing separator), set after login.
 extern QString ExcelReportsDir;
 extern QString WordReportsDir;
 

@@ -34,6 +34,9 @@ public:
     // reopens on it (nullptr just closes).
     ado::RecordsetPtr Recordset() const { return FRecordset; }
     void SetRecordset(ado::RecordsetPtr rs);
+    // The recordset handed over and shown now (null while the dataset shows
+    // its own source).
+    ado::RecordsetPtr HandedOverRecordset() const { return FHandedOver; }
 
     // The table name of a table, the SQL text of a query.
     virtual QString CommandText() const { return FCommandText; }

@@ -18,6 +18,7 @@
 #include "platform/ado/AdoInternal.h"
 #include "platform/ado/EngineFunctions.h"
 #include "platform/core/DateTime.h"
+#include "platform/core/Hash.h"
 #include "platform/core/SysUtils.h"
 
 // Rows are kept column by column: per cell one storage-class byte and one
@@ -223,21 +224,7 @@ private:
     };
     std::vector<Slot> FSlots = std::vector<Slot>(kSlots);
 
-    static quint64 Hash(const char* p, quint32 n)
-    {
-        quint64 h = 0x9E3779B97F4A7C15ull ^ n;
-        quint32 i = 0;
-        for (; i + 8 <= n; i += 8) {
-            quint64 w;
-            std::memcpy(&w, p + i, 8);
-            h = (h ^ w) * 0xFF51AFD7ED558CCDull;
-            h ^= h >> 32;
-        }
-        quint64 w = 0;
-        std::memcpy(&w, p + i, n - i);
-        h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
-        return h ^ (h >> 29);
-    }
+    static quint64 Hash(const char* p, quint32 n) { return HashBytes(p, qsizetype(n)); }
 };
 
 void StoreCell(sqlite3_stmt* s, int i, ColumnData& d, Arena& a, TextCache& cache)
@@ -440,7 +427,12 @@ public:
     bool IsTable() const override { return FIsTable; }
 
     int ColumnCount() const override { return int(S.Columns.size()); }
-    const ColumnInfo& Column(int i) const override { return S.Columns.at(size_t(i)); }
+    const ColumnInfo& Column(int i) const override
+    {
+        // A computed column's kind comes from its values: read them when asked.
+        if (!FComplete && S.Columns.at(size_t(i)).Kind == ColumnKind::Unknown) ReadRest();
+        return S.Columns.at(size_t(i));
+    }
 
     int FindColumn(const QString& name) const override
     {
@@ -475,7 +467,7 @@ public:
 
     bool RowsAtLeast(qsizetype n) const override
     {
-        if (!FComplete && qsizetype(S.Count) >= n) return true;
+        if (!FComplete && (qsizetype(S.Count) >= n || (n <= 1 && FHasRows))) return true;
         return RowCount() >= n;
     }
 
@@ -800,7 +792,24 @@ public:
             FRowSql = "SELECT rowid, * FROM " + QuoteIdentifier(FSource).toUtf8() + " WHERE rowid = ?1";
         FRunSql = QByteArray(sqlite3_sql(stmt));
         FLoadStamp = CurrentStamp();
-        Load(stmt, withRowid, base, preview ? kPreviewRows : -1);
+        qsizetype limit = preview ? kPreviewRows : -1;
+        FHasRows = false;
+        if (preview && !FIsTable && HasRows(db, FRunSql)) {
+            // A statement's first row may cost all of them (a sort): only
+            // whether there is one is asked now, which needs no order.
+            limit = 0;
+            FHasRows = true;
+        }
+        Load(stmt, withRowid, base, limit);
+        FHasRows = FHasRows || S.Count > 0;
+    }
+
+    static bool HasRows(sqlite3* db, const QByteArray& sql)
+    {
+        StatementGuard g(Prepare(db, "SELECT EXISTS (" + sql + ")"));
+        const int rc = sqlite3_step(g.Stmt);
+        if (rc != SQLITE_ROW) Fail(db);
+        return sqlite3_column_int(g.Stmt, 0) != 0;
     }
 
     // Reads the rows after the first ones read at open.
@@ -865,11 +874,6 @@ public:
         const bool complete = ReadRows(stmt, s, limit);
         S = std::move(s);
         FComplete = complete;
-        bool unknown = false;
-        for (const ColumnInfo& c : S.Columns) unknown = unknown || c.Kind == ColumnKind::Unknown;
-        // A computed column's kind comes from its values: read them all now,
-        // so it never changes after a dataset has bound its fields.
-        if (!complete && unknown) ReadRestNow();
         FOrder.clear();
         FOrdered = false;
         FKeyIndex.clear();
@@ -890,7 +894,7 @@ public:
         Arena& arena = *s.Texts;
         std::vector<TextCache> caches{size_t(cols)};
         bool complete = false;
-        for (;;) {
+        for (; limit != 0;) {
             if (limit >= 0 && qsizetype(s.Count) >= limit + 1) break;
             const int rc = sqlite3_step(stmt);
             if (rc == SQLITE_ROW) {
@@ -925,6 +929,7 @@ private:
     static constexpr qsizetype kPreviewRows = 16;
     QByteArray FRunSql;          // the statement last run, for reading the rest
     bool FComplete = true;       // every row of the statement is held
+    bool FHasRows = false;       // the statement gave a row when last run
     std::shared_ptr<TADOConnection* const> FAlive;
     QString FSource;
     bool FIsTable;

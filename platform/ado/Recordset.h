@@ -20,7 +20,8 @@ namespace ado {
 // BOOLEAN/BOOL/BIT/YESNO -> Boolean, ...INT... -> Integer, CHAR/TEXT/MEMO/CLOB
 // -> Text, REAL/FLOAT/DOUBLE/NUMERIC/DECIMAL/CURRENCY -> Float, BLOB -> Blob.
 // A computed column (no declared type) takes the kind of its first non-null
-// value (Integer, Float, Text or Blob), else Unknown.
+// value (Integer, Float, Text or Blob), else Unknown (asking for it reads the
+// rows a recordset has not read yet).
 //
 // Value() gives: DateTime a double (TDateTime), Boolean a bool, Integer a
 // qlonglong, Float a double, Text a QString, Blob a QByteArray; NULL is a

@@ -379,7 +379,7 @@ struct TStoreColumn {
     int Size = 0;         // n of CHAR(n) / VARCHAR(n), else 0
 };
 
-namespace dbimpl { class Filter; struct SortKey; struct ViewIndex; class MasterLink; }
+namespace dbimpl { class Filter; struct SortKey; struct ViewIndex; struct ColumnIndex; class MasterLink; }
 
 class TDataSet : public TComponent {
     QV_CLASS(TDataSet, TComponent)
@@ -617,7 +617,11 @@ private:
     qsizetype FActiveStore = -2;
     int FActiveGrid = -1;
     int FCalcDepth = 0;                      // OnCalcFields / OnFilterRecord running
-    TRowKey FCurKey = -1;                    // key of the current record
+    // Key of the current record; kKeyUnread while the store has not read the
+    // row yet (CurKey() reads it).
+    mutable TRowKey FCurKey = -1;
+    static constexpr TRowKey kKeyUnread = -2;
+    TRowKey CurKey() const;
     std::vector<Variant>* FCalcTarget = nullptr;   // while OnCalcFields runs
 
     // Calculated / lookup cache per store row.
@@ -637,6 +641,8 @@ private:
     mutable QHash<QString, std::shared_ptr<dbimpl::ViewIndex>> FIndexes;
     // Index over all store rows for the detail restriction.
     std::shared_ptr<dbimpl::ViewIndex> FDetailIndex;
+    // Index over one column of all store rows for an equality-set filter.
+    std::shared_ptr<dbimpl::ColumnIndex> FFilterIndex;
 
     // Master/detail
     std::unique_ptr<dbimpl::MasterLink> FMasterLink;

@@ -26,6 +26,17 @@ QString FoldText(QString s);
 // filter "(a = 'M' AND b = 'J1') OR (a = 'M' AND b = 'J2')", or "a = 'x'")
 // becomes a lookup in a small trie of the wanted values compared on the
 // cells' UTF-8 bytes.
+// Rows of a store chained by the hash of one text column's folded cells, so
+// the rows holding a value are found without looking at the others. Built
+// for one store generation; chains hold rows in store order.
+struct ColumnIndex {
+    quint64 StoreStamp = 0;
+    int Col = -1;
+    quint64 Mask = 0;
+    std::vector<qint32> Head;   // bucket -> first row + 1 (0: none)
+    std::vector<qint32> Next;   // row -> next row of the bucket + 1
+};
+
 class Filter {
 public:
     ~Filter();
@@ -35,6 +46,12 @@ public:
     // values that do not fit the column.
     void Bind(const TDataSet* ds);
     bool Match(const TDataSet* ds, qsizetype row) const;
+    // For an equality set: the store rows 0..n-1 that match, in store order,
+    // found through an index on its first column (made or remade in idx when
+    // it is not for this column and store stamp). False when the filter is
+    // not an equality set.
+    bool SelectRows(const TDataSet* ds, qsizetype n, quint64 stamp, std::shared_ptr<ColumnIndex>& idx,
+                    std::vector<qsizetype>& out) const;
     const QString& Text() const { return FText; }
 
     struct Node;

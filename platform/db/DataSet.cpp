@@ -154,6 +154,7 @@ void TDataSet::CloseInternal(bool events)
     FSortSpec.clear();
     FIndexes.clear();
     FDetailIndex.reset();
+    FFilterIndex.reset();
     FReverse.clear();
     ClearCalcCache();
     ++FViewStamp;
@@ -401,7 +402,9 @@ void TDataSet::RebuildView(bool keepCurrent)
             }
             return true;
         };
-        if (identity) {
+        if (identity && FFilter && !OnFilterRecord && FFilter->SelectRows(this, n, FStoreGen, FFilterIndex, kept)) {
+            // An equality set (the vote filter): its rows come from an index.
+        } else if (identity) {
             kept.reserve(size_t(n / 8 + 16));
             for (qsizetype r = 0; r < n; ++r)
                 if (test(r)) kept.push_back(r);
@@ -480,7 +483,7 @@ void TDataSet::RebuildView(bool keepCurrent)
     ++FViewStamp;
     FReverse.clear();
 
-    if (identity && !(keepCurrent && FCurKey >= 0)) {
+    if (identity && !(keepCurrent && CurKey() >= 0)) {
         const qsizetype want = std::max<qsizetype>(FCur, 0);
         if (InView(want)) {
             SetCur(want);
@@ -488,7 +491,7 @@ void TDataSet::RebuildView(bool keepCurrent)
         }
     }
     const qsizetype size = ViewSize();
-    if (keepCurrent && FCurKey >= 0) {
+    if (keepCurrent && CurKey() >= 0) {
         qsizetype r = StoreFindKey(FCurKey);
         qsizetype pos = r >= 0 ? StoreToView(r) : -1;
         if (pos < 0) pos = std::min(FCur, size - 1);
@@ -518,10 +521,18 @@ void TDataSet::SetCur(qsizetype pos)
     FCur = pos;
     if (InView(pos)) {
         qsizetype r = ViewToStore(pos);
-        FCurKey = StoreKey(r);
+        // A store that reads its rows when asked keeps them unread until the
+        // key is wanted.
+        FCurKey = StoreAllRead() ? StoreKey(r) : kKeyUnread;
         FCalcRecomputeRow = r;
     } else
         FCurKey = -1;
+}
+
+TRowKey TDataSet::CurKey() const
+{
+    if (FCurKey == kKeyUnread) FCurKey = InView(FCur) ? StoreKey(ViewToStore(FCur)) : -1;
+    return FCurKey;
 }
 
 qsizetype TDataSet::GridRowToStore(qsizetype i) const
@@ -1124,7 +1135,7 @@ void TDataSet::InternalPostRecord()
         FInsertPos = -1;
         SetCur(pos);
     } else {
-        qsizetype r = StoreFindKey(FCurKey);
+        qsizetype r = StoreFindKey(CurKey());
         if (r < 0) DatabaseError(QStringLiteral("Record not found or changed by another user"));
         if (any) StoreUpdate(r, vals);
         FStoreGen = StoreGeneration();
@@ -1201,7 +1212,7 @@ void TDataSet::Delete()
     qsizetype r = -1;
     for (;;) {
         try {
-            r = StoreFindKey(FCurKey);
+            r = StoreFindKey(CurKey());
             if (r < 0) DatabaseError(QStringLiteral("Record not found or changed by another user"));
             StoreDelete(r);
             break;
@@ -1292,7 +1303,7 @@ TBookmark TDataSet::GetBookmark() const
     if (!Active() || FState == dsInsert) return b;
     SyncStore();
     if (!InView(FCur)) return b;
-    b.Key = FCurKey;
+    b.Key = CurKey();
     return b;
 }
 

@@ -10,7 +10,10 @@
 // A NULL cell satisfies only IS NULL (and "= NULL").
 #include <QDateTime>
 #include <algorithm>
+#include <cstring>
+#include <limits>
 
+#include "platform/core/Hash.h"
 #include "platform/db/DBImpl.h"
 
 namespace dbimpl {
@@ -509,6 +512,53 @@ bool ApplyOp(Op op, int c)
 }
 
 }  // namespace
+
+namespace {
+
+quint64 HashBytes(QByteArrayView v) { return ::HashBytes(v.data(), v.size()); }
+
+}  // namespace
+
+bool Filter::SelectRows(const TDataSet* ds, qsizetype n, quint64 stamp, std::shared_ptr<ColumnIndex>& idx,
+                        std::vector<qsizetype>& out) const
+{
+    if (!FTrie || FTrieCols.empty() || n >= std::numeric_limits<qint32>::max()) return false;
+    const int col = FTrieCols[0];
+    if (!idx || idx->Col != col || idx->StoreStamp != stamp) {
+        auto x = std::make_shared<ColumnIndex>();
+        x->Col = col;
+        x->StoreStamp = stamp;
+        size_t buckets = 16;
+        while (buckets < size_t(n)) buckets <<= 1;
+        x->Mask = buckets - 1;
+        x->Head.assign(buckets, 0);
+        x->Next.assign(size_t(n), 0);
+        char buf[256];
+        // From the last row back, so every chain runs in store order.
+        for (qsizetype r = n - 1; r >= 0; --r) {
+            QByteArrayView v;
+            if (!ds->StoreUtf8(r, col, v)) continue;
+            const size_t b = size_t(HashBytes(FoldUtf8(v, buf, sizeof buf)) & x->Mask);
+            x->Next[size_t(r)] = x->Head[b];
+            x->Head[b] = qint32(r + 1);
+        }
+        idx = std::move(x);
+    }
+    out.clear();
+    std::vector<size_t> seen;
+    for (const QByteArray& key : FTrie->levels[0].keys) {
+        const size_t b = size_t(HashBytes(key) & idx->Mask);
+        if (std::find(seen.begin(), seen.end(), b) != seen.end()) continue;   // that chain is done
+        seen.push_back(b);
+        for (qint32 r = idx->Head[b]; r; r = idx->Next[size_t(r - 1)])
+            if (Match(ds, r - 1)) out.push_back(r - 1);
+    }
+    if (seen.size() > 1) {
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
+    }
+    return true;
+}
 
 bool Filter::Match(const TDataSet* ds, qsizetype row) const
 {

@@ -199,15 +199,17 @@ void TControl::BoundsChangedByWidget(int l, int t, int w, int h)
 
 TPoint TControl::ClientToScreen(const TPoint& p) const
 {
-    if (!FWidget) return p;
-    QPoint q = FWidget->mapToGlobal(QPoint(p.X, p.Y));
+    QWidget* w = ClientOriginWidget();
+    if (!w) return p;
+    QPoint q = w->mapToGlobal(QPoint(p.X, p.Y));
     return Point(q.x(), q.y());
 }
 
 TPoint TControl::ScreenToClient(const TPoint& p) const
 {
-    if (!FWidget) return p;
-    QPoint q = FWidget->mapFromGlobal(QPoint(p.X, p.Y));
+    QWidget* w = ClientOriginWidget();
+    if (!w) return p;
+    QPoint q = w->mapFromGlobal(QPoint(p.X, p.Y));
     return Point(q.x(), q.y());
 }
 
@@ -391,7 +393,6 @@ TPoint GetCursorPos()
     return Point(p.x(), p.y());
 }
 
-void SetCursorPos(int X, int Y) { QCursor::setPos(X, Y); }
 
 QCursor CursorToQCursor(TCursor c)
 {
@@ -832,7 +833,9 @@ void TWinControl::WndProc(TMessage& Message)
 
 bool TWinControl::WidgetEvent(QObject* watched, QEvent* event)
 {
-    if (watched == FWidget) {
+    // A control on its way out gets no enter or exit events (the focus moves
+    // while its window is torn down; an exit check must not run then).
+    if (watched == FWidget && !IsDestroying()) {
         if (event->type() == QEvent::FocusIn) {
             if (TForm* f = GetParentForm(this)) f->FocusControl(this);
             DoEnter();

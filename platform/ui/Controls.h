@@ -146,6 +146,9 @@ public:
     // child the frame around the form).
     QWidget* Widget() const { return FWidget; }
     virtual QWidget* OuterWidget() const { return FWidget; }
+    // The widget whose top left is the client origin (ScreenToClient,
+    // ClientToScreen): inside a frame the control draws around its area.
+    virtual QWidget* ClientOriginWidget() const { return FWidget; }
 
     // Asks for a repaint of everything the control shows (done by the event
     // loop); a control that draws into an inner widget invalidates that too.
@@ -317,9 +320,9 @@ private:
 };
 
 QCursor CursorToQCursor(TCursor c);
-// The mouse pointer's position in screen coordinates; SetCursorPos moves it.
+// The mouse pointer's position in screen coordinates (SetCursorPos of
+// Windows.h moves it).
 TPoint GetCursorPos();
-void SetCursorPos(int X, int Y);
 
 // The form a control stands on (the outermost parent), or none.
 TForm* GetParentForm(const TControl* c);

@@ -1432,6 +1432,13 @@ QWidget* TDBGrid::CreateWidget(QWidget* parentWidget)
     return w;
 }
 
+// Cells are drawn in the scroll area's viewport, inside its frame.
+QWidget* TDBGrid::ClientOriginWidget() const
+{
+    auto* area = qobject_cast<QAbstractScrollArea*>(Widget());
+    return area ? area->viewport() : Widget();
+}
+
 void TDBGrid::InitWidget()
 {
     TWinControl::InitWidget();

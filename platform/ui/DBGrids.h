@@ -444,6 +444,7 @@ protected:
     friend class TEditorKeyFilter;
 
     QWidget* CreateWidget(QWidget* parentWidget) override;
+    QWidget* ClientOriginWidget() const override;
     void InitWidget() override;
     void FontChanged() override;
     void ColorChanged() override;

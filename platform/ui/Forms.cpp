@@ -489,10 +489,12 @@ void TForm::SetVisible(bool v)
             return;
         }
         HandleNeeded();
-        if (!FShownOnce) {
+        const bool first = !FShownOnce;
+        if (first) {
             FShownOnce = true;
             ApplyPosition();
         }
+        const TRect before = BoundsRect();
         FVisible = true;
         FFormState += fsShowing;
         try {
@@ -502,6 +504,14 @@ void TForm::SetVisible(bool v)
             throw;
         }
         FFormState -= fsShowing;
+        // A centred window that its show handler resized (and did not move)
+        // is centred again with its new size, as the framework centres after
+        // the show handler.
+        const TRect after = BoundsRect();
+        if (first && FPosition != poDesigned && FPosition != poDefault && FPosition != poDefaultPosOnly &&
+            FPosition != poDefaultSizeOnly && after.Left == before.Left && after.Top == before.Top &&
+            (after.Width() != before.Width() || after.Height() != before.Height()))
+            ApplyPosition();
         if (!FVisible || !HandleAllocated()) return;   // hidden again by its own show handler
         ShowInState();
         if (FActiveControl && FActiveControl->CanFocus() && FActiveControl->Widget())

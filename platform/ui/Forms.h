@@ -16,7 +16,8 @@
 // Showing a form: the first time, its Position is applied (centring); then
 // OnShow fires, then the window appears in its WindowState. A handler that
 // sets WindowState or the placement from OnShow thus decides how the window
-// first appears.
+// first appears; a centred window whose OnShow only changes its size (a
+// dialog that lays itself out) is centred again with the new size.
 //
 // Window placement (GetWindowPlacement/SetWindowPlacement) maps onto Qt as
 // follows: the normal rectangle is the form's bounds in the normal state (kept

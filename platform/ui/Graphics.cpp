@@ -46,6 +46,7 @@ QColor SystemColor(int index)
     case 22: return p.color(QPalette::Midlight);                      // 3-D light
     case 23: return p.color(QPalette::ToolTipText);
     case 24: return p.color(QPalette::ToolTipBase);
+    case 26: return p.color(QPalette::Link);                          // hot-track (links)
     default: return QColor(Qt::black);
     }
 }

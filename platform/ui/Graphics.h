@@ -25,7 +25,8 @@ constexpr TColor clScrollBar = clSystemColor | 0, clBackground = clSystemColor |
                  clBtnFace = clSystemColor | 15, clBtnShadow = clSystemColor | 16, clGrayText = clSystemColor | 17,
                  clBtnText = clSystemColor | 18, clInactiveCaptionText = clSystemColor | 19,
                  clBtnHighlight = clSystemColor | 20, cl3DDkShadow = clSystemColor | 21,
-                 cl3DLight = clSystemColor | 22, clInfoText = clSystemColor | 23, clInfoBk = clSystemColor | 24;
+                 cl3DLight = clSystemColor | 22, clInfoText = clSystemColor | 23, clInfoBk = clSystemColor | 24,
+                 clHotLight = clSystemColor | 26;
 
 constexpr TColor clBlack = 0x000000, clMaroon = 0x000080, clGreen = 0x008000, clOlive = 0x008080,
                  clNavy = 0x800000, clPurple = 0x800080, clTeal = 0x808000, clGray = 0x808080,

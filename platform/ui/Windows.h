@@ -129,6 +129,10 @@ constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CXVSCROLL = 2, SM_CYHSCROLL =
               SM_CXSIZEFRAME = SM_CXFRAME, SM_CYSIZEFRAME = SM_CYFRAME;
 int GetSystemMetrics(int index);
 
+// The mouse pointer's place on the screen; SetCursorPos moves it.
+bool GetCursorPos(TPoint* p);
+bool SetCursorPos(int x, int y);
+
 // Message boxes: flags and answers.
 constexpr int MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
               MB_RETRYCANCEL = 0x5, MB_TYPEMASK = 0xF, MB_ICONHAND = 0x10, MB_ICONERROR = 0x10,

@@ -105,69 +105,63 @@ TEST_F(AppFixture, HostileDatabaseFilesGiveOneMessageAndStayUnchanged)
 {
     const QString damaged = QStringLiteral("Поврежденный файл базы данных");
     const QString unknown = QStringLiteral("Неизвестная структура базы данных");
-    auto plainDb = [this](bool demo) {
-        dbtool::CreateDatabase(DbFile(), QString(), demo);
+    auto bytes = [this] {
         QFile f(DbFile());
         f.open(QIODevice::ReadOnly);
         return f.readAll();
     };
+    // A database made by the installation (with the password, and the
+    // demonstration board when demo), then changed by the statements.
+    auto made = [&](const QString& password, bool demo, const QStringList& statements = {}) {
+        dbtool::CreateDatabase(DbFile(), password, demo);
+        TADOConnection c;
+        c.SetConnectionString(dbtool::ConnectionString(DbFile(), password));
+        c.Open();
+        for (const QString& sql : statements) c.Execute(sql);
+        c.Close();
+        return bytes();
+    };
     struct Case {
         const char* name;
-        std::function<QByteArray()> make;   // the file's bytes (written by make or returned)
+        std::function<QByteArray()> make;   // the file's bytes
         std::vector<QString> typed;         // passwords typed into the dialog
         QString caption;
     };
     const Case cases[] = {
         {"text file", [] { return QByteArray("Это не база данных.\r\n"); }, {}, damaged},
-        {"plain database cut short", [&] { QByteArray b = plainDb(true); return b.left(b.size() / 2 + 100); }, {}, damaged},
-        {"plain database cut to whole pages", [&] { QByteArray b = plainDb(true); return b.left(b.size() / 2 / 4096 * 4096); }, {}, damaged},
+        {"plain database cut short", [&] { QByteArray b = made({}, true); return b.left(b.size() / 2 + 100); }, {}, damaged},
+        {"plain database cut to whole pages", [&] { QByteArray b = made({}, true); return b.left(b.size() / 2 / 4096 * 4096); }, {}, damaged},
         {"plain database with a damaged first page",
-         [&] { QByteArray b = plainDb(true); for (int i = 100; i < 4000; i += 7) b[i] = char(0x5A); return b; }, {}, damaged},
+         [&] { QByteArray b = made({}, true); for (int i = 100; i < 4000; i += 7) b[i] = char(0x5A); return b; }, {}, damaged},
         {"empty file", [] { return QByteArray(); }, {}, unknown},
         {"database of another program",
-         [this] {
-             TADOConnection c;
-             QFile(DbFile()).open(QIODevice::WriteOnly);
-             c.SetConnectionString(dbtool::ConnectionString(DbFile(), QString()));
-             c.Open();
-             c.Execute(QStringLiteral("CREATE TABLE CUSTOMERS (id INTEGER, name VARCHAR(50))"));
-             c.Close();
-             QFile f(DbFile());
-             f.open(QIODevice::ReadOnly);
-             return f.readAll();
+         [&] {
+             QStringList drop;
+             for (const char* t : {"REF_MEMBERS", "REF_POSTS", "REF_OTHER_MANAGEMENT", "REF_FORMS", "REF_PLACES", "REF_VOTE_TYPES",
+                                   "OBJ_SESSIONS", "OBJ_QUESTIONS", "OBJ_DECISIONS", "OBJ_PAYMENTS", "LNK_SESSIONS_MEMBERS",
+                                   "LNK_SESSIONS_DECISIONS", "LNK_DECISIONS_MEMBERS", "SYS_PARAMETERS"})
+                 drop << QStringLiteral("DROP TABLE ") + QLatin1String(t);
+             return made({}, false, drop << QStringLiteral("CREATE TABLE CUSTOMERS (id INTEGER, name VARCHAR(50))"));
          }, {}, unknown},
         {"sessions table without a column",
          [&] {
-             plainDb(false);
-             TADOConnection c;
-             c.SetConnectionString(dbtool::ConnectionString(DbFile(), QString()));
-             c.Open();
-             c.Execute(QStringLiteral("DROP TABLE OBJ_SESSIONS"));
-             c.Execute(QStringLiteral("CREATE TABLE OBJ_SESSIONS (id CHAR(38), pnumber INTEGER)"));
-             c.Close();
-             QFile f(DbFile());
-             f.open(QIODevice::ReadOnly);
-             return f.readAll();
+             return made({}, false, {QStringLiteral("DROP TABLE OBJ_SESSIONS"),
+                                     QStringLiteral("CREATE TABLE OBJ_SESSIONS (id CHAR(38), pnumber INTEGER)")});
          }, {}, unknown},
         {"encrypted database cut to whole pages, right password",
-         [this] {
-             dbtool::CreateDatabase(DbFile(), QStringLiteral("Секрет"), true);
-             QFile f(DbFile());
-             f.open(QIODevice::ReadOnly);
-             QByteArray b = f.readAll();
-             return b.left(b.size() / 2 / 1024 * 1024);
-         }, {QStringLiteral("Секрет")}, damaged},
+         [&] { QByteArray b = made(QStringLiteral("Секрет"), true); return b.left(b.size() / 2 / 1024 * 1024); },
+         {QStringLiteral("Секрет")}, damaged},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TearDown();
         SetUp();
         QFile::remove(DbFile());
-        const QByteArray bytes = c.make();
+        const QByteArray before = c.make();
         {
             QFile f(DbFile());
             ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            f.write(bytes);
+            f.write(before);
         }
         int asked = 0;
         rec->OnModal = TypePasswords(c.typed, &asked);
@@ -180,9 +174,7 @@ TEST_F(AppFixture, HostileDatabaseFilesGiveOneMessageAndStayUnchanged)
         EXPECT_EQ(LoginAttempts, 0);
         EXPECT_TRUE(Application->Terminated());
         EXPECT_FALSE(DM->adoConnection->Connected());
-        QFile f(DbFile());
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(f.readAll() == bytes) << "the file was changed";
+        EXPECT_TRUE(bytes() == before) << "the file was changed";
     }
 }
 

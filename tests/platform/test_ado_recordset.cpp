@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "AdoTestUtil.h"
+#include "platform/ado/ADODB.h"
 #include "platform/core/DateTime.h"
 #include "platform/core/SysUtils.h"
 
@@ -241,3 +242,140 @@ TEST_F(RecordsetTest, ClosedOrDestroyedConnectionRaises)
 }
 
 }  // namespace
+
+// A recordset opened for a dataset reads its first rows at once and the rest
+// when something asks for them; datasets over it behave as over rows read whole.
+class LazyRowsTest : public RecordsetTest {
+protected:
+    void SetUp() override
+    {
+        RecordsetTest::SetUp();
+        Db->BeginTrans();
+        for (int i = 1; i <= 100; ++i)
+            Db->Execute(QStringLiteral("INSERT INTO OBJ_SESSIONS VALUES (\"{S%1}\", %2, %3)").arg(i).arg(i).arg(45000 + i));
+        Db->CommitTrans();
+    }
+    TADOTable* Sessions()
+    {
+        auto* t = new TADOTable(&Owner);
+        t->SetConnection(Db.get());
+        t->SetTableName(QStringLiteral("OBJ_SESSIONS"));
+        t->Open();
+        return t;
+    }
+    TComponent Owner;
+};
+
+TEST_F(LazyRowsTest, RecordsetReadsTheRestWhenAskedAndAnewWhenTheDatabaseChanged)
+{
+    auto rs = Recordset::OpenTable(Db.get(), QStringLiteral("OBJ_SESSIONS"));
+    const int n = rs->FindColumn(QStringLiteral("pnumber"));
+    EXPECT_FALSE(rs->AllRowsRead());
+    EXPECT_TRUE(rs->RowsAtLeast(1));
+    EXPECT_EQ(rs->Value(0, n).toInt(), 1);
+    EXPECT_FALSE(rs->AllRowsRead());
+    const quint64 g = rs->Generation();
+    EXPECT_EQ(rs->Value(80, n).toInt(), 81);
+    EXPECT_TRUE(rs->AllRowsRead());
+    EXPECT_EQ(rs->RowCount(), 100);
+    EXPECT_EQ(rs->Generation(), g);   // the same rows, only more of them
+
+    // A sorted statement tells whether it has rows without sorting them.
+    auto sorted = Recordset::Open(Db.get(), QStringLiteral("SELECT * FROM OBJ_SESSIONS ORDER BY pnumber DESC"));
+    EXPECT_FALSE(sorted->AllRowsRead());
+    EXPECT_TRUE(sorted->RowsAtLeast(1));
+    EXPECT_FALSE(sorted->AllRowsRead());
+    EXPECT_EQ(sorted->Value(0, n).toInt(), 100);
+    EXPECT_EQ(sorted->RowCount(), 100);
+    auto none = Recordset::Open(Db.get(), QStringLiteral("SELECT * FROM OBJ_SESSIONS WHERE pnumber > 500 ORDER BY pnumber"));
+    EXPECT_FALSE(none->RowsAtLeast(1));
+    EXPECT_EQ(none->RowCount(), 0);
+
+    // Written between the first rows and the rest: the rows are read anew, whole.
+    auto later = Recordset::OpenTable(Db.get(), QStringLiteral("OBJ_SESSIONS"));
+    const quint64 g2 = later->Generation();
+    Db->Execute(QStringLiteral("DELETE * FROM OBJ_SESSIONS WHERE pnumber <= 10"));
+    EXPECT_EQ(later->RowCount(), 90);
+    EXPECT_EQ(later->Value(0, n).toInt(), 11);
+    EXPECT_NE(later->Generation(), g2);
+
+    // A computed column's kind is known before its rows are all read.
+    auto computed = Recordset::Open(Db.get(), QStringLiteral("SELECT id, pnumber * 2 AS twice FROM OBJ_SESSIONS ORDER BY id"));
+    EXPECT_EQ(computed->Column(1).Kind, ColumnKind::Integer);
+}
+
+TEST_F(LazyRowsTest, DatasetNavigatesFiltersLocatesAndWritesBeforeItsRowsAreRead)
+{
+    TADOTable* t = Sessions();
+    EXPECT_FALSE(t->Recordset()->AllRowsRead());
+    EXPECT_FALSE(t->Eof());
+    EXPECT_EQ(t->FieldByName(QStringLiteral("pnumber"))->AsInteger(), 1);
+    const TBookmark first = t->GetBookmark();
+    EXPECT_FALSE(t->Recordset()->AllRowsRead());
+    EXPECT_EQ(t->RecordCount(), 100);
+    t->Last();
+    EXPECT_EQ(t->FieldByName(QStringLiteral("pnumber"))->AsInteger(), 100);
+    t->GotoBookmark(first);
+    EXPECT_EQ(t->RecNo(), 1);
+
+    // A filter nothing watches is applied when the dataset is looked at.
+    TADOTable* f = Sessions();
+    f->SetFilter(QStringLiteral("pnumber = 77"));
+    f->SetFiltered(true);
+    EXPECT_FALSE(f->Recordset()->AllRowsRead());
+    EXPECT_FALSE(f->Eof());
+    EXPECT_TRUE(f->Bof());
+    EXPECT_EQ(f->FieldByName(QStringLiteral("id"))->AsString(), QStringLiteral("{S77}"));
+    EXPECT_EQ(f->RecordCount(), 1);
+    f->SetFilter(QStringLiteral("pnumber = 1000"));
+    f->Requery();
+    EXPECT_TRUE(f->Eof());
+    EXPECT_TRUE(f->IsEmpty());
+    EXPECT_EQ(f->RecNo(), -1);
+
+    // Locate and writes reach the rows not read yet.
+    TADOTable* w = Sessions();
+    EXPECT_TRUE(w->Locate(QStringLiteral("pnumber"), 60));
+    EXPECT_EQ(w->RecNo(), 60);
+    TADOTable* a = Sessions();
+    a->Append();
+    a->FieldByName(QStringLiteral("id"))->SetAsString(QStringLiteral("{NEW}"));
+    a->FieldByName(QStringLiteral("pnumber"))->SetAsInteger(101);
+    a->Post();
+    EXPECT_EQ(a->RecordCount(), 101);
+    EXPECT_EQ(Query(Db.get(), QStringLiteral("SELECT COUNT(*) FROM OBJ_SESSIONS")), QStringLiteral("101"));
+    a->Last();
+    EXPECT_EQ(a->FieldByName(QStringLiteral("id"))->AsString(), QStringLiteral("{NEW}"));
+}
+
+TEST_F(LazyRowsTest, EqualitySetFilterFindsItsRowsThroughAnIndexThatFollowsWrites)
+{
+    TADOTable* t = Sessions();
+    TDataSource shown;   // a control follows the dataset: the view is made at once
+    shown.SetDataSet(t);
+    auto ids = [&]() {
+        QStringList out;
+        for (t->First(); !t->Eof(); t->Next()) out << t->FieldByName(QStringLiteral("id"))->AsString();
+        return out.join(QLatin1Char(','));
+    };
+    // Case does not matter; rows come in table order whatever the order of the values.
+    t->SetFilter(QStringLiteral("(id = '{s90}' AND pnumber = 90) OR id = '{S7}' OR (id = '{S12}')"));
+    EXPECT_FALSE(t->Filter().isEmpty());
+    t->SetFiltered(true);
+    EXPECT_EQ(ids(), QStringLiteral("{S7},{S12},{S90}"));
+    t->SetFilter(QStringLiteral("id = '{S12}' OR id = '{S7}' OR id = '{none}'"));
+    EXPECT_EQ(ids(), QStringLiteral("{S7},{S12}"));
+    // A row written later is found by the next filter.
+    Db->Execute(QStringLiteral("INSERT INTO OBJ_SESSIONS VALUES (\"{S7}\", 700, 45000)"));
+    t->Requery();
+    EXPECT_EQ(ids(), QStringLiteral("{S7},{S12},{S7}"));
+    t->SetFilter(QStringLiteral("id = '{S7}'"));
+    EXPECT_EQ(t->RecordCount(), 2);
+    t->First();
+    t->Edit();
+    t->FieldByName(QStringLiteral("id"))->SetAsString(QStringLiteral("{S8}"));
+    t->Post();
+    t->SetFilter(QStringLiteral("id = '{S8}'"));
+    EXPECT_EQ(ids(), QStringLiteral("{S8},{S8}"));
+    EXPECT_EQ(Query(Db.get(), QStringLiteral("SELECT pnumber FROM OBJ_SESSIONS WHERE id = '{S8}' ORDER BY pnumber")), QStringLiteral("7,8"));
+}

@@ -4,9 +4,12 @@
 // must get as errors rather than a hang.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
 #include <signal.h>
 #include <thread>
@@ -161,6 +164,42 @@ TEST_F(ExcelTest, WrongCallsRaiseOleErrors)
     EXPECT_THROW(Cell(1, 1).Get("Interior").Set("ColorIndex", 57), EOleError);
     EXPECT_THROW(Book.Get("WorkSheets", {9}), EOleError);
     EXPECT_THROW(Excel.Get("WorkBooks").Call("Add", {QStringLiteral("/nonexistent/template.ots")}), EOleError);
+}
+
+// A template that is no workbook (a text, a word-processor document, an empty
+// file, a damaged package, a folder) is an error, the file stays as it was,
+// and the office goes on serving.
+TEST_F(ExcelTest, TemplatesThatAreNoWorkbookRaiseAndStayUnchanged)
+{
+    QTemporaryDir dir;
+    QStringList written;
+    QByteArray junk("PK\x03\x04", 4);
+    for (int i = 0; i < 3000; ++i) junk += char((i * 131) % 256);
+    const std::pair<const char*, QByteArray> files[] = {
+        {"text.ots", QByteArray("Это не шаблон.\r\n")},
+        {"empty.ots", QByteArray()},
+        {"damaged.ots", junk},
+        {"binary.xlt", QByteArray(4096, '\xFF')},
+    };
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        EXPECT_THROW(Excel.Get("WorkBooks").Call("Add", {path}), EOleError);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.readAll() == bytes);
+        // Nothing left beside it (no lock file of the office).
+        written << QString::fromLatin1(name);
+        written.sort();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), written);
+    }
+    EXPECT_THROW(Excel.Get("WorkBooks").Call("Add", {dir.path()}), EOleError);
+    // The office still answers.
+    Cell(1, 1).Set("Value", QStringLiteral("после"));
+    EXPECT_EQ(Cell(1, 1).Get("Value").ToString(), QStringLiteral("после"));
 }
 
 TEST_F(ExcelTest, AutoFitSizesColumnsByTheRangeAloneAndShowingStoresTheWorkbook)

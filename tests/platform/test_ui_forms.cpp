@@ -60,6 +60,25 @@ TEST(Forms, PositionFirstThenOnShowThenTheWindowInItsState)
     f->Free();
 }
 
+TEST(Forms, ACentredFormSizedByItsShowHandlerIsCentredWithItsNewSize)
+{
+    for (bool move : {false, true}) {
+        auto* f = NewForm<TForm>(nullptr);
+        f->SetBounds(0, 0, 300, 200);
+        f->SetPosition(poScreenCenter);
+        f->OnShow = [&](TObject*) {
+            if (move) f->SetBounds(5, 6, 400, 100);
+            else f->SetBounds(f->Left(), f->Top(), 400, 100);
+        };
+        f->Show();
+        Application->ProcessMessages();
+        // Moved by its handler: the handler's place holds.
+        EXPECT_EQ(f->BoundsRect(), move ? Bounds(5, 6, 400, 100)
+                                        : Bounds((Screen->Width() - 400) / 2, (Screen->Height() - 100) / 2, 400, 100));
+        f->Free();
+    }
+}
+
 TEST(Forms, CloseAsksCloseQueryAndFollowsTheCloseAction)
 {
     auto* f = NewForm<TForm>(nullptr);

@@ -12,6 +12,7 @@
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/DBCtrls.h"
+#include "platform/ui/EventBridge.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
 #include "registers/unMainReferenceMembers.h"
@@ -237,10 +238,11 @@ TEST_F(Directories, CtrlDelDeletesOnePostAfterTheQuestion)
     const int members = DM->adoRefMembers->RecordCount();
     const int before = posts->RecordCount();
     ASSERT_GT(before, 0);
-    // The key as the grid hands it to its handler.
+    // The key as the grid hands it to its handler, through the event bridge
+    // (a "No" ends the deletion with a silent abort).
     auto ctrlDel = [&] {
         WORD key = VK_DELETE;
-        w->DBGrid1->OnKeyDown(w->DBGrid1, key, TShiftState{ssCtrl});
+        CallHandler(w->DBGrid1, [&] { w->DBGrid1->OnKeyDown(w->DBGrid1, key, TShiftState{ssCtrl}); });
         return key;
     };
     rec->Answers = {IDNO};

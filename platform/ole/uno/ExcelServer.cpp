@@ -663,7 +663,11 @@ IDispatchPtr NewExcelApplication() { return std::make_shared<TExcelApplication>(
 
 QString ExistingFileUrl(const QString& path)
 {
-    if (!QFileInfo(path).isFile()) throw EOleError(QStringLiteral("The file \"%1\" could not be found").arg(path));
+    const QFileInfo fi(path);
+    if (!fi.isFile()) throw EOleError(QStringLiteral("The file \"%1\" could not be found").arg(path));
+    // The office would make a new document of an empty file; the automation
+    // servers it stands in for refuse one.
+    if (fi.size() == 0) throw EOleError(QStringLiteral("The file \"%1\" is empty: it is no document").arg(path));
     return FileUrl(path);
 }
 
