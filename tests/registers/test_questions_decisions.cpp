@@ -735,3 +735,58 @@ TEST_F(Objects, DialogLayouts)
     EXPECT_EQ(d->DBMemo1->DataField(), QStringLiteral("description"));
     d->Free();
 }
+
+TEST_F(Objects, RefusedQuestionKeepsTheDialogOpenForAnotherOk)
+{
+    Start(false);
+    Native("CREATE TRIGGER refuse_insert BEFORE INSERT ON OBJ_QUESTIONS BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    TfmQuestionObject* w = Questions();
+    ASSERT_NE(w, nullptr);
+    int firstResult = -1;
+    rec->OnModal = [&](TForm* f) {
+        auto* d = dynamic_cast<TfmAddEditQuestionObject*>(f);
+        DM->adoObjQuestions->FieldByName(QStringLiteral("question"))->SetAsString(QStringLiteral("Второй раз"));
+        EXPECT_THROW(d->btnOK->Click(), EAbort);
+        firstResult = d->ModalResult();
+        EXPECT_EQ(DM->adoObjQuestions->State(), dsInsert);
+        Native("DROP TRIGGER refuse_insert");
+        d->btnOK->Click();
+        return d->ModalResult();
+    };
+    w->aNAdd->Execute();
+    EXPECT_EQ(firstResult, mrNone);
+    EXPECT_EQ(Boxes(QStringLiteral("Ошибка сохранения данных")), 1);
+    EXPECT_EQ(Rows("OBJ_QUESTIONS", "question=\"Второй раз\""), 1);
+    EXPECT_EQ(DM->adoObjQuestions->State(), dsBrowse);
+}
+
+TEST_F(Objects, RefusedLinkChangeUndoesTheEditedDecisionToo)
+{
+    Start();
+    Native("CREATE TRIGGER refuse_update BEFORE UPDATE ON LNK_SESSIONS_DECISIONS "
+           "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    TfmDecisionObject* w = Decisions();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(DM->adoObjDecisions->Locate(QStringLiteral("id"), D1));
+    w->Timer->Fire();
+    rec->OnModal = [&](TForm* f) {
+        auto* d = dynamic_cast<TfmAddEditDecisionObject*>(f);
+        d->DBLookupComboBox2->SelectRow(1);
+        DM->adoObjDecisions->FieldByName(QStringLiteral("description"))->SetAsString(QStringLiteral("Изменено"));
+        EXPECT_THROW(d->btnOK->Click(), EAbort);
+        EXPECT_EQ(d->ModalResult(), mrNone);
+        // The stored decision keeps its text; the dialog still shows the change.
+        EXPECT_EQ(Rows("OBJ_DECISIONS", "description=\"Утвердить бюджет\""), 1);
+        EXPECT_EQ(DM->adoObjDecisions->State(), dsEdit);
+        EXPECT_EQ(Text(DM->adoObjDecisions, "id"), D1);
+        EXPECT_EQ(Text(DM->adoObjDecisions, "description"), QStringLiteral("Изменено"));
+        EXPECT_EQ(Text(DM->adoLnkSessionsDecisions, "id_session"), S2);
+        Native("DROP TRIGGER refuse_update");
+        d->btnOK->Click();
+        return d->ModalResult();
+    };
+    w->aNEdit->Execute();
+    EXPECT_EQ(Rows("OBJ_DECISIONS", "id=\"" + D1 + "\" AND description=\"Изменено\""), 1);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS", "id_decision=\"" + D1 + "\" AND id_session=\"" + S2 + "\""), 1);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS", "id_decision=\"" + D1 + "\""), 1);
+}
