@@ -108,11 +108,16 @@ protected:
         ASSERT_EQ(sqlite3_exec(DM->adoConnection->Handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr),
                   SQLITE_OK);
     }
-    // Makes the database refuse deleting from the table.
-    static void Refuse(const QString& table)
+    // Makes the database refuse the operation (DELETE, INSERT, UPDATE) on
+    // the table, until Agree.
+    static void Refuse(const QString& table, const QString& operation = QStringLiteral("DELETE"))
     {
-        Native("CREATE TRIGGER refuse_" + table + " BEFORE DELETE ON " + table +
+        Native("CREATE TRIGGER refuse_" + table + "_" + operation + " BEFORE " + operation + " ON " + table +
                " BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    }
+    static void Agree(const QString& table, const QString& operation = QStringLiteral("DELETE"))
+    {
+        Native("DROP TRIGGER refuse_" + table + "_" + operation);
     }
     static TColumn* Column(TRegisterWindow* w, const QString& field)
     {
@@ -361,7 +366,7 @@ TEST_F(Objects, DecisionDeletionFailingAtAnyStepLeavesEverything)
         EXPECT_FALSE(DM->adoConnection->InTransaction());
         EXPECT_TRUE(ds->Locate(QStringLiteral("id"), D1));
         // The next deletion asks again and works once the database agrees.
-        Native("DROP TRIGGER refuse_" + table);
+        Agree(table);
         rec->Answers.push_back(IDYES);
         w->aNDelete->Execute();
         EXPECT_EQ(Rows("OBJ_DECISIONS"), 1);
@@ -583,8 +588,7 @@ TEST_F(Objects, RefusedDecisionOrLinkIsUndoneAndOkCanBePressedAgain)
     for (const QString table : {QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("OBJ_DECISIONS")}) {
         SCOPED_TRACE(table.toStdString());
         Start();
-        Native("CREATE TRIGGER refuse_insert BEFORE INSERT ON " + table +
-               " BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        Refuse(table, QStringLiteral("INSERT"));
         TfmDecisionObject* w = Decisions();
         ASSERT_NE(w, nullptr);
         QString newId;
@@ -606,7 +610,7 @@ TEST_F(Objects, RefusedDecisionOrLinkIsUndoneAndOkCanBePressedAgain)
             EXPECT_EQ(Text(DM->adoLnkSessionsDecisions, "id_decision"), newId);
             EXPECT_EQ(Text(DM->adoLnkSessionsDecisions, "id_session"), S1);
             // The database agrees now: the same OK stores both.
-            Native("DROP TRIGGER refuse_insert");
+            Agree(table, QStringLiteral("INSERT"));
             d->btnOK->Click();
             return d->ModalResult();
         };
@@ -625,8 +629,7 @@ TEST_F(Objects, RefusedDecisionOrLinkIsUndoneAndOkCanBePressedAgain)
 TEST_F(Objects, RefusedLinkThenCancelLeavesNothing)
 {
     Start();
-    Native("CREATE TRIGGER refuse_insert BEFORE INSERT ON LNK_SESSIONS_DECISIONS "
-           "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    Refuse(QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("INSERT"));
     TfmDecisionObject* w = Decisions();
     ASSERT_NE(w, nullptr);
     rec->OnModal = [&](TForm* f) {
@@ -739,7 +742,7 @@ TEST_F(Objects, DialogLayouts)
 TEST_F(Objects, RefusedQuestionKeepsTheDialogOpenForAnotherOk)
 {
     Start(false);
-    Native("CREATE TRIGGER refuse_insert BEFORE INSERT ON OBJ_QUESTIONS BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    Refuse(QStringLiteral("OBJ_QUESTIONS"), QStringLiteral("INSERT"));
     TfmQuestionObject* w = Questions();
     ASSERT_NE(w, nullptr);
     int firstResult = -1;
@@ -749,7 +752,7 @@ TEST_F(Objects, RefusedQuestionKeepsTheDialogOpenForAnotherOk)
         EXPECT_THROW(d->btnOK->Click(), EAbort);
         firstResult = d->ModalResult();
         EXPECT_EQ(DM->adoObjQuestions->State(), dsInsert);
-        Native("DROP TRIGGER refuse_insert");
+        Agree(QStringLiteral("OBJ_QUESTIONS"), QStringLiteral("INSERT"));
         d->btnOK->Click();
         return d->ModalResult();
     };
@@ -763,8 +766,7 @@ TEST_F(Objects, RefusedQuestionKeepsTheDialogOpenForAnotherOk)
 TEST_F(Objects, RefusedLinkChangeUndoesTheEditedDecisionToo)
 {
     Start();
-    Native("CREATE TRIGGER refuse_update BEFORE UPDATE ON LNK_SESSIONS_DECISIONS "
-           "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    Refuse(QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("UPDATE"));
     TfmDecisionObject* w = Decisions();
     ASSERT_NE(w, nullptr);
     ASSERT_TRUE(DM->adoObjDecisions->Locate(QStringLiteral("id"), D1));
@@ -781,7 +783,7 @@ TEST_F(Objects, RefusedLinkChangeUndoesTheEditedDecisionToo)
         EXPECT_EQ(Text(DM->adoObjDecisions, "id"), D1);
         EXPECT_EQ(Text(DM->adoObjDecisions, "description"), QStringLiteral("Изменено"));
         EXPECT_EQ(Text(DM->adoLnkSessionsDecisions, "id_session"), S2);
-        Native("DROP TRIGGER refuse_update");
+        Agree(QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("UPDATE"));
         d->btnOK->Click();
         return d->ModalResult();
     };
