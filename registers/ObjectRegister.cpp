@@ -37,8 +37,7 @@ TObjectRegisterWindow::TObjectRegisterWindow(TComponent* AOwner) : TRegisterWind
     }
     for (TToolButton* b : {ToolButton8, ToolButton9, ToolButton10}) b->SetVisible(false);
 
-    ImageList->SetCount(22);
-    DrawLetterGlyph(ImageList, 21, RGB(200, 150, 0), QStringLiteral("*"));
+    LoadActionPictures(ImageList, 22, {{21, "highlight"}});
 }
 
 TAction* TObjectRegisterWindow::MakeHighlightAction(const char* Name, const QString& Caption)
@@ -82,9 +81,9 @@ TModalResult TObjectRegisterWindow::ShowEditDialog(TForm* Dialog, const std::fun
 
 void TObjectRegisterWindow::DBGridDblClick(TObject*)
 {
-    TPoint p;
-    GetCursorPos(&p);
-    p = DBGrid->ScreenToClient(p);
+    TPoint cursor;
+    GetCursorPos(&cursor);
+    const TPoint p = DBGrid->ScreenToClient(cursor);
     int col = -1, row = -1;
     DBGrid->MouseToCell(p.X, p.Y, col, row);
     if (col >= 1 && row >= 1 && aNEdit->Enabled()) aNEdit->Execute();
