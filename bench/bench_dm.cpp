@@ -218,10 +218,13 @@ void Run(const Db& db)
     }
     // A vote changed in the grid, then the next participant: the filter's
     // index follows the write instead of being made anew.
+    // The votes changed are put back afterwards: the files are shared.
     std::vector<double> afterVote;
+    std::vector<std::pair<QString, int>> changed;
     for (int run = 0; run < 7 && people->RecordCount() > 1 && votes->RecordCount() > 0; ++run) {
         votes->Edit();
         TField* vote = votes->FieldByName(QStringLiteral("vote"));
+        changed.emplace_back(votes->FieldByName(QStringLiteral("id"))->AsString(), vote->AsInteger());
         vote->SetAsInteger(vote->AsInteger() % 3 + 1);
         votes->Post();
         QElapsedTimer t;
@@ -230,6 +233,10 @@ void Run(const Db& db)
         if (votes->RecordCount() > 0) votes->GetFieldText(0, v);
         afterVote.push_back(Ms(t));
     }
+    for (auto it = changed.rbegin(); it != changed.rend(); ++it)
+        dm.adoConnection->Execute(QStringLiteral("UPDATE LNK_DECISIONS_MEMBERS SET vote = %1 WHERE id = '%2'")
+                                      .arg(it->second)
+                                      .arg(it->first));
 
     // The shell answers the same question: the votes of the participant on the
     // session's decisions, through the index.
