@@ -389,8 +389,9 @@ bool FindScreenCursor(TCursor id, QCursor& out);   // PaintCtrls.h: registered e
 
 TPoint GetCursorPos()
 {
-    const QPoint p = QCursor::pos();
-    return Point(p.x(), p.y());
+    TPoint p;
+    GetCursorPos(&p);
+    return p;
 }
 
 
@@ -598,7 +599,7 @@ void TWinControl::CreateHandle()
     if (HandleAllocated()) return;
     if (!FWidget) CreateWindowWidget();
     FHandle = winapi_detail::RegisterWindow(this);
-    if (FWidget) FWidget->setFocusPolicy(FTabStop ? Qt::StrongFocus : Qt::ClickFocus);
+    if (FWidget) FWidget->setFocusPolicy(FocusPolicy());
     Perform(WM_CREATE);
     for (TControl* c : std::vector<TControl*>(FControls)) {
         if (auto* w = dynamic_cast<TWinControl*>(c))
@@ -721,10 +722,15 @@ void TWinControl::ApplyTabOrder()
     }
 }
 
+Qt::FocusPolicy TWinControl::FocusPolicy() const
+{
+    return FTabStop ? Qt::StrongFocus : TakesClickFocus() ? Qt::ClickFocus : Qt::NoFocus;
+}
+
 void TWinControl::SetTabStop(bool v)
 {
     FTabStop = v;
-    if (FWidget) FWidget->setFocusPolicy(v ? Qt::StrongFocus : Qt::ClickFocus);
+    if (FWidget) FWidget->setFocusPolicy(FocusPolicy());
 }
 
 bool TWinControl::CanFocus() const
