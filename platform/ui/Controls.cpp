@@ -389,8 +389,9 @@ bool FindScreenCursor(TCursor id, QCursor& out);   // PaintCtrls.h: registered e
 
 TPoint GetCursorPos()
 {
-    const QPoint p = QCursor::pos();
-    return Point(p.x(), p.y());
+    TPoint p;
+    GetCursorPos(&p);
+    return p;
 }
 
 
