@@ -34,7 +34,9 @@ void TfmPaymentObject::FormShow(TObject* Sender)
 
 void TfmPaymentObject::DBGridDblClick(TObject*)
 {
-    const TPoint p = DBGrid->ScreenToClient(GetCursorPos());
+    TPoint cursor;
+    GetCursorPos(&cursor);
+    const TPoint p = DBGrid->ScreenToClient(cursor);
     const TGridCoord cell = DBGrid->MouseCoord(p.X, p.Y);
     if (cell.X >= 1 && cell.Y >= 1 && aNEdit->Enabled()) aNEdit->Execute();
 }
