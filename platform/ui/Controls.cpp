@@ -387,14 +387,6 @@ static Qt::CursorShape CursorShape(TCursor c)
 
 bool FindScreenCursor(TCursor id, QCursor& out);   // PaintCtrls.h: registered extra cursors
 
-TPoint GetCursorPos()
-{
-    TPoint p;
-    GetCursorPos(&p);
-    return p;
-}
-
-
 QCursor CursorToQCursor(TCursor c)
 {
     QCursor extra;
