@@ -269,20 +269,16 @@ TfmMain::~TfmMain()
 
 void TfmMain::BuildImages()
 {
-    // The product's action pictures: simple glyphs drawn once, at the indexes
-    // the actions name.
-    imlActions->SetCount(72);
-    struct Glyph {
-        int index;
-        TColor colour;
-        const char* letter;
-    };
-    const Glyph glyphs[] = {{0, RGB(40, 110, 200), "?"},  {1, RGB(30, 150, 90), "W"},  {4, RGB(190, 50, 40), "X"},
-                            {7, RGB(90, 90, 160), "|"},   {9, RGB(90, 90, 160), "#"},  {10, RGB(90, 90, 160), "="},
-                            {14, RGB(90, 90, 160), "_"},  {21, RGB(160, 110, 40), "S"}, {22, RGB(60, 100, 150), "D"},
-                            {23, RGB(40, 80, 140), "O"},  {25, RGB(200, 160, 30), "K"}, {69, RGB(100, 100, 100), "P"},
-                            {70, RGB(30, 130, 60), "E"},  {71, RGB(40, 80, 170), "W"}};
-    for (const Glyph& g : glyphs) DrawLetterGlyph(imlActions, g.index, g.colour, QString::fromLatin1(g.letter));
+    // The pictures at the indexes the actions name; the window arrangements
+    // are drawn as what they do.
+    LoadActionPictures(imlActions, 72,
+                       {{0, "help"},       {1, "web"},       {4, "exit"},    {21, "references"}, {22, "documents"},
+                        {23, "objects"},   {25, "password"}, {69, "parameters"}, {70, "spreadsheet"},
+                        {71, "text-document"}});
+    DrawWindowsPicture(imlActions, 7, {Rect(0, 1, 8, 15), Rect(8, 1, 16, 15)});    // left to right
+    DrawWindowsPicture(imlActions, 10, {Rect(1, 0, 15, 8), Rect(1, 8, 15, 16)});   // top to bottom
+    DrawWindowsPicture(imlActions, 9, {Rect(0, 0, 10, 9), Rect(3, 3, 13, 12), Rect(6, 6, 16, 15)});   // cascade
+    DrawWindowsPicture(imlActions, 14, {Rect(0, 11, 7, 16), Rect(8, 11, 15, 16)});   // arranged icons
 }
 
 // ------------------------------------------------------------ register windows

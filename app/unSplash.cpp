@@ -17,6 +17,7 @@ void InitAppResources()
     done = true;
     Q_INIT_RESOURCE(qorvane_app);
     UseFontSubstitutes();
+    Application->SetIcon(QStringLiteral(":/logo.jpg"));
 }
 
 void InitVersionInfo()

@@ -3,6 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <QPainter>
+
+#include "components/QvConst.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/PaintCtrls.h"
 
@@ -246,20 +249,29 @@ bool IsAppForeground() { return Application->Active() || Screen->ActiveForm() !=
 
 void DefaultBeep() { MessageBeep(); }
 
-void DrawLetterGlyph(TImageList* List, int Index, TColor Colour, const QString& Letter)
+void LoadActionPictures(TImageList* List, int Count, std::initializer_list<TActionPicture> Pictures)
 {
-    TBitmap bmp(16, 16);
-    TCanvas* c = bmp.Canvas();
-    c->Brush()->SetColor(clFuchsia);
-    c->FillRect(Rect(0, 0, 16, 16));
-    c->Brush()->SetColor(Colour);
-    c->Pen()->SetColor(clBlack);
-    c->Rectangle(1, 1, 15, 15);
-    c->SetBkTransparent(true);
-    c->Font()->SetName(QStringLiteral("Tahoma"));
-    c->Font()->SetSize(7);
-    c->Font()->SetColor(clWhite);
-    c->Font()->SetStyle(TFontStyles{fsBold});
-    c->TextOut((16 - c->TextWidth(Letter)) / 2, (16 - c->TextHeight(Letter)) / 2, Letter);
-    List->ReplaceMasked(Index, &bmp, clFuchsia);
+    EnsureComponentResources();
+    if (List->Count() < Count) List->SetCount(Count);
+    for (const TActionPicture& p : Pictures) {
+        const QImage img(QStringLiteral(":/icons/%1.png").arg(QString::fromLatin1(p.Name)));
+        if (img.isNull()) throw EReadError(QStringLiteral("Picture %1 not found").arg(QString::fromLatin1(p.Name)));
+        List->ReplacePicture(p.Index, img);
+    }
+}
+
+void DrawWindowsPicture(TImageList* List, int Index, std::initializer_list<TRect> Windows)
+{
+    QImage img(List->Width(), List->Height(), QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    for (const TRect& r : Windows) {
+        const QRect q(r.Left, r.Top, r.Right - r.Left - 1, r.Bottom - r.Top - 1);
+        p.fillRect(q, QColor(0xee, 0xee, 0xec));
+        p.fillRect(QRect(q.left(), q.top(), q.width() + 1, 3), QColor(0x34, 0x65, 0xa4));
+        p.setPen(QColor(0x2e, 0x34, 0x36));
+        p.drawRect(q);
+    }
+    p.end();
+    List->ReplacePicture(Index, img);
 }

@@ -4,6 +4,7 @@
 // vertical alignment, text shortened with "..." to a width, the parent's
 // background under a transparent control, and a few one-line helpers.
 #include <QString>
+#include <initializer_list>
 
 #include "platform/ui/Canvas.h"
 #include "platform/ui/Controls.h"
@@ -69,6 +70,15 @@ inline int RectHeight(const TRect& R) { return R.Bottom - R.Top; }
 void DefaultBeep();
 inline QString PassThroughString(const QString& S) { return S; }
 
-// Draws a 16 x 16 tool-bar picture into slot Index of List: a square of
-// Colour with Letter in white bold, on a transparent (fuchsia) ground.
-void DrawLetterGlyph(TImageList* List, int Index, TColor Colour, const QString& Letter);
+// The product's action pictures: public-domain icons compiled in (see
+// resources/icons/LICENSE), each under the name of its meaning ("first",
+// "add", "search", "spreadsheet", ...).
+struct TActionPicture {
+    int Index;
+    const char* Name;
+};
+// Grows List to hold Count slots and puts each picture into its slot.
+void LoadActionPictures(TImageList* List, int Count, std::initializer_list<TActionPicture> Pictures);
+// A picture of arranged windows in slot Index: each rectangle (within the
+// list's size) drawn as a small window with its title bar.
+void DrawWindowsPicture(TImageList* List, int Index, std::initializer_list<TRect> Windows);

@@ -2,7 +2,11 @@
 
 #include "platform/ui/PaintCtrls.h"
 
-static void InitComponentResources() { Q_INIT_RESOURCE(qvcomponents); }
+static void InitComponentResources()
+{
+    Q_INIT_RESOURCE(qvcomponents);
+    Q_INIT_RESOURCE(qvicons);
+}
 
 void EnsureComponentResources()
 {

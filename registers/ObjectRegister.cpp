@@ -37,8 +37,7 @@ TObjectRegisterWindow::TObjectRegisterWindow(TComponent* AOwner) : TRegisterWind
     }
     for (TToolButton* b : {ToolButton8, ToolButton9, ToolButton10}) b->SetVisible(false);
 
-    ImageList->SetCount(22);
-    DrawLetterGlyph(ImageList, 21, RGB(200, 150, 0), QStringLiteral("*"));
+    LoadActionPictures(ImageList, 22, {{21, "highlight"}});
 }
 
 TAction* TObjectRegisterWindow::MakeHighlightAction(const char* Name, const QString& Caption)
@@ -82,7 +81,9 @@ TModalResult TObjectRegisterWindow::ShowEditDialog(TForm* Dialog, const std::fun
 
 void TObjectRegisterWindow::DBGridDblClick(TObject*)
 {
-    const TPoint p = DBGrid->ScreenToClient(GetCursorPos());
+    TPoint cursor;
+    GetCursorPos(&cursor);
+    const TPoint p = DBGrid->ScreenToClient(cursor);
     int col = -1, row = -1;
     DBGrid->MouseToCell(p.X, p.Y, col, row);
     if (col >= 1 && row >= 1 && aNEdit->Enabled()) aNEdit->Execute();
@@ -100,20 +101,3 @@ void TObjectRegisterWindow::DBGridKeyDown(TObject*, WORD& Key, TShiftState Shift
 
 void TObjectRegisterWindow::DBGridGetCellParams(TObject*, TField*, TFont*, TColor&, bool) {}
 
-namespace {
-// Calculated columns have no column in the table to sort by.
-bool Sortable(const TField* f) { return f && f->FieldKind() != fkCalculated; }
-}  // namespace
-
-void TObjectRegisterWindow::DBGridTitleClick(TColumn* Column)
-{
-    if (Column && !Sortable(Column->Field())) return;
-    TRegisterWindow::DBGridTitleClick(Column);
-}
-
-void TObjectRegisterWindow::DBGridGetBtnParams(TObject* Sender, TField* Field, TFont* AFont, TColor& Background,
-                                               TSortMarker& SortMarker, bool IsDown)
-{
-    if (Field && !Sortable(Field)) return;
-    TRegisterWindow::DBGridGetBtnParams(Sender, Field, AFont, Background, SortMarker, IsDown);
-}

@@ -7,8 +7,7 @@
 // (hints without the key names), hides the post, cancel and refresh buttons,
 // opens the edit command by a double click on a data cell, and carries the
 // hidden highlight toggle (ToolButton16) that repaints the grid. Its filter
-// rows offer only data fields, and calculated columns sort as lookup columns
-// do: not at all.
+// rows offer only data fields.
 #include "registers/RegisterWindow.h"
 
 class TFont;
@@ -23,9 +22,6 @@ public:
     void DBGridDblClick(TObject* Sender);
     void DBGridKeyDown(TObject* Sender, WORD& Key, TShiftState Shift) override;
     void DBGridGetCellParams(TObject* Sender, TField* Field, TFont* AFont, TColor& Background, bool Highlight);
-    void DBGridTitleClick(TColumn* Column) override;
-    void DBGridGetBtnParams(TObject* Sender, TField* Field, TFont* AFont, TColor& Background, TSortMarker& SortMarker,
-                            bool IsDown) override;
 
 protected:
     // The highlight toggle: auto-check, image 21, no shortcut, caption and

@@ -155,21 +155,13 @@ TRegisterWindowBase::~TRegisterWindowBase()
 
 void TRegisterWindowBase::BuildImages()
 {
-    // Tool-bar pictures at the indexes the actions name: simple drawn glyphs.
-    ImageList->SetCount(21);
-    struct Glyph {
-        int index;
-        TColor colour;
-        const char* text;
-    };
-    const Glyph glyphs[] = {
-        {0, RGB(40, 120, 60), "R"},   {1, RGB(190, 50, 40), "x"},   {2, RGB(190, 50, 40), "-"},
-        {3, RGB(60, 100, 170), "e"},  {4, RGB(60, 60, 120), "|<"},  {5, RGB(40, 140, 60), "+"},
-        {6, RGB(60, 60, 120), ">|"},  {7, RGB(60, 60, 120), ">"},   {8, RGB(40, 140, 60), "v"},
-        {9, RGB(60, 60, 120), "<"},   {11, RGB(30, 130, 60), "X"},  {12, RGB(60, 100, 150), "D"},
-        {15, RGB(190, 50, 40), "-"},  {16, RGB(40, 140, 60), "+"},  {17, RGB(60, 100, 170), "F"},
-        {18, RGB(160, 110, 40), "?"}, {19, RGB(40, 80, 170), "W"},  {20, RGB(30, 130, 60), "E"}};
-    for (const Glyph& g : glyphs) DrawLetterGlyph(ImageList, g.index, g.colour, QString::fromLatin1(g.text));
+    // The pictures at the indexes the actions name.
+    LoadActionPictures(ImageList, 21,
+                       {{0, "refresh"},   {1, "cancel"},       {2, "delete"},     {3, "edit"},
+                        {4, "first"},     {5, "add"},          {6, "last"},       {7, "next"},
+                        {8, "post"},      {9, "prior"},        {11, "spreadsheet"}, {12, "document-new"},
+                        {15, "delete"},   {16, "add"},         {17, "apply-filter"}, {18, "search"},
+                        {19, "text-document"}, {20, "spreadsheet"}});
 }
 
 TAction* TRegisterWindowBase::NewAction(TAction*& a, const char* name, const QString& caption, int image,

@@ -32,6 +32,7 @@ public:
     explicit TfmRegisterPlaceholder(TComponent* AOwner) : TForm(AOwner)
     {
         SetFormStyle(fsMDIChild);
+        SetPosition(poDefault);
         SetBounds(0, 0, 520, 320);
         DataSource = new TDataSource(this);
         DataSource->SetName(QStringLiteral("DataSource"));

@@ -1,6 +1,5 @@
 #include "registers/unSessionObject.h"
 
-#include <memory>
 #include <vector>
 
 #include "data/unDM.h"
@@ -13,8 +12,6 @@
 #include "registers/unAddEditSessionObject.h"
 
 namespace {
-
-bool Editing(TDataSet* ds) { return ds && ds->Active() && (ds->State() == dsEdit || ds->State() == dsInsert); }
 
 QString Q(const QString& v) { return SqlQuote(v, QLatin1Char('"')); }
 
@@ -38,30 +35,22 @@ std::vector<TDataSet*> SessionDataSets()
 }
 
 // The transaction of one session edit (or delete), ended whatever happens:
-// Commit makes it permanent; leaving the scope without it cancels every
-// pending edit of the datasets the dialog edits (a re-query would post them
-// outside the transaction), rolls back, then re-reads the sessions (back on
-// the same session) and every list the edit touched. Nothing escapes the
-// destructor: the error that ended the scope is the one the user sees.
+// Commit makes it permanent; leaving the scope without it rolls back, then
+// re-reads the sessions (back on the same session) and every list the edit
+// touched, so that nothing undone is still shown. Whoever edits datasets
+// inside the scope cancels what is pending before it ends (a re-query would
+// post it outside the transaction). Nothing escapes the destructor: the
+// error that ended the scope is the one the user sees.
 class SessionEditScope {
 public:
-    explicit SessionEditScope(const QString& SessionId) : FSessionId(SessionId)
-    {
-        DM->adoConnection->BeginTrans();
-    }
+    explicit SessionEditScope(const QString& SessionId) : FSessionId(SessionId) {}
     ~SessionEditScope()
     {
-        if (FDone) return;
-        for (TDataSet* ds : {static_cast<TDataSet*>(DM->adoObjSessions),
-                             static_cast<TDataSet*>(DM->adoLnkSessionsMembers),
-                             static_cast<TDataSet*>(DM->adoLnkDecisionsMembers),
-                             static_cast<TDataSet*>(DM->adoObjPayments2), static_cast<TDataSet*>(DM->adoObjPayments)})
-            Quietly([ds] {
-                if (Editing(ds)) ds->Cancel();
+        if (!FTransaction.Active()) return;
+        for (TDataSet* ds : PendingDataSets()) Quietly([ds] {
+                if (IsEditing(ds)) ds->Cancel();
             });
-        Quietly([] {
-            if (DM->adoConnection->InTransaction()) DM->adoConnection->RollbackTrans();
-        });
+        Quietly([this] { FTransaction.Rollback(); });
         Quietly([this] { Reread(DM->adoObjSessions, FSessionId); });
         for (TDataSet* ds : SessionDataSets()) Quietly([ds] { Reread(ds); });
     }
@@ -69,10 +58,13 @@ public:
     SessionEditScope& operator=(const SessionEditScope&) = delete;
 
     // On failure the transaction stays open and the destructor undoes it.
-    void Commit()
+    void Commit() { FTransaction.Commit(); }
+
+    // The datasets the session dialog edits directly.
+    static std::vector<TDataSet*> PendingDataSets()
     {
-        DM->adoConnection->CommitTrans();
-        FDone = true;
+        return {DM->adoObjSessions, DM->adoLnkSessionsMembers, DM->adoLnkDecisionsMembers, DM->adoObjPayments2,
+                DM->adoObjPayments};
     }
 
 private:
@@ -84,18 +76,9 @@ private:
         } catch (...) {
         }
     }
+    TADOTransaction FTransaction{DM->adoConnection};
     QString FSessionId;
-    bool FDone = false;
 };
-
-// The dialog, with the session put into insert or edit state, on the first
-// tab with the focus on the number.
-std::unique_ptr<TfmAddEditSessionObject> NewDialog(const QString& caption)
-{
-    auto dlg = std::make_unique<TfmAddEditSessionObject>(Application);
-    dlg->SetCaption(caption);
-    return dlg;
-}
 
 void FirstPage(TfmAddEditSessionObject* dlg)
 {
@@ -118,22 +101,9 @@ void DeleteSessionRows(const QString& SessionId)
     c->Execute(QStringLiteral("DELETE * FROM OBJ_PAYMENTS WHERE id_session=") + s);
 }
 
-TfmSessionObject::TfmSessionObject(TComponent* AOwner) : TRegisterWindow(AOwner)
+TfmSessionObject::TfmSessionObject(TComponent* AOwner) : TObjectRegisterWindow(AOwner)
 {
     SetName(QStringLiteral("fmSessionObject"));
-    DBGrid->SetOptions(TDBGridOptions{dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines,
-                                      dgAlwaysShowSelection, dgCancelOnExit});
-    DBGrid->OnDblClick = [this](TObject* s) { DBGridDblClick(s); };
-    DataSource->SetAutoEdit(false);
-    for (TToolButton* b : {ToolButton8, ToolButton9, ToolButton10}) b->SetVisible(false);
-    aNAdd->SetHint(QStringLiteral("Добавить новую позицию|Добавить новую позицию"));
-    aNAdd->SetShortCut(VK_INSERT);
-    aNDelete->SetHint(QStringLiteral("Удалить текущую позицию|Удалить текущую позицию"));
-    aNDelete->SetShortCut(scCtrl | VK_DELETE);
-    aNEdit->SetHint(QStringLiteral("Редактировать текущую позицию|Редактировать текущую позицию"));
-    aNEdit->SetShortCut(VK_F2);
-    // Of the sessions' columns only data fields can be filtered on.
-    FilterDataFieldsOnly = true;
 }
 
 void TfmSessionObject::FormShow(TObject* Sender)
@@ -149,39 +119,42 @@ void TfmSessionObject::FormShow(TObject* Sender)
 
 void TfmSessionObject::aNAddExecute(TObject*)
 {
-    auto dlg = NewDialog(QStringLiteral("Добавление заседания"));
-    TDataSet* ds = dlg->dsoMain->DataSet();
-    // Whatever ends the dialog but OK (which has posted the session) drops
-    // the new record.
-    struct DropInsert {
-        TDataSet* ds;
-        ~DropInsert()
-        {
-            try {
-                if (Editing(ds)) ds->Cancel();
-            } catch (...) {
-            }
-        }
-    } drop{ds};
-    ds->Insert();
-    FirstPage(dlg.get());
-    dlg->TabSheet2->SetTabVisible(false);
-    dlg->TabSheet3->SetTabVisible(false);
-    dlg->ShowModal();
+    auto* dlg = new TfmAddEditSessionObject(Application);
+    dlg->SetCaption(QStringLiteral("Добавление заседания"));
+    TDataSet* session = dlg->dsoMain->DataSet();
+    // OK has posted the session; anything else drops the new record.
+    ShowEditDialog(
+        dlg,
+        [&] {
+            session->Insert();
+            FirstPage(dlg);
+            dlg->TabSheet2->SetTabVisible(false);
+            dlg->TabSheet3->SetTabVisible(false);
+        },
+        {session});
 }
 
 void TfmSessionObject::aNEditExecute(TObject*)
 {
-    auto dlg = NewDialog(QStringLiteral("Редактирование заседания"));
-    TDataSet* ds = dlg->dsoMain->DataSet();
-    const QString id = ds->FieldByName(QStringLiteral("id"))->AsString();
+    TDataSet* session = DataSet();
+    const QString id = session->FieldByName(QStringLiteral("id"))->AsString();
     SessionEditScope edit(id);
-    ds->Edit();
-    TDataSet* members = dlg->dsoLnkSessionsMembers->DataSet();
-    members->SetFilter(QStringLiteral("id_session=") + SqlQuote(id, QLatin1Char('\'')));
-    members->SetFiltered(true);
-    FirstPage(dlg.get());
-    if (dlg->ShowModal() == mrOk) edit.Commit();
+    auto* dlg = new TfmAddEditSessionObject(Application);
+    dlg->SetCaption(QStringLiteral("Редактирование заседания"));
+    // Whatever ends the dialog but OK cancels what it left pending before
+    // the scope rolls back.
+    const TModalResult result = ShowEditDialog(
+        dlg,
+        [&] {
+            dlg->dsoMain->DataSet()->Edit();
+            TDataSet* members = dlg->dsoLnkSessionsMembers->DataSet();
+            members->SetFilter(QStringLiteral("id_session=") + SqlQuote(id, QLatin1Char('\'')));
+            members->SetFiltered(true);
+            FirstPage(dlg);
+        },
+        {DM->adoObjSessions, DM->adoLnkSessionsMembers, DM->adoLnkDecisionsMembers, DM->adoObjPayments2,
+         DM->adoObjPayments});
+    if (result == mrOk) edit.Commit();
 }
 
 void TfmSessionObject::aNDeleteExecute(TObject*)
@@ -196,21 +169,4 @@ void TfmSessionObject::aNDeleteExecute(TObject*)
     DeleteSessionRows(id);
     del.Commit();
     for (TDataSet* d : SessionDataSets()) Reread(d);
-}
-
-void TfmSessionObject::DBGridKeyDown(TObject*, WORD& Key, TShiftState Shift)
-{
-    if (Key != VK_DELETE || !Shift.Contains(ssCtrl)) return;
-    if (aNDelete->Enabled()) aNDelete->Execute();
-    Key = VK_CLEAR;
-}
-
-void TfmSessionObject::DBGridDblClick(TObject*)
-{
-    TPoint p;
-    GetCursorPos(&p);
-    p = DBGrid->ScreenToClient(p);
-    int col = -1, row = -1;
-    DBGrid->MouseToCell(p.X, p.Y, col, row);
-    if (col > 0 && row > 0 && aNEdit->Enabled()) aNEdit->Execute();
 }

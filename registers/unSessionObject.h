@@ -6,12 +6,12 @@
 // dialog's OK commits and anything else undoes (see SessionEditScope in the
 // .cpp). Deleting a session takes its participants (with their votes on the
 // session's decisions), decision links and payments with it.
-#include "registers/RegisterWindow.h"
+#include "registers/ObjectRegister.h"
 
 class TfmAddEditSessionObject;
 
-class TfmSessionObject : public TRegisterWindow {
-    QV_CLASS(TfmSessionObject, TRegisterWindow)
+class TfmSessionObject : public TObjectRegisterWindow {
+    QV_CLASS(TfmSessionObject, TObjectRegisterWindow)
 public:
     explicit TfmSessionObject(TComponent* AOwner = nullptr);
 
@@ -19,8 +19,6 @@ public:
     void aNAddExecute(TObject* Sender) override;
     void aNEditExecute(TObject* Sender) override;
     void aNDeleteExecute(TObject* Sender) override;
-    void DBGridKeyDown(TObject* Sender, WORD& Key, TShiftState Shift) override;
-    void DBGridDblClick(TObject* Sender);
 };
 
 // Removes the session with the key and everything that belongs to it alone:

@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <memory>
+#include <utility>
 
 #include "data/unDM.h"
 #include "platform/ado/ADOConnection.h"
@@ -13,6 +15,7 @@
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
+#include "reports/unReportsEnterParams.h"
 
 QString ExcelReportsDir;
 QString WordReportsDir;
@@ -21,10 +24,77 @@ QString CurrentSql;
 TReportParamsDialogProc ReportParamsDialog;
 TGenerateReportProc GenerateReportProc;
 
+// ------------------------------------------------------- runs and menus
+//
+// A report run shows modal dialogs; meanwhile the application or a register
+// window may be activated and rebuild its report menu, which would free the
+// action (and the menu item) whose handler is running the report. While a
+// run lasts, rebuilds wait: the latest one asked for each menu is made when
+// the run ends, for the menus whose action lists and items still exist.
+namespace {
+int ReportRunDepth = 0;
+
+struct TMenuRebuild {
+    TActionList* ActionList;
+    TMenuItem* Menu;
+    TReportList ExcelReports, WordReports;
+    int ExcelImage, WordImage;
+    TNotifyEvent OnExecute;
+};
+
+// The rebuilds waiting for the run's end; told when a list or menu goes.
+class TWaitingMenus : public TComponent {
+public:
+    std::vector<TMenuRebuild> Items;
+    void Add(TMenuRebuild r)
+    {
+        std::erase_if(Items, [&](const TMenuRebuild& o) { return o.ActionList == r.ActionList && o.Menu == r.Menu; });
+        r.ActionList->FreeNotification(this);
+        r.Menu->FreeNotification(this);
+        Items.push_back(std::move(r));
+    }
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        TComponent::Notification(AComponent, Operation);
+        if (Operation == opRemove)
+            std::erase_if(Items, [&](const TMenuRebuild& o) { return o.ActionList == AComponent || o.Menu == AComponent; });
+    }
+};
+TWaitingMenus* WaitingMenus = nullptr;
+
+void RebuildWaitingMenus()
+{
+    std::unique_ptr<TWaitingMenus> waiting(std::exchange(WaitingMenus, nullptr));
+    if (!waiting) return;
+    const std::vector<TMenuRebuild> items = std::move(waiting->Items);
+    waiting.reset();
+    for (const TMenuRebuild& r : items)
+        BuildReportsMenu(r.ActionList, r.Menu, r.ExcelReports, r.WordReports, r.ExcelImage, r.WordImage, r.OnExecute);
+}
+}  // namespace
+
+bool ReportRunning() { return ReportRunDepth > 0; }
+
 void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)
 {
-    TReport copy = Report;
-    (GenerateReportProc ? GenerateReportProc : GenerateReport)(copy, FilterTable, FilterValue, IsExcel);
+    // The report is copied first: the list it comes from is read again when
+    // a window is activated during the run.
+    const TReport report = Report;
+    ++ReportRunDepth;
+    struct TRunEnd {
+        ~TRunEnd()
+        {
+            if (--ReportRunDepth > 0) return;
+            try {
+                RebuildWaitingMenus();
+            } catch (...) {
+                Application->HandleException(nullptr);
+            }
+        }
+    } runEnd;
+    (GenerateReportProc ? GenerateReportProc : GenerateReport)(report, FilterTable, FilterValue, IsExcel);
 }
 
 // --------------------------------------------------------------- decoding
@@ -217,6 +287,11 @@ TReportList LoadReports(const QString& Folder, const QString& FilterTable)
 void BuildReportsMenu(TActionList* ActionList, TMenuItem* Menu, const TReportList& ExcelReports,
                       const TReportList& WordReports, int ExcelImage, int WordImage, TNotifyEvent OnExecute)
 {
+    if (ReportRunning()) {
+        if (!WaitingMenus) WaitingMenus = new TWaitingMenus;
+        WaitingMenus->Add({ActionList, Menu, ExcelReports, WordReports, ExcelImage, WordImage, OnExecute});
+        return;
+    }
     std::vector<TAction*> old;
     for (int i = 0; i < ActionList->ActionCount(); ++i) {
         TAction* a = ActionList->Actions(i);
@@ -362,7 +437,8 @@ void GenerateReport(TReport Report, const QString& FilterTable, const QString& F
         CurrentReport = Report;
         CurrentSql = sql;
         const QString caption = QStringLiteral("Параметры документа «") + Report.Caption + QStringLiteral("»");
-        if (!ReportParamsDialog || ReportParamsDialog(caption) != mrOk) return;
+        const int result = ReportParamsDialog ? ReportParamsDialog(caption) : ShowReportParamsDialog(caption);
+        if (result != mrOk) return;
         sql = CurrentSql;
     }
     if (sql.isEmpty()) return;

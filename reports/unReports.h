@@ -104,10 +104,12 @@ extern QString CurrentSql;
 // CurrentSql set and the dialog's caption ("Параметры документа «...»"). It
 // keeps the parameters' Value fields (shared with CurrentReport), on OK puts
 // the SQL with its placeholders replaced into CurrentSql, and returns the
-// modal result. While no dialog is installed, a report with parameters is
-// not run.
+// modal result. Unless a test installs a stand-in, GenerateReport shows
+// TfmReportsEnterParams (ShowReportParamsDialog).
 using TReportParamsDialogProc = std::function<int(const QString& Caption)>;
 extern TReportParamsDialogProc ReportParamsDialog;
+// The real parameter dialog with the caption, shown modally and freed.
+int ShowReportParamsDialog(const QString& Caption);
 
 // The runner of the report commands (the main menu and the register
 // windows); GenerateReport unless a test puts another in place.
@@ -115,6 +117,14 @@ using TGenerateReportProc =
     std::function<void(TReport Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)>;
 extern TGenerateReportProc GenerateReportProc;
 
+// The report folders beside the executable ("reports/excel/" and
+// "reports/word/", with the trailing separator), set by the main window.
+extern QString ExcelReportsDir;
+extern QString WordReportsDir;
 // Builds the report's document, filtered by the record FilterValue of
 // FilterTable when both are given (a register window's current record).
+// While it runs, report menus are not rebuilt (BuildReportsMenu waits for the
+// run's end), so the action that started the run is never freed under it.
 void RunReport(const TReport& Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel);
+// Whether a report is being run now.
+bool ReportRunning();

@@ -160,6 +160,14 @@ void PickedRecords(TDataSet* DataSet, const std::vector<TBookmark>* Bookmarks, c
 
 // ================================================================ dialog
 
+int ShowReportParamsDialog(const QString& Caption)
+{
+    std::unique_ptr<TfmReportsEnterParams, void (*)(TObject*)> dialog(new TfmReportsEnterParams(Application),
+                                                                       [](TObject* o) { o->Free(); });
+    dialog->SetCaption(Caption);
+    return dialog->ShowModal();
+}
+
 TfmReportsEnterParams::TfmReportsEnterParams(TComponent* AOwner) : TForm(AOwner)
 {
     SetName(QStringLiteral("fmReportsEnterParams"));

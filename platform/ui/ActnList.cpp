@@ -44,15 +44,7 @@ QKeySequence ShortCutToKeySequence(TShortCut sc)
 QIcon ImageListIcon(const TImageList* list, int index)
 {
     if (!list || !list->ValidIndex(index)) return QIcon();
-    TBitmap img, mask;
-    list->GetBitmap(index, &img);
-    list->GetMask(index, &mask);
-    QImage out = img.ToImage().convertToFormat(QImage::Format_ARGB32);
-    const QImage& m = mask.ToImage();
-    for (int y = 0; y < out.height() && y < m.height(); ++y)
-        for (int x = 0; x < out.width() && x < m.width(); ++x)
-            if ((m.pixel(x, y) & 0xFFFFFF) != 0) out.setPixel(x, y, 0);
-    return QIcon(QPixmap::fromImage(out));
+    return QIcon(QPixmap::fromImage(list->Picture(index)));
 }
 
 // ----------------------------------------------------------------- TAction

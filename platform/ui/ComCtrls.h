@@ -43,6 +43,7 @@ public:
 class TStatusBar : public TWinControl {
     QV_CLASS(TStatusBar, TWinControl)
 public:
+    bool TakesClickFocus() const override { return false; }
     explicit TStatusBar(TComponent* AOwner = nullptr);
     int PanelCount() const { return int(FPanels.size()); }
     void SetPanelCount(int n);
@@ -123,6 +124,7 @@ private:
 class TToolBar : public TWinControl {
     QV_CLASS(TToolBar, TWinControl)
 public:
+    bool TakesClickFocus() const override { return false; }
     explicit TToolBar(TComponent* AOwner = nullptr);
     ~TToolBar() override;
     TImageList* Images() const { return FImages; }
@@ -152,6 +154,7 @@ private:
 class TCoolBar : public TWinControl {
     QV_CLASS(TCoolBar, TWinControl)
 public:
+    bool TakesClickFocus() const override { return false; }
     explicit TCoolBar(TComponent* AOwner = nullptr);
     void AddBand(TWinControl* control, int minHeight);
     bool AutoSize() const { return FAutoSize; }

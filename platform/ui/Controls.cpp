@@ -598,7 +598,7 @@ void TWinControl::CreateHandle()
     if (HandleAllocated()) return;
     if (!FWidget) CreateWindowWidget();
     FHandle = winapi_detail::RegisterWindow(this);
-    if (FWidget) FWidget->setFocusPolicy(FTabStop ? Qt::StrongFocus : Qt::ClickFocus);
+    if (FWidget) FWidget->setFocusPolicy(FocusPolicy());
     Perform(WM_CREATE);
     for (TControl* c : std::vector<TControl*>(FControls)) {
         if (auto* w = dynamic_cast<TWinControl*>(c))
@@ -721,10 +721,15 @@ void TWinControl::ApplyTabOrder()
     }
 }
 
+Qt::FocusPolicy TWinControl::FocusPolicy() const
+{
+    return FTabStop ? Qt::StrongFocus : TakesClickFocus() ? Qt::ClickFocus : Qt::NoFocus;
+}
+
 void TWinControl::SetTabStop(bool v)
 {
     FTabStop = v;
-    if (FWidget) FWidget->setFocusPolicy(v ? Qt::StrongFocus : Qt::ClickFocus);
+    if (FWidget) FWidget->setFocusPolicy(FocusPolicy());
 }
 
 bool TWinControl::CanFocus() const

@@ -262,6 +262,10 @@ public:
     bool TabStop() const { return FTabStop; }
     void SetTabStop(bool v);
     virtual bool CanFocus() const;
+    // Whether a click gives the control the focus (Tab does while TabStop is
+    // on). Bars and forms never take it from the control the user is in.
+    virtual bool TakesClickFocus() const { return true; }
+    Qt::FocusPolicy FocusPolicy() const;
     bool Focused() const;
     virtual void SetFocus();
 

@@ -2215,6 +2215,9 @@ void TDBGrid::EditorTextChanged()
 {
     if (FEditor->FSetting) return;
     if (!FDataLink->Editing()) {
+        // Marked first: the data events of the edit starting must not put
+        // the field's text back over what was just typed.
+        FEditor->SetModified(true);
         if (!CanEditModify() || !FDataLink->Edit()) {
             // Not editable now: put the field's text back.
             RefreshEditorText();

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -226,6 +227,9 @@ void TForm::CreateWindowWidget()
         w = new QWidget;
         auto* sub = new QMdiSubWindow;
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
+        // A click on the frame or a bar of the child activates it and leaves
+        // the focus in the control that had it.
+        sub->setFocusPolicy(Qt::NoFocus);
         sub->setWidget(w);
         frame->FMdiArea->addSubWindow(sub);
         sub->hide();
@@ -240,6 +244,7 @@ void TForm::CreateWindowWidget()
     if (FMenuBar) FMenuBar->setParent(w);
     if (FFormStyle == fsMDIForm) {
         auto* area = new QMdiArea(FClient);
+        area->setFocusPolicy(Qt::NoFocus);
         area->setBackground(ColorToQColor(clAppWorkSpace));
         FMdiArea = area;
         QObject::connect(area, &QMdiArea::subWindowActivated, Bridge(),
@@ -1393,6 +1398,8 @@ TApplication::~TApplication()
 }
 
 void TApplication::Initialize(int& argc, char** argv) { EnsureQtApplication(&argc, argv); }
+
+void TApplication::SetIcon(const QString& ResourceName) { QApplication::setWindowIcon(QIcon(ResourceName)); }
 
 QString TApplication::Title() const
 {

@@ -116,6 +116,8 @@ public:
     // when it is enabled; true when one ran. A disabled action leaves the
     // key to the control that has the focus.
     virtual bool IsShortCut(TShortCut ShortCut);
+    // A click on a form's free area leaves the focus where it is.
+    bool TakesClickFocus() const override { return false; }
 
     // MDI frame.
     int MDIChildCount() const;
@@ -360,6 +362,9 @@ public:
 
     QString Title() const;
     void SetTitle(const QString& v) { FTitle = v; }
+    // The program's icon (a compiled-in picture): every window without an
+    // icon of its own shows it, MDI children included.
+    void SetIcon(const QString& ResourceName);
     QString ExeName() const;
     TForm* MainForm() const { return FMainForm; }
     void SetMainForm(TForm* f);

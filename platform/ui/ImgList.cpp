@@ -84,6 +84,34 @@ void TImageList::SetCount(int n)
     Changed();
 }
 
+void TImageList::ReplacePicture(int index, const QImage& picture)
+{
+    if (!ValidIndex(index)) return;
+    Entry e = Make(nullptr, nullptr, false, clNone);
+    e.picture = picture.scaled(FWidth, FHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < FHeight; ++y)
+        for (int x = 0; x < FWidth; ++x) {
+            const QRgb p = e.picture.pixel(x, y);
+            e.image.setPixel(x, y, p | 0xFF000000u);
+            e.shown[size_t(y * FWidth + x)] = qAlpha(p) >= 128;
+        }
+    FImages[size_t(index)] = e;
+    Changed();
+}
+
+QImage TImageList::Picture(int index) const
+{
+    if (!ValidIndex(index)) return QImage();
+    const Entry& e = FImages[size_t(index)];
+    if (!e.picture.isNull()) return e.picture;
+    QImage out = e.image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < FHeight; ++y)
+        for (int x = 0; x < FWidth; ++x)
+            if (!e.shown[size_t(y * FWidth + x)]) out.setPixel(x, y, 0);
+    return out;
+}
+
 void TImageList::Draw(TCanvas* canvas, int x, int y, int index, bool enabled) const
 {
     if (!canvas || !ValidIndex(index) || !canvas->Image()) return;

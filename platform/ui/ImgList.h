@@ -27,6 +27,13 @@ public:
     void Clear();
     // Grows or shrinks the list to n images (new ones empty and transparent).
     void SetCount(int n);
+    // A picture with an alpha channel (a PNG) in slot index, scaled to the
+    // list's size: tool bars and menus show it with its soft edges; Draw lays
+    // its mostly opaque pixels.
+    void ReplacePicture(int index, const QImage& picture);
+    // The image as tool bars and menus show it: transparent where the image
+    // does not show.
+    QImage Picture(int index) const;
 
     void Draw(TCanvas* canvas, int x, int y, int index, bool enabled = true) const;
     // The image on a background of the canvas's brush colour.
@@ -41,6 +48,7 @@ private:
     struct Entry {
         QImage image;
         std::vector<bool> shown;
+        QImage picture;   // with its alpha channel, when it came as a picture
     };
     Entry Make(TBitmap* image, TBitmap* mask, bool byColour, TColor colour) const;
     void Changed() { if (OnChange) OnChange(this); }

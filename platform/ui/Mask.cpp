@@ -74,7 +74,18 @@ void TCustomMaskEdit::InitWidget()
         FSyncing = false;
         SetEditAlignment(FEditAlignment);
         SyncFromWidget();
+        ColorChanged();
     }
+}
+
+void TCustomMaskEdit::ColorChanged()
+{
+    QLineEdit* e = LineEdit();
+    const QColor c = ColorToQColor(Color());
+    if (!e || !c.isValid()) return;
+    QPalette p = e->palette();
+    p.setColor(QPalette::Base, c);
+    e->setPalette(p);
 }
 
 void TCustomMaskEdit::SyncFromWidget()
@@ -98,6 +109,7 @@ void TCustomMaskEdit::TextChanged()
     if (e) {
         FSyncing = true;
         e->setText(Text());
+        e->setCursorPosition(0);   // a text set by the program shows from its start
         FSyncing = false;
         const QString shown = FEditMask.isEmpty() ? e->text() : e->displayText();
         if (shown != Text()) {

@@ -65,6 +65,8 @@ protected:
     QWidget* CreateWidget(QWidget* parentWidget) override;
     void InitWidget() override;
     void TextChanged() override;
+    // The colour is the background the text is written on.
+    void ColorChanged() override;
     bool WidgetEvent(QObject* watched, QEvent* event) override;
     virtual void Change();
     virtual void KeyDown(WORD& Key, TShiftState Shift);

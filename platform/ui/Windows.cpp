@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QEvent>
 #include <QHash>
 #include <QObject>

@@ -133,9 +133,6 @@ bool GetCursorPos(TPoint* p);
 // Moves the mouse cursor (tests place it where a click is meant to land).
 bool SetCursorPos(int x, int y);
 
-// The mouse pointer's place on the screen.
-bool GetCursorPos(TPoint* p);
-
 // Message boxes: flags and answers.
 constexpr int MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
               MB_RETRYCANCEL = 0x5, MB_TYPEMASK = 0xF, MB_ICONHAND = 0x10, MB_ICONERROR = 0x10,

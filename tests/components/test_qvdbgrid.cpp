@@ -1,5 +1,7 @@
 // The register grid on a real dataset under the offscreen platform.
 #include <QAbstractScrollArea>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QTemporaryDir>
 #include <functional>
@@ -346,6 +348,28 @@ TEST_F(GridTest, EditorWritesTheFieldAndPickList)
     Grid->SetEditorMode(true);
     EXPECT_EQ(Grid->InplaceEditor()->Items(), (QStringList{QStringLiteral("Да"), QStringLiteral("Нет")}));
     Grid->SetEditorMode(false);
+}
+
+// F2 opens the editor on the field's text, selected; what is typed then
+// replaces it whole, the first character included, although that character
+// is what starts the edit of the record.
+TEST_F(GridTest, TypingOverTheSelectedTextStartsTheEditAndKeepsEveryCharacter)
+{
+    Grid->SetSelectedIndex(2);   // amount, 10
+    Grid->SimulateKeyDown(VK_F2);
+    ASSERT_TRUE(Grid->EditorMode());
+    ASSERT_EQ(Table->State(), dsBrowse);
+    QWidget* editor = Grid->InplaceEditor()->Widget();
+    ASSERT_NE(editor, nullptr);
+    for (QChar c : QStringLiteral("150")) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + (c.unicode() - '0'), Qt::NoModifier, QString(c));
+        QApplication::sendEvent(editor, &press);
+    }
+    EXPECT_EQ(Table->State(), dsEdit);
+    EXPECT_EQ(Grid->InplaceEditor()->Text(), QStringLiteral("150"));
+    Grid->SimulateKeyDown(VK_RETURN);
+    Table->Post();
+    EXPECT_EQ(Table->FieldByName(QStringLiteral("amount"))->AsInteger(), 150);
 }
 
 TEST_F(GridTest, MemoFieldShowsPictureAndNoEditor)

@@ -14,6 +14,7 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ComboBoxes.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Mask.h"
 #include "platform/ui/StdCtrls.h"
 #include "tests/platform/ShownForm.h"
 
@@ -94,6 +95,24 @@ TEST(ComboBoxes, TheSimpleStyleIsAnEntryLineWithoutArrow)
     Application->ProcessMessages();
     ASSERT_NE(q->lineEdit(), nullptr);
     EXPECT_LT(q->lineEdit()->geometry().right(), q->width() - 12);   // beside the arrow
+}
+
+TEST(Colours, ALabelsFontColourAndAnEditsColourShowWhenSetAfterCreation)
+{
+    Shown s;
+    auto* label = new TLabel(s.form);
+    label->SetParent(s.form);
+    label->SetCaption(QStringLiteral("Заседание"));
+    auto* edit = new TCustomMaskEdit(s.form);
+    edit->SetParent(s.form);
+    edit->SetTop(30);
+    s.Show();
+    label->Font()->SetColor(clHotLight);
+    edit->SetColor(clBtnFace);
+    Application->ProcessMessages();
+    EXPECT_EQ(label->Widget()->palette().color(QPalette::WindowText), ColorToQColor(clHotLight));
+    EXPECT_EQ(edit->LineEdit()->palette().color(QPalette::Base), ColorToQColor(clBtnFace));
+    EXPECT_NE(ColorToQColor(clHotLight), ColorToQColor(clWindowText));
 }
 
 // A disabled label is drawn in the greyed text colour, not its font colour.

@@ -388,3 +388,27 @@ TEST(PageControls, HiddenTabsAndTheOnShowEvent)
 }
 
 }  // namespace
+
+namespace {
+// A refused post from the navigator's button, clicked through the toolkit,
+// reaches the error display once and leaves the record being edited.
+TEST_F(DBCtrlsTest, NavigatorPostRefusedFromTheToolkitShowsOneError)
+{
+    auto* nav = Make<TDBNavigator>(10, 18);
+    nav->SetDataSource(Src);
+    Show();
+    Sessions->BeforePost = [](TDataSet*) { throw EDatabaseError(QStringLiteral("Запись не сохранена")); };
+    QStringList shown;
+    SetDialogHook([&](const TDialogRequest& r) {
+        shown << r.Text;
+        return int(IDOK);
+    });
+    Sessions->Edit();
+    Application->ProcessMessages();
+    nav->Button(nbPost)->click();
+    SetDialogHook(nullptr);
+    Sessions->BeforePost = nullptr;
+    EXPECT_EQ(shown, QStringList{QStringLiteral("Запись не сохранена.")});
+    EXPECT_EQ(Sessions->State(), dsEdit);
+}
+}  // namespace

@@ -15,6 +15,10 @@
 #include "platform/ui/StdCtrls.h"
 #include "registers/unMainReference.h"
 #include "registers/unPanSearch.h"
+#include "components/ToolEdit.h"
+#include "platform/ui/Dialogs.h"
+#include "reports/unReportsEnterParams.h"
+#include "reports/unReportsSelectFromRef.h"
 #include "tests/app/AppFixture.h"
 
 using namespace RegisterFilter;
@@ -406,4 +410,59 @@ TEST_F(Places, ClosingWhileEditingPostsAndStillClosesWhenThePostFails)
     EXPECT_GT(rec->Calls.size(), before);
     EXPECT_EQ(rec->Last().Caption, QStringLiteral("Ошибка сохранения данных"));
     EXPECT_EQ(ds()->State(), dsBrowse);
+}
+
+TEST_F(Places, AfterThePickerTheWindowHasItsRowsFilterAndColumnsBack)
+{
+    Open({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    TColumn* col = w->DBGrid->Columns()->Items(0);
+    col->SetWidth(211);
+    w->FormStorage->SaveFormPlacement();
+    SetRow(0, PlaceLabel, QStringLiteral("Равно"), QStringLiteral("b"));
+    Apply();
+    ASSERT_EQ(ds()->RecordCount(), 1);
+
+    // A report parameter over the same table: the picker filters for "c"
+    // and sorts, the user picks.
+    TReportParam p;
+    p.Name = QStringLiteral("place");
+    p.Kind = QStringLiteral("ptReference");
+    p.Caption = QStringLiteral("Место");
+    p.RefTable = QStringLiteral("REF_PLACES");
+    CurrentReport = TReport();
+    CurrentReport.Params.Add(p);
+    auto* dlg = NewForm<TfmReportsEnterParams>(Application);
+    dlg->Show();
+    QString seen;
+    TDialogRecorder recorder;
+    recorder.OnModal = [&](TForm* f) {
+        auto* picker = dynamic_cast<TfmReportsSelectFromRef*>(f);
+        if (!picker) return int(mrCancel);
+        EXPECT_EQ(ds()->RecordCount(), 3);   // the whole table
+        TComboBox* field = picker->FilterRows().at(0).cmbField;
+        field->Select(field->Items()->IndexOf(PlaceLabel));
+        TComboBox* op = picker->FilterRows().at(0).cmbExp;
+        op->Select(op->Items()->IndexOf(QStringLiteral("Равно")));
+        picker->FilterRows().at(0).cmbValue->SetText(QStringLiteral("c"));
+        picker->sbApplyFilter->Click();
+        seen = ds()->FieldByName(QStringLiteral("name"))->AsString();
+        picker->DBGrid->OnTitleClick(picker->DBGrid->Columns()->Items(0));
+        picker->btOK->Click();
+        return int(mrOk);
+    };
+    auto* edit = dynamic_cast<TComboEdit*>(dlg->FindComponent(QStringLiteral("edParam0")));
+    ASSERT_NE(edit, nullptr);
+    edit->Button()->Click();
+    EXPECT_EQ(seen, QStringLiteral("c"));
+    EXPECT_EQ(edit->Text(), QStringLiteral("c"));
+    dlg->Free();
+    CurrentReport = TReport();
+
+    Application->ProcessMessages();
+    EXPECT_EQ(ds()->RecordCount(), 1);
+    EXPECT_EQ(ds()->FieldByName(QStringLiteral("name"))->AsString(), QStringLiteral("b"));
+    EXPECT_EQ(ds()->Sort(), QString());
+    EXPECT_TRUE(w->Filter->Active());
+    EXPECT_EQ(ds()->HandedOverRecordset(), w->Filter->Recordset());
+    EXPECT_EQ(w->DBGrid->Columns()->Items(0)->Width(), 211);
 }

@@ -182,7 +182,7 @@ TEST_F(Sessions, SecondTabGivesEveryParticipantAVoteRowOnEveryDecisionOnce)
 TEST_F(Sessions, VotesAndPaymentsGridsNeitherAppendInsertNorDelete)
 {
     Edit(SessionB, [&](TfmAddEditSessionObject* d) {
-        AddParticipant(d, M1);
+        PaymentsOn(d, {M1});
         d->TabSheet2Show(d->TabSheet2);
         TDataSet* votes = d->dsoLnkDecisionsMembers->DataSet();
         votes->Last();
@@ -198,6 +198,17 @@ TEST_F(Sessions, VotesAndPaymentsGridsNeitherAppendInsertNorDelete)
                 d->dbgVotesKeyDown(g, k, c.shift);
                 if (g == d->dbgVotes || c.key != VK_DOWN) EXPECT_EQ(k, c.after) << c.key;
             }
+        // Through the grids themselves: no row appears or goes.
+        for (TQvDBGrid* g : {d->dbgVotes, d->dbgPayments}) {
+            TDataSet* ds = g->DataSource()->DataSet();
+            const int rows = ds->RecordCount();
+            ds->Last();
+            for (WORD key : {WORD(VK_DOWN), WORD(VK_INSERT), WORD(VK_DELETE)}) {
+                g->SimulateKeyDown(key, key == VK_DELETE ? TShiftState{ssCtrl} : TShiftState{});
+                EXPECT_EQ(ds->State(), dsBrowse) << key;
+                EXPECT_EQ(ds->RecordCount(), rows) << key;
+            }
+        }
         votes->First();
         WORD k = VK_DOWN;
         d->dbgVotesKeyDown(d->dbgVotes, k, {});

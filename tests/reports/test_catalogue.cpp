@@ -177,7 +177,7 @@ TEST(Catalogue, HostileFilesAreReadWithoutHarm)
          Cp1251(QStringLiteral("Первый\r\n'a, ptString, 'A', 0\r\nt.ods\r\nSELECT 1\r\n\r\n"
                                "Второй\r\n'it''s\", ;;; ,,,\r\nt.ods\r\nSELECT 2\r\n")),
          {QStringLiteral("Первый"), QStringLiteral("Второй")}},
-        {"lone CR line ends and NUL bytes", QByteArray("A\0B\rx\rt.ods\rSELECT 1\r\r\r\n\n", 27),
+        {"lone CR line ends and NUL bytes", QByteArray("A\0B\rx\rt.ods\rSELECT 1\r\r\r\n\n", 25),
          {QString::fromUtf8("A\0B", 3)}},
         {"a line of 200,000 characters", QByteArray(200000, 'x') + "\r\n-\r\nt.ods\r\nSELECT 1", {QString(200000, QLatin1Char('x'))}},
         {"binary junk", junk, {}},
@@ -268,4 +268,31 @@ TEST_F(MenuFixture, ItemsSeparatorAndRebuilds)
     EXPECT_EQ(e1->ImageIndex(), 70);
     menu->Items(1)->Click();
     EXPECT_EQ(fired, 1);
+}
+
+TEST_F(MenuFixture, AMenuRebuiltDuringARunWaitsForItsEndAndTheRunningActionLives)
+{
+    BuildReportsMenu(list, menu, Reports(1), {}, 70, 71, [](TObject*) {});
+    TAction* running = list->Actions(0);
+    // A second menu whose form goes during the run.
+    auto* other = new TForm(nullptr);
+    auto* otherList = new TActionList(other);
+    auto* otherMenu = new TMenuItem(other);
+    bool stillThere = false;
+    GenerateReportProc = [&](TReport, const QString&, const QString&, bool) {
+        EXPECT_TRUE(ReportRunning());
+        // Activations while the dialog is open: twice, the second wins.
+        BuildReportsMenu(list, menu, Reports(3), {}, 70, 71, [](TObject*) {});
+        BuildReportsMenu(list, menu, Reports(2), Reports(1), 70, 71, [](TObject*) {});
+        BuildReportsMenu(otherList, otherMenu, Reports(1), {}, 70, 71, [](TObject*) {});
+        delete other;
+        stillThere = list->ActionCount() == 1 && list->Actions(0) == running && menu->Count() == 1;
+    };
+    running->OnExecute = [&](TObject*) { RunReport(Reports(1)[0], QString(), QString(), true); };
+    running->Execute();
+    GenerateReportProc = nullptr;
+    EXPECT_TRUE(stillThere);
+    EXPECT_FALSE(ReportRunning());
+    EXPECT_EQ(Items(), (QStringList{QStringLiteral("aEReport0"), QStringLiteral("aEReport1"), QStringLiteral("-"),
+                                    QStringLiteral("aWReport0")}));
 }

@@ -6,6 +6,7 @@
 
 #include "platform/ole/ComObj.h"
 #include "platform/ole/OleRecordset.h"
+#include "platform/ui/EventBridge.h"
 
 namespace {
 const QString kWordError = QStringLiteral("Ошибка экспорта в Word");
@@ -120,6 +121,26 @@ TEST_F(GenerateTest, ARegisterRunPresetsTheParameterOfItsTable)
                 text.contains(QStringLiteral("P:id_member|!=!|")));
 }
 
+TEST_F(GenerateTest, TheParameterDialogIsAskedWithTheReportsCaption)
+{
+    ReportParamsDialog = nullptr;
+    std::vector<TDialogRequest> asked;
+    const TDialogHook previous = SetDialogHook([&](const TDialogRequest& r) {
+        asked.push_back(r);
+        return int(mrCancel);
+    });
+    const int before = int(OfficeShownDocuments().size());
+    GenerateReport(Report(QStringLiteral("Протокол"), QStringLiteral("probe.ott"), QStringLiteral(" SELECT 1"),
+                          QStringLiteral("'a', ptString, 'A', false, '', false, ''")),
+                   QString(), QString(), false);
+    SetDialogHook(previous);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].Kind, TDialogKind::ModalForm);
+    EXPECT_EQ(asked[0].FormClass, QStringLiteral("TfmReportsEnterParams"));
+    EXPECT_EQ(asked[0].Caption, QStringLiteral("Параметры документа «Протокол»"));
+    EXPECT_EQ(int(OfficeShownDocuments().size()), before);
+}
+
 TEST_F(GenerateTest, CancellingTheDialogMakesNothing)
 {
     RequireOffice();
@@ -143,6 +164,14 @@ TEST_F(GenerateTest, AnSqlErrorGoesOnToTheErrorDisplay)
                  EDatabaseError);
     EXPECT_EQ(int(OfficeShownDocuments().size()), before);
     EXPECT_TRUE(boxes.empty());
+    // From a report command the error display shows the engine's text.
+    EXPECT_FALSE(CallHandler(nullptr, [&] {
+        RunReport(Report(QStringLiteral("Ошибка"), QStringLiteral("probe.ott"), QStringLiteral(" SELECT nosuchcolumn FROM OBJ_SESSIONS")),
+                  QString(), QString(), false);
+    }));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].Text.contains(QStringLiteral("nosuchcolumn"))) << qPrintable(boxes[0].Text);
+    EXPECT_EQ(int(OfficeShownDocuments().size()), before);
 }
 
 // A failing macro: the message at once, the half-made document closed
@@ -190,6 +219,8 @@ TEST_F(GenerateTest, AFailingMacroEndsTheOfficeThisProgramStartedWhenNothingElse
     EXPECT_TRUE(LastText(before).contains(QStringLiteral("ROW|seven=7/7")));
 }
 
+// Missing templates, templates without the macro and a macro that does not
+// compile: the application's message, no document left.
 TEST_F(GenerateTest, AMissingTemplateOrMacroGivesTheMessage)
 {
     RequireOffice();
@@ -199,7 +230,8 @@ TEST_F(GenerateTest, AMissingTemplateOrMacroGivesTheMessage)
     } cases[] = {{false, QStringLiteral("missing.ott")},
                  {true, QStringLiteral("missing.ots")},
                  {false, MakeTemplate(false, QStringLiteral("other.ott"), QStringLiteral("Other.bas"))},
-                 {true, MakeTemplate(true, QStringLiteral("other.ots"), QStringLiteral("Other.bas"))}};
+                 {true, MakeTemplate(true, QStringLiteral("other.ots"), QStringLiteral("Other.bas"))},
+                 {false, MakeTemplate(false, QStringLiteral("broken.ott"), QStringLiteral("Broken.bas"))}};
     const int before = int(OfficeShownDocuments().size());
     for (const TCase& c : cases) {
         boxes.clear();

@@ -18,8 +18,7 @@
 #include <QRegularExpression>
 
 #include <cppuhelper/implbase2.hxx>
-#include <cppuhelper/implbase3.hxx>
-#include <com/sun/star/beans/XExactName.hpp>
+#include <cppuhelper/implbase1.hxx>
 #include <com/sun/star/bridge/oleautomation/Date.hpp>
 #include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/document/XEmbeddedScripts.hpp>
@@ -69,7 +68,6 @@ public:
     {
         return FObj->MemberKind(QS(n)) == IDispatch::TMemberKind::Property;
     }
-    rtl::OUString SAL_CALL getExactName(const rtl::OUString& n) override { return n; }
 
 protected:
     IDispatchPtr FObj;
@@ -87,10 +85,10 @@ private:
     }
 };
 
-using TInvocation = TInvocationOf<cppu::WeakImplHelper2<script::XInvocation, beans::XExactName>>;
+using TInvocation = TInvocationOf<cppu::WeakImplHelper1<script::XInvocation>>;
 
 class TInvocationWithDefault
-    : public TInvocationOf<cppu::WeakImplHelper3<script::XInvocation, beans::XExactName, script::XDefaultProperty>> {
+    : public TInvocationOf<cppu::WeakImplHelper2<script::XInvocation, script::XDefaultProperty>> {
 public:
     using TInvocationOf::TInvocationOf;
     rtl::OUString SAL_CALL getDefaultPropertyName() override { return OU(FObj->DefaultMember()); }

@@ -19,7 +19,7 @@ Function BuildReport(doc, rs, params, sysparams)
 
     Dim title As String
     title = PairValue(params, "title")
-    If title = "" Then title = "Лист голосования"
+    If title = "" Or title = "NULL" Then title = "Лист голосования"
     SetCell(sheet, 0, 0, PairValue(sysparams, "company_name"), True, 12)
     SetCell(sheet, 1, 0, title, True, 12)
     If n = 0 Then
@@ -79,7 +79,14 @@ Function BuildReport(doc, rs, params, sysparams)
     grid(mc + 1) = cellsRow
     PutRows(sheet, 4, 0, grid)
     sheet.getCellRangeByPosition(0, 5 + mc, dc, 5 + mc).CharWeight = com.sun.star.awt.FontWeight.BOLD
-    FormatTable(sheet, 4, 0, 5 + mc, dc)
+    ' The members' column fits the longest name, not the titles above it.
+    Dim widths()
+    ReDim widths(dc)
+    widths(0) = 8000
+    For d = 1 To dc
+        widths(d) = 3000
+    Next d
+    FormatTable(sheet, 4, 0, 5 + mc, dc, widths)
 
     Dim below As Long
     below = 7 + mc

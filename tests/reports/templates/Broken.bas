@@ -1,0 +1,4 @@
+' Does not compile.
+Function BuildReport(doc, rs, params, sysparams)
+    If Then
+End Function
