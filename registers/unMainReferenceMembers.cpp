@@ -2,7 +2,6 @@
 
 #include "components/Placement.h"
 #include "data/unDM.h"
-#include "platform/ui/EventBridge.h"
 #include "platform/db/DB.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/DBCtrls.h"

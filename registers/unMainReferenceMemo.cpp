@@ -1,7 +1,6 @@
 #include "registers/unMainReferenceMemo.h"
 
 #include "components/Placement.h"
-#include "platform/ui/EventBridge.h"
 #include "platform/db/DB.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"

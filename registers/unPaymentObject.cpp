@@ -1,6 +1,5 @@
 #include "registers/unPaymentObject.h"
 
-#include "platform/ui/EventBridge.h"
 #include "platform/db/DB.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
@@ -34,7 +33,9 @@ void TfmPaymentObject::FormShow(TObject* Sender)
 
 void TfmPaymentObject::DBGridDblClick(TObject*)
 {
-    const TPoint p = DBGrid->ScreenToClient(GetCursorPos());
+    TPoint p;
+    GetCursorPos(&p);
+    p = DBGrid->ScreenToClient(p);
     const TGridCoord cell = DBGrid->MouseCoord(p.X, p.Y);
     if (cell.X >= 1 && cell.Y >= 1 && aNEdit->Enabled()) aNEdit->Execute();
 }

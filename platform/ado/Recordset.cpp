@@ -690,6 +690,7 @@ public:
         ReadRest();
         sqlite3* db = CheckWritable(values);
         CheckRow(row);
+        const Stamp before = BeforeOwnWrite();
         QStringList sets;
         std::vector<int> cols;
         for (size_t i = 0; i < values.size(); ++i) {
@@ -720,6 +721,7 @@ public:
             S.Data[c].Type[p] = cells[c].Type;
             S.Data[c].Val[p] = CellValue(cells[c]);
         }
+        AfterOwnWrite(before);
         Changed();
     }
 
@@ -728,6 +730,7 @@ public:
         ReadRest();
         sqlite3* db = CheckWritable({});
         CheckRow(row);
+        const Stamp before = BeforeOwnWrite();
         StatementGuard g(Prepare(db, QByteArray("DELETE FROM ") + QuoteIdentifier(FBaseTable).toUtf8() +
                                          QByteArray(" WHERE rowid = ?1")));
         sqlite3_bind_int64(g.Stmt, 1, S.Rowids[Phys(row)]);
@@ -736,6 +739,7 @@ public:
         MakeOrder();
         FOrder.erase(FOrder.begin() + row);
         FPositionsValid = false;
+        AfterOwnWrite(before);
         Changed();
     }
 
@@ -787,34 +791,22 @@ public:
             stmt = nullptr;
             if (i + 1 == tries.size()) Fail(db);
         }
-        if (!stmt || sqlite3_column_count(stmt) == 0) {
-            // Never run, and never left open (an open statement keeps the
-            // connection's handle alive after it closes).
-            if (stmt) sqlite3_finalize(stmt);
-            throw EDatabaseError(QStringLiteral("The statement returns no rows."));
-        }
+        if (!stmt) throw EDatabaseError(QStringLiteral("The statement returns no rows."));
+        // Held until Load takes it: the row check below may throw.
+        StatementGuard prepared(stmt);
         if (FIsTable && withRowid)
             FRowSql = "SELECT rowid, * FROM " + QuoteIdentifier(FSource).toUtf8() + " WHERE rowid = ?1";
         FRunSql = QByteArray(sqlite3_sql(stmt));
         FLoadStamp = CurrentStamp();
         qsizetype limit = preview ? kPreviewRows : -1;
         FHasRows = false;
-        bool hasRows = false;
-        if (preview && !FIsTable) {
-            try {
-                hasRows = HasRows(db, FRunSql);
-            } catch (...) {
-                sqlite3_finalize(stmt);
-                throw;
-            }
-        }
-        if (hasRows) {
+        if (preview && !FIsTable && HasRows(db, FRunSql)) {
             // A statement's first row may cost all of them (a sort): only
             // whether there is one is asked now, which needs no order.
             limit = 0;
             FHasRows = true;
         }
-        Load(stmt, withRowid, base, limit);
+        Load(prepared.Release(), withRowid, base, limit);
         FHasRows = FHasRows || S.Count > 0;
     }
 
@@ -1009,6 +1001,21 @@ private:
             v = sqlite3_column_int64(st, 0);
         sqlite3_finalize(st);
         return v;
+    }
+
+    // A write through a table's recordset changes the rows held as it changes
+    // the table (the row is read back, or dropped, in place). When it was the
+    // only change since the rows were read, they still are what the statement
+    // gives, so a requery keeps them (a vote changed in the grid, then the
+    // requery that follows the next participant).
+    Stamp BeforeOwnWrite() const { return FIsTable && FLoadStamp.Valid ? CurrentStamp() : Stamp{}; }
+    void AfterOwnWrite(const Stamp& before)
+    {
+        if (!before.Valid || !(before == FLoadStamp)) return;
+        const Stamp now = CurrentStamp();
+        Stamp expected = before;
+        expected.Changes += 1;
+        if (now == expected) FLoadStamp = now;
     }
 
     Stamp CurrentStamp() const

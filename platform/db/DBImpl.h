@@ -52,6 +52,11 @@ public:
     // not an equality set.
     bool SelectRows(const TDataSet* ds, qsizetype n, quint64 stamp, std::shared_ptr<ColumnIndex>& idx,
                     std::vector<qsizetype>& out) const;
+    // Keeping an index in step with a write to one row: the row's bucket
+    // before the write (-1: none), then the move to the bucket of its value
+    // after it, for the store stamp the write left.
+    static qint64 IndexBucket(const ColumnIndex& idx, const TDataSet* ds, qsizetype row);
+    static void Rechain(ColumnIndex& idx, const TDataSet* ds, qsizetype row, qint64 from, quint64 stamp);
     const QString& Text() const { return FText; }
 
     struct Node;

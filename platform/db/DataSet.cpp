@@ -1137,7 +1137,12 @@ void TDataSet::InternalPostRecord()
     } else {
         qsizetype r = StoreFindKey(CurKey());
         if (r < 0) DatabaseError(QStringLiteral("Record not found or changed by another user"));
+        // The filter index follows this dataset's own writes (a vote changed
+        // in the grid), so the next filter does not make it anew.
+        const bool follow = any && FFilterIndex && FFilterIndex->StoreStamp == StoreGeneration();
+        const qint64 from = follow ? dbimpl::Filter::IndexBucket(*FFilterIndex, this, r) : -1;
         if (any) StoreUpdate(r, vals);
+        if (follow) dbimpl::Filter::Rechain(*FFilterIndex, this, r, from, StoreGeneration());
         FStoreGen = StoreGeneration();
         ++FViewStamp;
         FDetailIndex.reset();

@@ -519,6 +519,34 @@ quint64 HashBytes(QByteArrayView v) { return ::HashBytes(v.data(), v.size()); }
 
 }  // namespace
 
+qint64 Filter::IndexBucket(const ColumnIndex& idx, const TDataSet* ds, qsizetype row)
+{
+    QByteArrayView v;
+    if (row < 0 || row >= qsizetype(idx.Next.size()) || !ds->StoreUtf8(row, idx.Col, v)) return -1;
+    char buf[256];
+    return qint64(HashBytes(FoldUtf8(v, buf, sizeof buf)) & idx.Mask);
+}
+
+void Filter::Rechain(ColumnIndex& idx, const TDataSet* ds, qsizetype row, qint64 from, quint64 stamp)
+{
+    const qint32 me = qint32(row + 1);
+    if (from >= 0) {
+        qint32* link = &idx.Head[size_t(from)];
+        while (*link && *link != me) link = &idx.Next[size_t(*link - 1)];
+        if (*link == me) *link = idx.Next[size_t(row)];
+    }
+    idx.Next[size_t(row)] = 0;
+    const qint64 to = IndexBucket(idx, ds, row);
+    if (to >= 0) {
+        // Chains run in store order.
+        qint32* link = &idx.Head[size_t(to)];
+        while (*link && *link < me) link = &idx.Next[size_t(*link - 1)];
+        idx.Next[size_t(row)] = *link;
+        *link = me;
+    }
+    idx.StoreStamp = stamp;
+}
+
 bool Filter::SelectRows(const TDataSet* ds, qsizetype n, quint64 stamp, std::shared_ptr<ColumnIndex>& idx,
                         std::vector<qsizetype>& out) const
 {

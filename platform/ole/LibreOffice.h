@@ -52,6 +52,9 @@ bool OfficeHeadless();
 int OfficeProcessId();
 // The files of documents stored by Visible in a headless office, oldest first.
 QStringList OfficeShownDocuments();
+// How long storing them took at the last Visible of a headless office, in ms
+// (diagnostics: the time a user with a screen would not wait for).
+qint64 OfficeLastStoreMs();
 // Ends the connection. The office itself is ended only when this program
 // started it headless (a visible office now holds the user's documents), or
 // always with Force (tests). Waits for it to exit, killing it after a grace time.

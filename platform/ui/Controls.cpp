@@ -387,13 +387,6 @@ static Qt::CursorShape CursorShape(TCursor c)
 
 bool FindScreenCursor(TCursor id, QCursor& out);   // PaintCtrls.h: registered extra cursors
 
-TPoint GetCursorPos()
-{
-    const QPoint p = QCursor::pos();
-    return Point(p.x(), p.y());
-}
-
-
 QCursor CursorToQCursor(TCursor c)
 {
     QCursor extra;

@@ -324,9 +324,6 @@ private:
 };
 
 QCursor CursorToQCursor(TCursor c);
-// The mouse pointer's position in screen coordinates (SetCursorPos of
-// Windows.h moves it).
-TPoint GetCursorPos();
 
 // The form a control stands on (the outermost parent), or none.
 TForm* GetParentForm(const TControl* c);

@@ -128,8 +128,9 @@ constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CXVSCROLL = 2, SM_CYHSCROLL =
               SM_CYFRAME = 33, SM_CXFIXEDFRAME = SM_CXDLGFRAME, SM_CYFIXEDFRAME = SM_CYDLGFRAME,
               SM_CXSIZEFRAME = SM_CXFRAME, SM_CYSIZEFRAME = SM_CYFRAME;
 int GetSystemMetrics(int index);
-// Moves the mouse cursor (tests place it where a click is meant to land);
-// GetCursorPos of Controls.h reads it.
+// The mouse cursor's position in screen coordinates.
+bool GetCursorPos(TPoint* p);
+// Moves the mouse cursor (tests place it where a click is meant to land).
 bool SetCursorPos(int x, int y);
 
 // Message boxes: flags and answers.

@@ -378,4 +378,43 @@ TEST_F(LazyRowsTest, EqualitySetFilterFindsItsRowsThroughAnIndexThatFollowsWrite
     t->SetFilter(QStringLiteral("id = '{S8}'"));
     EXPECT_EQ(ids(), QStringLiteral("{S8},{S8}"));
     EXPECT_EQ(Query(Db.get(), QStringLiteral("SELECT pnumber FROM OBJ_SESSIONS WHERE id = '{S8}' ORDER BY pnumber")), QStringLiteral("7,8"));
+    // The index followed the write: the old value keeps only the other row,
+    // and a value never seen before is found.
+    t->SetFilter(QStringLiteral("id = '{S7}'"));
+    EXPECT_EQ(t->RecordCount(), 1);
+    EXPECT_EQ(t->FieldByName(QStringLiteral("pnumber"))->AsInteger(), 700);
+    t->Edit();
+    t->FieldByName(QStringLiteral("id"))->SetAsString(QStringLiteral("{Brand new}"));
+    t->Post();
+    t->SetFilter(QStringLiteral("id = '{brand NEW}' OR id = '{S8}'"));
+    EXPECT_EQ(ids(), QStringLiteral("{S8},{S8},{Brand new}"));
+}
+
+TEST_F(LazyRowsTest, RequeryAfterOnlyItsOwnWriteKeepsTheRowsAnyOtherWriteReadsThemAgain)
+{
+    auto rs = Recordset::OpenTable(Db.get(), QStringLiteral("OBJ_SESSIONS"));
+    const int n = rs->FindColumn(QStringLiteral("pnumber"));
+    ASSERT_EQ(rs->RowCount(), 100);
+    std::vector<Variant> v(size_t(rs->ColumnCount()));
+    v[size_t(n)] = 500;
+    rs->UpdateRow(4, v);
+    rs->DeleteRow(9);
+    const quint64 g = rs->Generation();
+    rs->Requery();
+    EXPECT_EQ(rs->Generation(), g);   // kept: they are what the table holds
+    EXPECT_EQ(rs->RowCount(), 99);
+    EXPECT_EQ(rs->Value(4, n).toInt(), 500);
+
+    // Another statement's write: the rows are read again and show it.
+    Db->Execute(QStringLiteral("UPDATE OBJ_SESSIONS SET pnumber = 600 WHERE pnumber = 500"));
+    rs->Requery();
+    EXPECT_NE(rs->Generation(), g);
+    EXPECT_EQ(rs->Value(4, n).toInt(), 600);
+    // A write of its own after that one, undone by a rolled back transaction, is not kept either.
+    Db->BeginTrans();
+    v[size_t(n)] = 700;
+    rs->UpdateRow(4, v);
+    Db->RollbackTrans();
+    rs->Requery();
+    EXPECT_EQ(rs->Value(4, n).toInt(), 600);
 }

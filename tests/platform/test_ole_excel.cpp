@@ -17,6 +17,7 @@
 #include "OfficeTestUtil.h"
 #include "platform/ole/ComObj.h"
 #include "platform/ole/LibreOffice.h"
+#include "platform/ui/Forms.h"
 
 namespace {
 
@@ -229,6 +230,31 @@ TEST_F(ExcelTest, AutoFitSizesColumnsByTheRangeAloneAndShowingStoresTheWorkbook)
     EXPECT_EQ(s.Get("Cells", {3, 2}).Get("Value").ToString(), QStringLiteral("a much wider cell text"));
     EXPECT_NEAR(s.Get("Cells", {3, 1}).Get("Width").ToDouble(), a, 2.0);
     back.Call("Close");
+}
+
+// Columns fitted right after their values were put are measured on our
+// side; they must come out as wide as the office's own fitting makes them.
+TEST_F(ExcelTest, ColumnsFittedFromTheValuesJustPutMatchTheOfficesOwnFit)
+{
+    Application->Title();   // texts are measured with the GUI application's fonts
+    const QStringList column[4] = {
+        {QStringLiteral("Фамилия"), QStringLiteral("Член совета 100000"), QStringLiteral("x")},
+        {QStringLiteral("Сумма"), QStringLiteral("1234567"), QStringLiteral("-12,5")},
+        {QStringLiteral("WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"), QStringLiteral("'00042"), QStringLiteral("iiii")},
+        {QStringLiteral("Price"), QStringLiteral("12345.625"), QStringLiteral("0.333333333333333")}};
+    OleVariant data = VarArrayCreate({0, 2, 0, 3});
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 3; ++r) data.Array()->Put(r, c, column[c][r]);
+    OleVariant ours = Area(3, 1, 5, 4), office = Area(3, 6, 5, 9);
+    ours.Set("Value", data);
+    ours.Get("Columns").Call("AutoFit");
+    office.Set("Value", data);
+    office.Get("Value");   // any other call in between leaves the fitting to the office
+    office.Get("Columns").Call("AutoFit");
+    for (int c = 1; c <= 4; ++c) {
+        const double mine = Cell(3, c).Get("Width").ToDouble(), theirs = Cell(3, c + 5).Get("Width").ToDouble();
+        EXPECT_NEAR(mine, theirs, 1.0) << "column " << c;   // points
+    }
 }
 
 TEST(OfficeWatchdogTest, AnOfficeThatStopsAnsweringGivesAnErrorAndIsReplaced)

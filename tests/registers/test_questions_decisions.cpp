@@ -108,11 +108,16 @@ protected:
         ASSERT_EQ(sqlite3_exec(DM->adoConnection->Handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr),
                   SQLITE_OK);
     }
-    // Makes the database refuse deleting from the table.
-    static void Refuse(const QString& table)
+    // Makes the database refuse the operation (DELETE, INSERT, UPDATE) on
+    // the table, until Agree.
+    static void Refuse(const QString& table, const QString& operation = QStringLiteral("DELETE"))
     {
-        Native("CREATE TRIGGER refuse_" + table + " BEFORE DELETE ON " + table +
+        Native("CREATE TRIGGER refuse_" + table + "_" + operation + " BEFORE " + operation + " ON " + table +
                " BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    }
+    static void Agree(const QString& table, const QString& operation = QStringLiteral("DELETE"))
+    {
+        Native("DROP TRIGGER refuse_" + table + "_" + operation);
     }
     static TColumn* Column(TRegisterWindow* w, const QString& field)
     {
@@ -361,7 +366,7 @@ TEST_F(Objects, DecisionDeletionFailingAtAnyStepLeavesEverything)
         EXPECT_FALSE(DM->adoConnection->InTransaction());
         EXPECT_TRUE(ds->Locate(QStringLiteral("id"), D1));
         // The next deletion asks again and works once the database agrees.
-        Native("DROP TRIGGER refuse_" + table);
+        Agree(table);
         rec->Answers.push_back(IDYES);
         w->aNDelete->Execute();
         EXPECT_EQ(Rows("OBJ_DECISIONS"), 1);
@@ -583,8 +588,7 @@ TEST_F(Objects, RefusedDecisionOrLinkIsUndoneAndOkCanBePressedAgain)
     for (const QString table : {QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("OBJ_DECISIONS")}) {
         SCOPED_TRACE(table.toStdString());
         Start();
-        Native("CREATE TRIGGER refuse_insert BEFORE INSERT ON " + table +
-               " BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        Refuse(table, QStringLiteral("INSERT"));
         TfmDecisionObject* w = Decisions();
         ASSERT_NE(w, nullptr);
         QString newId;
@@ -606,7 +610,7 @@ TEST_F(Objects, RefusedDecisionOrLinkIsUndoneAndOkCanBePressedAgain)
             EXPECT_EQ(Text(DM->adoLnkSessionsDecisions, "id_decision"), newId);
             EXPECT_EQ(Text(DM->adoLnkSessionsDecisions, "id_session"), S1);
             // The database agrees now: the same OK stores both.
-            Native("DROP TRIGGER refuse_insert");
+            Agree(table, QStringLiteral("INSERT"));
             d->btnOK->Click();
             return d->ModalResult();
         };
@@ -625,8 +629,7 @@ TEST_F(Objects, RefusedDecisionOrLinkIsUndoneAndOkCanBePressedAgain)
 TEST_F(Objects, RefusedLinkThenCancelLeavesNothing)
 {
     Start();
-    Native("CREATE TRIGGER refuse_insert BEFORE INSERT ON LNK_SESSIONS_DECISIONS "
-           "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    Refuse(QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("INSERT"));
     TfmDecisionObject* w = Decisions();
     ASSERT_NE(w, nullptr);
     rec->OnModal = [&](TForm* f) {
@@ -734,4 +737,58 @@ TEST_F(Objects, DialogLayouts)
     }
     EXPECT_EQ(d->DBMemo1->DataField(), QStringLiteral("description"));
     d->Free();
+}
+
+TEST_F(Objects, RefusedQuestionKeepsTheDialogOpenForAnotherOk)
+{
+    Start(false);
+    Refuse(QStringLiteral("OBJ_QUESTIONS"), QStringLiteral("INSERT"));
+    TfmQuestionObject* w = Questions();
+    ASSERT_NE(w, nullptr);
+    int firstResult = -1;
+    rec->OnModal = [&](TForm* f) {
+        auto* d = dynamic_cast<TfmAddEditQuestionObject*>(f);
+        DM->adoObjQuestions->FieldByName(QStringLiteral("question"))->SetAsString(QStringLiteral("Второй раз"));
+        EXPECT_THROW(d->btnOK->Click(), EAbort);
+        firstResult = d->ModalResult();
+        EXPECT_EQ(DM->adoObjQuestions->State(), dsInsert);
+        Agree(QStringLiteral("OBJ_QUESTIONS"), QStringLiteral("INSERT"));
+        d->btnOK->Click();
+        return d->ModalResult();
+    };
+    w->aNAdd->Execute();
+    EXPECT_EQ(firstResult, mrNone);
+    EXPECT_EQ(Boxes(QStringLiteral("Ошибка сохранения данных")), 1);
+    EXPECT_EQ(Rows("OBJ_QUESTIONS", "question=\"Второй раз\""), 1);
+    EXPECT_EQ(DM->adoObjQuestions->State(), dsBrowse);
+}
+
+TEST_F(Objects, RefusedLinkChangeUndoesTheEditedDecisionToo)
+{
+    Start();
+    Refuse(QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("UPDATE"));
+    TfmDecisionObject* w = Decisions();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(DM->adoObjDecisions->Locate(QStringLiteral("id"), D1));
+    w->Timer->Fire();
+    rec->OnModal = [&](TForm* f) {
+        auto* d = dynamic_cast<TfmAddEditDecisionObject*>(f);
+        d->DBLookupComboBox2->SelectRow(1);
+        DM->adoObjDecisions->FieldByName(QStringLiteral("description"))->SetAsString(QStringLiteral("Изменено"));
+        EXPECT_THROW(d->btnOK->Click(), EAbort);
+        EXPECT_EQ(d->ModalResult(), mrNone);
+        // The stored decision keeps its text; the dialog still shows the change.
+        EXPECT_EQ(Rows("OBJ_DECISIONS", "description=\"Утвердить бюджет\""), 1);
+        EXPECT_EQ(DM->adoObjDecisions->State(), dsEdit);
+        EXPECT_EQ(Text(DM->adoObjDecisions, "id"), D1);
+        EXPECT_EQ(Text(DM->adoObjDecisions, "description"), QStringLiteral("Изменено"));
+        EXPECT_EQ(Text(DM->adoLnkSessionsDecisions, "id_session"), S2);
+        Agree(QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("UPDATE"));
+        d->btnOK->Click();
+        return d->ModalResult();
+    };
+    w->aNEdit->Execute();
+    EXPECT_EQ(Rows("OBJ_DECISIONS", "id=\"" + D1 + "\" AND description=\"Изменено\""), 1);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS", "id_decision=\"" + D1 + "\" AND id_session=\"" + S2 + "\""), 1);
+    EXPECT_EQ(Rows("LNK_SESSIONS_DECISIONS", "id_decision=\"" + D1 + "\""), 1);
 }

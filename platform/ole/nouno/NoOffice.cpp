@@ -20,6 +20,7 @@ bool OfficeSupported() { return false; }
 bool OfficeRunning() { return false; }
 bool OfficeHeadless() { return true; }
 QStringList OfficeShownDocuments() { return {}; }
+qint64 OfficeLastStoreMs() { return 0; }
 int OfficeProcessId() { return 0; }
 void OfficeShutdown(bool) {}
 int OfficeDocumentCount() { return 0; }

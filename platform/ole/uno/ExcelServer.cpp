@@ -10,17 +10,27 @@
 // Columns.AutoFit fits the columns to the range's own cells, not to the
 // whole sheet columns (a long title above a table does not widen its column).
 // Values put into cells of those columns outside the range are briefly
-// taken out while the office fits the columns.
+// taken out while the office fits the columns. Right after a block of values
+// was put into the same range, the widths are measured here from the values
+// just written, in the cells' font, instead of the office laying out every
+// cell a second time.
 #include <QDate>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QUrl>
 
+#include <algorithm>
+#include <optional>
 #include <cmath>
+#include <vector>
 
 #include <com/sun/star/awt/FontWeight.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/beans/XPropertyState.hpp>
+#include <com/sun/star/awt/FontSlant.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
@@ -144,7 +154,8 @@ Any CellAny(const Variant& v)
     }
     const QString s = v.toString();
     if (s.isEmpty()) return Any();
-    if (s[0] == u'\'') return Any(OU(s.mid(1)));
+    // The text after the apostrophe, without an intermediate copy.
+    if (s[0] == u'\'') return Any(rtl::OUString(reinterpret_cast<const sal_Unicode*>(s.utf16()) + 1, sal_Int32(s.size()) - 1));
     double d;
     if (ParseNumber(s, d)) return Any(d);
     return Any(OU(s));
@@ -168,6 +179,85 @@ struct TArea {
 
 class TExcelApplication;
 
+// Widths of shown cell texts measured the way the office fits a column: it
+// lays the text out on a 96 dpi screen with every character's advance
+// rounded to whole pixels, and turns the widest text's pixels (plus a few
+// for the cell's margins) back into a width at its own scale of 0.773 pt
+// per pixel, then adds a fixed 113 twips. Per-character advances are cached.
+class TTextWidths {
+public:
+    TTextWidths(const QString& family, double points, bool bold, bool italic)
+        : FPixels(std::max(1.0, std::round(points * 96.0 / 72.0)))
+    {
+        QFont f(family);
+        f.setPixelSize(kEm);
+        f.setBold(bold);
+        f.setItalic(italic);
+        f.setHintingPreference(QFont::PreferNoHinting);
+        FMetrics.emplace(f);
+        FAdvance.assign(0x10000, -1);
+    }
+
+    // The pixels the widest line of a text takes.
+    int Pixels(const sal_Unicode* s, sal_Int32 n)
+    {
+        int line = 0, widest = 0;
+        for (sal_Int32 i = 0; i < n; ++i) {
+            const sal_Unicode ch = s[i];
+            if (ch == u'\n') {
+                widest = std::max(widest, line);
+                line = 0;
+                continue;
+            }
+            if (ch >= 0xD800 && ch <= 0xDFFF) {   // a pair of surrogates: measured as one
+                const sal_Int32 len = i + 1 < n ? 2 : 1;
+                const QString pair = QString::fromUtf16(reinterpret_cast<const char16_t*>(s + i), len);
+                line += int(std::lround(FMetrics->horizontalAdvance(pair) * FPixels / kEm));
+                i += len - 1;
+                continue;
+            }
+            int& a = FAdvance[ch];
+            if (a < 0) a = int(std::lround(FMetrics->horizontalAdvance(QChar(ch)) * FPixels / kEm));
+            line += a;
+        }
+        return std::max(widest, line);
+    }
+
+    // The column width in 1/100 mm that fits a text of so many pixels.
+    static sal_Int32 ColumnWidth(int pixels)
+    {
+        constexpr double kPointsPerPixel = 0.773, kMarginPixels = 4, kExtraTwips = 113;
+        const double points = (pixels + kMarginPixels) * kPointsPerPixel + kExtraTwips / 20.0;
+        return sal_Int32(std::lround(points * 2540.0 / 72.0));
+    }
+
+private:
+    static constexpr int kEm = 1000;
+    double FPixels;
+    std::optional<QFontMetricsF> FMetrics;
+    std::vector<int> FAdvance;
+};
+
+// The shown text of a number in the standard format.
+rtl::OUString NumberText(double d)
+{
+    if (d == std::floor(d) && std::fabs(d) < 1e15) return rtl::OUString::number(sal_Int64(d));
+    QString s = QString::number(d, 'g', 15).toUpper();
+    return OU(s);
+}
+
+// The last block of values put into a sheet, with the pixels its widest shown
+// text takes in each column (negative: nothing shown). Any other change made
+// through these objects forgets it, so a later fit of exactly that range can
+// trust the widths.
+struct TLastBlock {
+    Reference<sheet::XSpreadsheet> Sheet;
+    int R1 = 0, C1 = 0, R2 = -1, C2 = -1;
+    std::vector<int> Widths;
+};
+TLastBlock g_lastBlock;
+void ForgetBlock() { g_lastBlock = TLastBlock(); }
+
 class TRange : public IDispatch {
 public:
     enum TShape { shCells, shColumns, shRows };
@@ -181,6 +271,7 @@ public:
     OleVariant Invoke(Kind k, const QString& n, const OleArgs& a, const OleVariant& v) override
     {
         return Guarded(QStringLiteral("Range.") + n, [&]() -> OleVariant {
+            if (!(Is(n, "Columns") || Is(n, "Rows") || Is(n, "AutoFit"))) ForgetBlock();
             if (Is(n, "Value") || Is(n, "Value2")) {
                 if (k == Kind::Put) return PutValue(v), OleVariant();
                 return GetValue();
@@ -255,6 +346,67 @@ private:
             }
         }
         Reference<sheet::XCellRangeData>(Cells(), UNO_QUERY_THROW)->setDataArray(data);
+        if (v.Array()) RememberBlock(data);
+    }
+
+    // The font every cell of the range shows its text in, or nothing when
+    // the cells differ.
+    std::optional<TTextWidths> RangeFont() const
+    {
+        if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return std::nullopt;
+        const rtl::OUString list[] = {"CharFontName", "CharHeight", "CharWeight", "CharPosture"};
+        const Sequence<rtl::OUString> names(list, 4);
+        const Sequence<beans::PropertyState> states = Reference<beans::XPropertyState>(Cells(), UNO_QUERY_THROW)->getPropertyStates(names);
+        for (const beans::PropertyState st : states)
+            if (st == beans::PropertyState_AMBIGUOUS_VALUE) return std::nullopt;
+        const Reference<beans::XPropertySet> p = Props();
+        rtl::OUString family;
+        float height = 0, weight = awt::FontWeight::NORMAL;
+        awt::FontSlant slant = awt::FontSlant_NONE;
+        p->getPropertyValue("CharFontName") >>= family;
+        p->getPropertyValue("CharHeight") >>= height;
+        p->getPropertyValue("CharWeight") >>= weight;
+        p->getPropertyValue("CharPosture") >>= slant;
+        if (family.isEmpty() || !(height > 0)) return std::nullopt;
+        return std::optional<TTextWidths>(std::in_place, QS(family), double(height), weight > awt::FontWeight::NORMAL,
+                                          slant != awt::FontSlant_NONE);
+    }
+
+    // Measures the widest shown text of each column of a block just written.
+    void RememberBlock(const Sequence<Sequence<Any>>& data)
+    {
+        std::optional<TTextWidths> font = RangeFont();
+        if (!font) return;
+        const int rows = FArea.Rows(), cols = FArea.Cols();
+        TLastBlock b{FSheet, FArea.R1, FArea.C1, FArea.R2, FArea.C2, std::vector<int>(cols, -1)};
+        rtl::OUString s;
+        double d;
+        for (int r = 0; r < rows; ++r) {
+            const Any* line = data[r].getConstArray();
+            for (int c = 0; c < cols; ++c) {
+                if (line[c] >>= d) s = NumberText(d);
+                else if (!(line[c] >>= s) || s.isEmpty()) continue;
+                b.Widths[c] = std::max(b.Widths[c], font->Pixels(s.getStr(), s.getLength()));
+            }
+        }
+        g_lastBlock = std::move(b);
+    }
+
+    // Fits the columns from the widths measured when the range's values were
+    // put, if they were the last change; false when the office must measure.
+    bool FitFromLastBlock(const Reference<table::XColumnRowRange>& crr)
+    {
+        const TLastBlock& b = g_lastBlock;
+        if (b.Sheet.get() != FSheet.get() || b.R1 != FArea.R1 || b.R2 != FArea.R2 || b.C1 > FArea.C1 || b.C2 < FArea.C2) return false;
+        Reference<container::XIndexAccess> cols(crr->getColumns(), UNO_QUERY_THROW);
+        for (int c = FArea.C1; c <= FArea.C2; ++c) {
+            const int pixels = b.Widths[c - b.C1];
+            // A column with nothing shown keeps its width, as the office does.
+            if (pixels < 0) continue;
+            Reference<beans::XPropertySet>(cols->getByIndex(c - FArea.C1), UNO_QUERY_THROW)
+                ->setPropertyValue("Width", Any(TTextWidths::ColumnWidth(pixels)));
+        }
+        return true;
     }
 
     OleVariant GetValue() const
@@ -321,6 +473,7 @@ private:
             Reference<beans::XPropertySet>(crr->getRows(), UNO_QUERY_THROW)->setPropertyValue("OptimalHeight", Any(true));
             return;
         }
+        if (FitFromLastBlock(crr)) return;
         // The office fits whole sheet columns. Cells of those columns outside
         // the range (a title above a table, say) are taken out while the
         // columns are fitted and put back after; when there are many, a copy
@@ -403,6 +556,7 @@ public:
     OleVariant Invoke(Kind k, const QString& n, const OleArgs&, const OleVariant& v) override
     {
         return Guarded(QStringLiteral("Font.") + n, [&]() -> OleVariant {
+            if (k == Kind::Put) ForgetBlock();
             if (Is(n, "Size")) {
                 if (k == Kind::Put) {
                     const double size = v.ToDouble();
@@ -444,6 +598,7 @@ public:
     OleVariant Invoke(Kind k, const QString& n, const OleArgs&, const OleVariant& v) override
     {
         return Guarded(QStringLiteral("Interior.") + n, [&]() -> OleVariant {
+            if (k == Kind::Put) ForgetBlock();
             if (Is(n, "ColorIndex")) {
                 if (k == Kind::Put) {
                     const int i = v.ToInt();

@@ -1,6 +1,7 @@
 // The connection to the office: start, pipe, watchdog, documents shown.
 #include "platform/ole/uno/UnoOffice.h"
 
+#include <QElapsedTimer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -83,6 +84,7 @@ struct TState {
     std::vector<Reference<lang::XComponent>> Hidden;
     QStringList Shown;
     int ShownCount = 0;
+    qint64 LastStoreMs = 0;   // storing the documents at the last Visible, headless
 
     // watchdog
     std::condition_variable Wake;
@@ -380,6 +382,9 @@ void ShowHiddenDocuments()
     const bool headless = s.Child > 0 ? s.ChildHeadless : HeadlessByOptions(o);
     std::vector<Reference<lang::XComponent>> docs;
     docs.swap(s.Hidden);
+    QElapsedTimer storing;
+    storing.start();
+    s.LastStoreMs = 0;
     for (const auto& doc : docs) {
         Reference<frame::XModel> model(doc, UNO_QUERY);
         if (!model.is()) continue;
@@ -403,6 +408,7 @@ void ShowHiddenDocuments()
                              StoreArgs(text ? "MS Word 2007 XML" : "Calc MS Excel 2007 XML"));
             s.Shown.append(file);
             ++s.ShownCount;
+            s.LastStoreMs = storing.elapsed();
             try {
                 Reference<util::XCloseable>(doc, UNO_QUERY_THROW)->close(true);
             } catch (const lang::DisposedException&) {
@@ -583,6 +589,7 @@ bool OfficeHeadless()
 }
 
 QStringList OfficeShownDocuments() { return S().Shown; }
+qint64 OfficeLastStoreMs() { return S().LastStoreMs; }
 
 int OfficeProcessId()
 {
