@@ -15,7 +15,7 @@ inline quint64 HashBytes(const char* p, qsizetype n)
         h ^= h >> 32;
     }
     quint64 w = 0;
-    std::memcpy(&w, p + i, size_t(n - i));
+    if (n > i) std::memcpy(&w, p + i, size_t(n - i));   // an empty text may have no bytes at all
     h = (h ^ w) * 0xC4CEB9FE1A85EC53ull;
     return h ^ (h >> 29);
 }
