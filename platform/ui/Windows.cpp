@@ -198,6 +198,21 @@ void UpdateWindow(HWND wnd)
     if (IWindowTarget* t = winapi_detail::FindWindowTarget(wnd)) t->UpdateWindowNow();
 }
 
+bool GetCursorPos(TPoint* p)
+{
+    if (!p) return false;
+    const QPoint q = QCursor::pos();
+    *p = Point(q.x(), q.y());
+    return true;
+}
+
+TPoint GetCursorPos()
+{
+    TPoint p;
+    GetCursorPos(&p);
+    return p;
+}
+
 bool SetCursorPos(int x, int y)
 {
     QCursor::setPos(x, y);
