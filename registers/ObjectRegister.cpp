@@ -81,9 +81,7 @@ TModalResult TObjectRegisterWindow::ShowEditDialog(TForm* Dialog, const std::fun
 
 void TObjectRegisterWindow::DBGridDblClick(TObject*)
 {
-    TPoint cursor;
-    GetCursorPos(&cursor);
-    const TPoint p = DBGrid->ScreenToClient(cursor);
+    const TPoint p = DBGrid->ScreenToClient(GetCursorPos());
     int col = -1, row = -1;
     DBGrid->MouseToCell(p.X, p.Y, col, row);
     if (col >= 1 && row >= 1 && aNEdit->Enabled()) aNEdit->Execute();

@@ -188,9 +188,7 @@ void TfmReportsSelectFromRef::DBGridKeyDown(TObject*, WORD& Key, TShiftState Shi
 
 void TfmReportsSelectFromRef::DBGridDblClick(TObject*)
 {
-    TPoint p;
-    GetCursorPos(&p);
-    p = DBGrid->ScreenToClient(p);
+    const TPoint p = DBGrid->ScreenToClient(GetCursorPos());
     const TGridCoord cell = DBGrid->MouseCoord(p.X, p.Y);
     if (cell.X >= 1 && cell.Y >= 1) btOK->Click();
 }

@@ -792,6 +792,8 @@ public:
             if (i + 1 == tries.size()) Fail(db);
         }
         if (!stmt) throw EDatabaseError(QStringLiteral("The statement returns no rows."));
+        // Held until Load takes it: the row check below may throw.
+        StatementGuard prepared(stmt);
         if (FIsTable && withRowid)
             FRowSql = "SELECT rowid, * FROM " + QuoteIdentifier(FSource).toUtf8() + " WHERE rowid = ?1";
         FRunSql = QByteArray(sqlite3_sql(stmt));
@@ -804,7 +806,7 @@ public:
             limit = 0;
             FHasRows = true;
         }
-        Load(stmt, withRowid, base, limit);
+        Load(prepared.Release(), withRowid, base, limit);
         FHasRows = FHasRows || S.Count > 0;
     }
 

@@ -18,6 +18,8 @@
 #include <QStyleOptionTitleBar>
 #include <QTimer>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Dialogs.h"
@@ -1366,18 +1368,45 @@ public:
 };
 }  // namespace
 
+namespace {
+QtMessageHandler g_startupPrevious = nullptr;
+
+// While the toolkit starts, a fatal error can only mean that the windowing
+// system is out of reach (no display, a display that went away, a missing
+// platform plugin). The toolkit would abort with a core dump, which looks
+// like a crash of the program; the program ends instead with the toolkit's
+// own explanation and exit status 1. Other messages go on as before.
+void StartupMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type != QtFatalMsg) {
+        if (g_startupPrevious)
+            g_startupPrevious(type, context, message);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+        return;
+    }
+    std::fprintf(stderr, "%s\nqorvane: the windowing system could not be reached; the program ends.\n",
+                 qPrintable(message));
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+}  // namespace
+
 void TApplication::EnsureQtApplication(int* argc, char** argv)
 {
     if (QCoreApplication::instance()) return;
     static int s_argc = 1;
     static char s_name[] = "qorvane";
     static char* s_argv[] = {s_name, nullptr};
+    g_startupPrevious = qInstallMessageHandler(StartupMessageHandler);
     if (argc && argv) {
         s_argc = *argc;
         new TQtApplication(*argc, argv);
     } else {
         new TQtApplication(s_argc, s_argv);
     }
+    qInstallMessageHandler(g_startupPrevious);
+    g_startupPrevious = nullptr;
     QApplication::setQuitOnLastWindowClosed(false);
 }
 

@@ -206,6 +206,13 @@ bool GetCursorPos(TPoint* p)
     return true;
 }
 
+TPoint GetCursorPos()
+{
+    TPoint p;
+    GetCursorPos(&p);
+    return p;
+}
+
 bool SetCursorPos(int x, int y)
 {
     QCursor::setPos(x, y);

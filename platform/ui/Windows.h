@@ -130,6 +130,7 @@ constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CXVSCROLL = 2, SM_CYHSCROLL =
 int GetSystemMetrics(int index);
 // The mouse cursor's position in screen coordinates.
 bool GetCursorPos(TPoint* p);
+TPoint GetCursorPos();
 // Moves the mouse cursor (tests place it where a click is meant to land).
 bool SetCursorPos(int x, int y);
 

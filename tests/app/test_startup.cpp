@@ -29,11 +29,13 @@ struct Install {
         QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
     }
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-    void Start(QProcess& p, const QStringList& args) const
+    void Start(QProcess& p, const QStringList& args,
+               const QList<std::pair<QString, QString>>& extraEnv = {}) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        for (const auto& [name, value] : extraEnv) env.insert(name, value);
         p.setProcessEnvironment(env);
         p.start(exe, args);
         p.waitForStarted();
@@ -101,6 +103,23 @@ TEST(Startup, SecondInstanceEndsSilentlyAndADeadOneNeverBlocks)
     EXPECT_EQ(third.state(), QProcess::Running);
     third.kill();
     third.waitForFinished(5000);
+}
+
+TEST(Startup, AnUnreachableDisplayEndsTheProgramWithAMessageNotAnAbort)
+{
+    // The toolkit treats a display it cannot open as fatal and would abort
+    // with a core dump, indistinguishable from a crash of the program.
+    Install in;
+    dbtool::CreateDatabase(in.Path("qorvane.db"), QString(), false);
+    QProcess p;
+    in.Start(p, {},
+             {{QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")}, {QStringLiteral("DISPLAY"), QString()},
+              {QStringLiteral("WAYLAND_DISPLAY"), QString()}});
+    ASSERT_TRUE(p.waitForFinished(20000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 1);
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_TRUE(err.contains(QStringLiteral("the windowing system could not be reached"))) << err.toStdString();
 }
 
 TEST(SingleInstance, InProcessAndAfterAKilledHolder)
