@@ -768,7 +768,7 @@ public:
                 NeedArgs(this, n, a, 1, 1);
                 return sheets->Item(a[0]);
             }
-            if (Is(n, "Close")) return CloseDocument(this, FComp, a), OleVariant();
+            if (Is(n, "Close")) return ForgetBlock(), CloseDocument(this, FComp, a), OleVariant();
             if (Is(n, "FullName")) return OleVariant(QUrl(QS(Reference<frame::XModel>(FComp, UNO_QUERY_THROW)->getURL())).toLocalFile());
             ole::UnknownMember(this, n);
         });
@@ -807,6 +807,9 @@ public:
                 Desktop();   // the connection is still there
                 return OleVariant(IDispatchPtr(std::make_shared<TWorkbooks>()));
             }
+            // Showing (storing, headless), running a macro or quitting may
+            // change or let go of the sheets.
+            ForgetBlock();
             return SharedMember(k, n, a, v);
         });
     }
