@@ -167,21 +167,25 @@ void TRegisterWindow::RebuildReportMenu()
     ToolButton15->SetVisible(reports1->Count() > 0);
 }
 
-void TRegisterWindow::FormClose(TObject*, TCloseAction& Action)
+void TRegisterWindow::PostOrCancelEdits(const std::vector<TDataSet*>& DataSets)
 {
-    if (TDataSet* ds = DataSet(); ds && (ds->State() == dsEdit || ds->State() == dsInsert)) {
-        try {
-            ds->Post();
-        } catch (...) {
-            // The data module has shown why the record could not be saved. The
-            // shared dataset must not stay in edit state after its window is
-            // gone.
+    auto editing = [](TDataSet* ds) { return ds && (ds->State() == dsEdit || ds->State() == dsInsert); };
+    try {
+        for (TDataSet* ds : DataSets)
+            if (editing(ds)) ds->Post();
+    } catch (...) {
+        for (TDataSet* ds : DataSets) {
             try {
-                if (ds->State() == dsEdit || ds->State() == dsInsert) ds->Cancel();
+                if (editing(ds)) ds->Cancel();
             } catch (...) {
             }
         }
     }
+}
+
+void TRegisterWindow::FormClose(TObject*, TCloseAction& Action)
+{
+    PostOrCancelEdits({DataSet()});
     FFilterRows.clear();
     Action = caFree;
 }

@@ -136,20 +136,7 @@ void TfmMainReferenceMembers::FormActivate(TObject* Sender)
 
 void TfmMainReferenceMembers::FormClose(TObject* Sender, TCloseAction& Action)
 {
-    const std::vector<TDataSet*> sets{DataSet(), DataSource1->DataSet(), DataSource2->DataSet()};
-    try {
-        for (TDataSet* ds : sets)
-            if (Editing(ds)) ds->Post();
-    } catch (...) {
-        // The data module has said why the record could not be saved; the
-        // shared datasets must not stay in edit state once the window is gone.
-        for (TDataSet* ds : sets) {
-            try {
-                if (Editing(ds)) ds->Cancel();
-            } catch (...) {
-            }
-        }
-    }
+    PostOrCancelEdits({DataSet(), DataSource1->DataSet(), DataSource2->DataSet()});
     TRegisterWindow::FormClose(Sender, Action);
 }
 
