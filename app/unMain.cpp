@@ -367,7 +367,7 @@ void TfmMain::RefreshChildReportMenus()
     auto refresh = [](TForm* f) {
         if (!f) return;
         if (auto* ds = dynamic_cast<TDataSource*>(f->FindComponent(QStringLiteral("DataSource"))))
-            if (ds->DataSet() && (ds->DataSet()->State() == dsEdit || ds->DataSet()->State() == dsInsert)) return;
+            if (IsEditing(ds->DataSet())) return;
         if (f->FindComponent(QStringLiteral("aCallReport")) && f->OnActivate) f->OnActivate(nullptr);
     };
     for (int i = MDIChildCount() - 1; i >= 0; --i) refresh(MDIChildren(i));

@@ -605,7 +605,7 @@ void TDM::adoRefMembersAfterInsert(TDataSet* DataSet)
 // any member the row would belong to nobody and is refused.
 void TDM::MemberDetailBeforeInsert(TDataSet*)
 {
-    if (adoRefMembers->State() == dsEdit || adoRefMembers->State() == dsInsert) adoRefMembers->Post();
+    if (IsEditing(adoRefMembers)) adoRefMembers->Post();
     if (!adoRefMembers->Active() || adoRefMembers->IsEmpty()) {
         Ask(U("Сначала добавьте члена совета директоров: должности и участие в управлении   \r\n"
               "записываются к выбранному члену совета."),

@@ -7,11 +7,6 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ImgList.h"
 
-bool IsEditing(const TDataSet* DataSet)
-{
-    return DataSet && (DataSet->State() == dsEdit || DataSet->State() == dsInsert);
-}
-
 TObjectRegisterWindow::TObjectRegisterWindow(TComponent* AOwner) : TRegisterWindow(AOwner)
 {
     FilterDataFieldsOnly = true;

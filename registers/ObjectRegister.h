@@ -37,6 +37,3 @@ protected:
     TModalResult ShowEditDialog(TForm* Dialog, const std::function<void()>& Prepare,
                                 std::initializer_list<TDataSet*> CancelUnlessOk);
 };
-
-// A dataset in insert or edit state.
-bool IsEditing(const TDataSet* DataSet);

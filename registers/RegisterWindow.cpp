@@ -147,7 +147,7 @@ void TRegisterWindow::FormActivate(TObject*)
     TDataSet* ds = DataSet();
     if (!ds) return;
     // A record being edited is never thrown away by a re-query.
-    if (ds->State() != dsEdit && ds->State() != dsInsert) {
+    if (!IsEditing(ds)) {
         if (ds->Active())
             ds->Requery();
         else
@@ -169,14 +169,13 @@ void TRegisterWindow::RebuildReportMenu()
 
 void TRegisterWindow::PostOrCancelEdits(const std::vector<TDataSet*>& DataSets)
 {
-    auto editing = [](TDataSet* ds) { return ds && (ds->State() == dsEdit || ds->State() == dsInsert); };
     try {
         for (TDataSet* ds : DataSets)
-            if (editing(ds)) ds->Post();
+            if (IsEditing(ds)) ds->Post();
     } catch (...) {
         for (TDataSet* ds : DataSets) {
             try {
-                if (editing(ds)) ds->Cancel();
+                if (IsEditing(ds)) ds->Cancel();
             } catch (...) {
             }
         }
@@ -251,7 +250,7 @@ void TRegisterWindow::UpdateEditActions()
 {
     TDataSet* ds = DataSet();
     const bool m = ds && ds->Active() && ds->CanModify();
-    const bool editing = m && (ds->State() == dsEdit || ds->State() == dsInsert);
+    const bool editing = m && IsEditing(ds);
     const int recNo = m ? ds->RecNo() : 0;
     const int count = m ? ds->RecordCount() : 0;
     aCallReport->SetEnabled(m && !editing && count >= 1 && recNo > 0 && recNo <= count);
@@ -322,7 +321,7 @@ void TRegisterWindow::MoveColumnOnEnter(TQvDBGrid* Grid, WORD Key, TShiftState S
     const int col = Grid->Col();
     if (back ? col < 2 : col >= Grid->Columns()->Count()) return;
     TDataSet* ds = Grid->DataSource() ? Grid->DataSource()->DataSet() : nullptr;
-    if (ds && (ds->State() == dsEdit || ds->State() == dsInsert) && Grid->SelectedField()) {
+    if (IsEditing(ds) && Grid->SelectedField()) {
         Grid->SelectedField()->SetAsString(Grid->InplaceEditor()->Text());
         Grid->InplaceEditor()->SetText(QString());
     }

@@ -32,8 +32,6 @@ QString DateLiteral(TDateTime d)
     return QStringLiteral("DateValue(") + SqlQuote(DateToStr(d), QLatin1Char('\'')) + QStringLiteral(")");
 }
 
-bool Editing(TDataSet* ds) { return ds && ds->Active() && (ds->State() == dsEdit || ds->State() == dsInsert); }
-
 ado::RecordsetPtr Run(const QString& sql) { return DM->adoConnection->Execute(sql); }
 
 // The first column of every row of the statement, in order.
@@ -288,8 +286,8 @@ void TfmAddEditSessionObject::btnOKClick(TObject*)
     // A post that fails leaves the dialog open; the next OK posts only what
     // is still pending, so OK can be pressed again until everything is kept.
     for (TDataSource* s : {dsoMain, dsoLnkSessionsMembers, dsoLnkDecisionsMembers, dsoPayments})
-        if (Editing(s->DataSet())) s->DataSet()->Post();
-    if (!Editing(session)) SetModalResult(mrOk);
+        if (IsEditing(s->DataSet())) s->DataSet()->Post();
+    if (!IsEditing(session)) SetModalResult(mrOk);
 }
 
 // ---------------------------------------------------------------- the session
@@ -447,7 +445,7 @@ void TfmAddEditSessionObject::cbxSetPayClick(TObject*)
     }
     SetPaymentControls(false);
     // The rows go by statement: an amount being typed goes with them.
-    if (Editing(pay)) pay->Cancel();
+    if (IsEditing(pay)) pay->Cancel();
     Run(QStringLiteral("DELETE * FROM OBJ_PAYMENTS WHERE id_session=") + Q(SessionId()));
     cmbSign->SetItemIndex(0);
     SetPayDate(Date());
@@ -462,7 +460,7 @@ void TfmAddEditSessionObject::dtePayChange(TObject*)
     TDateTime date = NullDate;
     if (!complete.match(text).hasMatch() || !TryStrToDate(text.trimmed(), date)) return;
     // An amount being typed is kept before the rows are rewritten.
-    if (Editing(dsoPayments->DataSet())) dsoPayments->DataSet()->Post();
+    if (IsEditing(dsoPayments->DataSet())) dsoPayments->DataSet()->Post();
     Run(QStringLiteral("UPDATE OBJ_PAYMENTS SET paymentdate=") + DateLiteral(date) +
         QStringLiteral(" WHERE id_session=") + Q(SessionId()));
     RequeryPayments();
@@ -472,7 +470,7 @@ void TfmAddEditSessionObject::cmbSignChange(TObject*)
 {
     const QString post = cmbSign->ItemIndex() != 0 ? kDirector : kDeputy;
     const QString name = SignatoryName(post);
-    if (Editing(dsoPayments->DataSet())) dsoPayments->DataSet()->Post();
+    if (IsEditing(dsoPayments->DataSet())) dsoPayments->DataSet()->Post();
     Run(QStringLiteral("UPDATE OBJ_PAYMENTS SET signpost=") + Q(post) + QStringLiteral(", signname=") + Q(name) +
         QStringLiteral(" WHERE id_session=") + Q(SessionId()));
     RequeryPayments();

@@ -12,7 +12,6 @@
 using namespace RegisterPanes;
 
 namespace {
-bool Editing(TDataSet* ds) { return ds && (ds->State() == dsEdit || ds->State() == dsInsert); }
 }  // namespace
 
 TQvDBGrid* TfmMainReferenceMembers::DetailGrid(TWinControl* Parent, const char* Name, TDataSource* Source,
@@ -124,7 +123,7 @@ void TfmMainReferenceMembers::FormActivate(TObject* Sender)
     // A detail row being typed is neither thrown away nor half posted: while
     // one is, no dataset of the window is read again (a new read of the
     // members would post it, as moving to another member does).
-    const bool detailEditing = Editing(DataSource1->DataSet()) || Editing(DataSource2->DataSet());
+    const bool detailEditing = IsEditing(DataSource1->DataSet()) || IsEditing(DataSource2->DataSet());
     if (detailEditing) {
         if (DataSet()) RebuildReportMenu();
         return;
@@ -144,7 +143,7 @@ void TfmMainReferenceMembers::UpdateEditActions()
 {
     TRegisterWindow::UpdateEditActions();
     TDataSet* ds = DataSet();
-    aNEdit->SetEnabled(ds && ds->Active() && ds->CanModify() && !Editing(ds));
+    aNEdit->SetEnabled(ds && ds->Active() && ds->CanModify() && !IsEditing(ds));
 }
 
 void TfmMainReferenceMembers::DBGrid1KeyDown(TObject* Sender, WORD& Key, TShiftState Shift)
@@ -154,7 +153,7 @@ void TfmMainReferenceMembers::DBGrid1KeyDown(TObject* Sender, WORD& Key, TShiftS
     TDataSet* ds = grid->DataSource() ? grid->DataSource()->DataSet() : nullptr;
     if (Key == VK_DELETE && Shift.Contains(ssCtrl)) {
         Key = VK_CLEAR;   // the grid's own Ctrl+Del never runs, whatever the answer
-        if (ds && ds->Active() && ds->RecNo() > 0 && ds->CanModify() && !Editing(ds)) {
+        if (ds && ds->Active() && ds->RecNo() > 0 && ds->CanModify() && !IsEditing(ds)) {
             if (grid->CanFocus()) grid->SetFocus();
             ds->Delete();   // the data module asks first
         }

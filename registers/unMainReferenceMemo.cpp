@@ -88,5 +88,5 @@ void TfmMainReferenceMemo::UpdateEditActions()
     // command starts a new record.
     TDataSet* ds = DataSet();
     const bool m = ds && ds->Active() && ds->CanModify();
-    aNEdit->SetEnabled(m && ds->State() != dsEdit && ds->State() != dsInsert);
+    aNEdit->SetEnabled(m && !IsEditing(ds));
 }

@@ -75,7 +75,7 @@ void TfmReportsSelectFromRef::KeepDataSet()
     TDataSet* ds = DataSet();
     // A record being edited in a register window is written first: the
     // picker reopens the dataset and must not drop it.
-    if (ds->State() == dsEdit || ds->State() == dsInsert) ds->CheckBrowseMode();
+    if (IsEditing(ds)) ds->CheckBrowseMode();
     FKept = Kept();
     FKept.DataSet = ds;
     FKept.Active = ds->Active();

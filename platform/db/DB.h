@@ -713,6 +713,12 @@ private:
     void CheckCalcSlots();
 };
 
+// A dataset in insert or edit state (a record is being typed).
+inline bool IsEditing(const TDataSet* DataSet)
+{
+    return DataSet && (DataSet->State() == dsEdit || DataSet->State() == dsInsert);
+}
+
 // --------------------------------------------------------------- data sources
 
 class TDataSource : public TComponent {

@@ -1920,7 +1920,7 @@ void TDBGrid::KeyDownBase(WORD& Key, TShiftState Shift)
             RefreshEditorText();
             FEditor->SetModified(false);
         }
-        if (ds->State() == dsEdit || ds->State() == dsInsert) ds->Cancel();
+        if (IsEditing(ds)) ds->Cancel();
         if (!FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
         break;
     case VK_F2:
@@ -1951,7 +1951,7 @@ void TDBGrid::KeyPressBase(QChar& Key)
         }
         return;
     }
-    if (Key == QChar(27) || Key == QChar(8) && !FEditorMode) return;
+    if (Key == QChar(27) || (Key == QChar(8) && !FEditorMode)) return;
     if (Key.isPrint() && !FEditorMode && CanEditShow() && CanEditModify()) {
         FEditorWanted = true;
         ShowEditor();
