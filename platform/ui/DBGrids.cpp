@@ -683,6 +683,7 @@ public:
     }
     TDBGrid* FGrid;
     bool FSyncing = false;
+    bool FPaintFailed = false;
 
 protected:
     bool viewportEvent(QEvent* e) override
@@ -693,7 +694,8 @@ protected:
             QPainter p(viewport());
             auto* pe = static_cast<QPaintEvent*>(e);
             QRect r = pe->rect();
-            FGrid->PaintTo(&p, Rect(r.left(), r.top(), r.right() + 1, r.bottom() + 1));
+            CallPaintHandler(FPaintFailed,
+                             [&] { FGrid->PaintTo(&p, Rect(r.left(), r.top(), r.right() + 1, r.bottom() + 1)); });
             return true;
         }
         case QEvent::MouseButtonPress:

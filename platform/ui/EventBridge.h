@@ -17,6 +17,8 @@ class TObject;
 
 // Reports the exception being handled (call it inside a catch block).
 void ReportHandlerException(TObject* Sender) noexcept;
+// The same, from the event loop once the current event is over.
+void ReportHandlerExceptionLater() noexcept;
 
 // Runs f; true when it returned normally, false when it raised.
 template <class F>
@@ -28,5 +30,21 @@ bool CallHandler(TObject* Sender, F&& f) noexcept
     } catch (...) {
         ReportHandlerException(Sender);
         return false;
+    }
+}
+
+// Painting: a message box opened inside a paint would paint the same control
+// again from its own modal loop, raise again and stack box on box. A paint
+// that raises is reported after the paint, and only once until the control
+// next paints without an error (Failed is the control's own flag).
+template <class F>
+void CallPaintHandler(bool& Failed, F&& f) noexcept
+{
+    try {
+        std::forward<F>(f)();
+        Failed = false;
+    } catch (...) {
+        if (!Failed) ReportHandlerExceptionLater();
+        Failed = true;
     }
 }

@@ -138,7 +138,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
-        CallHandler(FG ? static_cast<TObject*>(FG) : FC, [this] {
+        CallPaintHandler(FFailed, [this] {
             if (FG) FG->PaintNow(this);
             if (FC) FC->PaintNow(this);
         });
@@ -146,6 +146,7 @@ protected:
 private:
     TGraphicControl* FG;
     TCustomControl* FC;
+    bool FFailed = false;
 };
 
 namespace {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -15,6 +16,7 @@
 #include "AdoTestUtil.h"
 #include "platform/ado/ADODB.h"
 #include "platform/ui/ComCtrls.h"
+#include "platform/ui/DBGrids.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
@@ -23,6 +25,17 @@
 using namespace adotest;
 
 namespace {
+
+// A painted control whose painting raises while Fail is set.
+class TFailingPaint : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    bool Fail = false;
+    void Paint() override
+    {
+        if (Fail) throw Exception(QStringLiteral("Нет данных"));
+    }
+};
 
 class DBCtrlsTest : public ::testing::Test {
 protected:
@@ -410,5 +423,41 @@ TEST_F(DBCtrlsTest, NavigatorPostRefusedFromTheToolkitShowsOneError)
     Sessions->BeforePost = nullptr;
     EXPECT_EQ(shown, QStringList{QStringLiteral("Запись не сохранена.")});
     EXPECT_EQ(Sessions->State(), dsEdit);
+}
+
+TEST_F(DBCtrlsTest, APaintThatRaisesShowsOneMessageAfterThePaintNotOnePerRepaint)
+{
+    auto* grid = Make<TDBGrid>(10, 150);
+    grid->SetDataSource(Src);
+    auto* control = Make<TFailingPaint>(170, 40);
+    Show();
+    bool gridFails = false;
+    Sessions->FieldByName(QStringLiteral("id"))->OnGetText = [&](TField* f, QString& text, bool) {
+        if (gridFails) throw Exception(QStringLiteral("Нет данных"));
+        text = f->AsString();
+    };
+    const std::vector<std::tuple<const char*, QWidget*, std::function<void(bool)>>> painted = {
+        {"grid", qobject_cast<QAbstractScrollArea*>(grid->Widget())->viewport(), [&](bool f) { gridFails = f; }},
+        {"control", control->Widget(), [&](bool f) { control->Fail = f; }},
+    };
+    for (const auto& [what, widget, fail] : painted) {
+        TDialogRecorder dialogs;
+        fail(true);
+        widget->repaint();
+        EXPECT_TRUE(dialogs.Calls.empty()) << what;   // not from inside the paint
+        Application->ProcessMessages();
+        for (int i = 0; i < 3; ++i) widget->repaint();
+        Application->ProcessMessages();
+        ASSERT_EQ(dialogs.Calls.size(), 1u) << what;
+        EXPECT_EQ(dialogs.Calls[0].Text, QStringLiteral("Нет данных.")) << what;
+        // After a clean paint the next failure is reported again.
+        fail(false);
+        widget->repaint();
+        fail(true);
+        widget->repaint();
+        Application->ProcessMessages();
+        EXPECT_EQ(dialogs.Calls.size(), 2u) << what;
+        fail(false);
+    }
 }
 }  // namespace
