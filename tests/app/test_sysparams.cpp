@@ -174,7 +174,7 @@ TEST_F(AppFixture, SysParamsDemoTabsShowEveryEditor)
                 EXPECT_EQ(e->Left(), 10);
                 EXPECT_EQ(e->Width(), 342);
                 // The next row starts 10 below, and its editor 17 further (its label).
-                if (i > 0) EXPECT_EQ(e->Top(), editors[i - 1]->Top() + editors[i - 1]->Height() + 10 + 17);
+                if (i > 0) { EXPECT_EQ(e->Top(), editors[i - 1]->Top() + editors[i - 1]->Height() + 10 + 17); }
                 EXPECT_TRUE(Reachable(Box(page), e)) << e->Name().toStdString();
             }
         }

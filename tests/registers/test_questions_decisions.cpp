@@ -343,7 +343,7 @@ TEST_F(Objects, DecisionDeletionRemovesLinksAndVotesAskingOnce)
 
 TEST_F(Objects, DecisionDeletionFailingAtAnyStepLeavesEverything)
 {
-    for (const QString table : {QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("LNK_DECISIONS_MEMBERS"),
+    for (const QString& table : {QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("LNK_DECISIONS_MEMBERS"),
                                 QStringLiteral("OBJ_DECISIONS")}) {
         SCOPED_TRACE(table.toStdString());
         Start();
@@ -585,7 +585,7 @@ TEST_F(Objects, DecisionWithoutALinkGetsOneWhenASessionIsChosen)
 
 TEST_F(Objects, RefusedDecisionOrLinkIsUndoneAndOkCanBePressedAgain)
 {
-    for (const QString table : {QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("OBJ_DECISIONS")}) {
+    for (const QString& table : {QStringLiteral("LNK_SESSIONS_DECISIONS"), QStringLiteral("OBJ_DECISIONS")}) {
         SCOPED_TRACE(table.toStdString());
         Start();
         Refuse(table, QStringLiteral("INSERT"));
@@ -660,7 +660,7 @@ TEST_F(Objects, DialogLayouts)
             auto* c = dynamic_cast<TControl*>(f->FindComponent(QString::fromLatin1(p.name)));
             ASSERT_NE(c, nullptr) << p.name;
             EXPECT_EQ(c->BoundsRect(), Bounds(p.left, p.top, p.width, p.height)) << p.name;
-            if (auto* w = dynamic_cast<TWinControl*>(c); w && p.tabOrder >= 0) EXPECT_EQ(w->TabOrder(), p.tabOrder) << p.name;
+            if (auto* w = dynamic_cast<TWinControl*>(c); w && p.tabOrder >= 0) { EXPECT_EQ(w->TabOrder(), p.tabOrder) << p.name; }
         }
         auto* ok = dynamic_cast<TButton*>(f->FindComponent(QStringLiteral("btnOK")));
         auto* cancel = dynamic_cast<TButton*>(f->FindComponent(QStringLiteral("btnCancel")));

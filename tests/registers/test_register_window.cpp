@@ -377,7 +377,7 @@ TEST_F(Places, StorageOnlyWhenNoChildIsMaximised)
     w2->Close();
     Application->ProcessMessages();
     QFile again(iniName);
-    if (again.open(QIODevice::ReadOnly)) EXPECT_FALSE(again.readAll().contains("TfmMainReference"));
+    if (again.open(QIODevice::ReadOnly)) { EXPECT_FALSE(again.readAll().contains("TfmMainReference")); }
     QFile::remove(iniName);
 }
 

@@ -196,7 +196,7 @@ TEST_F(Sessions, VotesAndPaymentsGridsNeitherAppendInsertNorDelete)
             for (TQvDBGrid* g : {d->dbgVotes, d->dbgPayments}) {
                 WORD k = c.key;
                 d->dbgVotesKeyDown(g, k, c.shift);
-                if (g == d->dbgVotes || c.key != VK_DOWN) EXPECT_EQ(k, c.after) << c.key;
+                if (g == d->dbgVotes || c.key != VK_DOWN) { EXPECT_EQ(k, c.after) << c.key; }
             }
         // Through the grids themselves: no row appears or goes.
         for (TQvDBGrid* g : {d->dbgVotes, d->dbgPayments}) {

@@ -151,10 +151,10 @@ TEST_F(EnterParams, RowsOfEveryKindTheirGeometryAndStartingValues)
         const bool label = i != 4 && i != 6, editor = i != 6;
         ASSERT_EQ(lb != nullptr, label) << i;
         ASSERT_EQ(ed != nullptr, editor) << i;
-        if (lb) EXPECT_EQ(lb->Top(), 31 * i + 13);
-        if (lb) EXPECT_EQ(lb->Left(), 8);
-        if (ed) EXPECT_EQ(ed->Tag(), i);
-        if (ed && i != 4) EXPECT_EQ(ed->Left(), labels + 25) << i;
+        if (lb) { EXPECT_EQ(lb->Top(), 31 * i + 13); }
+        if (lb) { EXPECT_EQ(lb->Left(), 8); }
+        if (ed) { EXPECT_EQ(ed->Tag(), i); }
+        if (ed && i != 4) { EXPECT_EQ(ed->Left(), labels + 25) << i; }
     }
     EXPECT_EQ(Ed<TControl>(0)->Width(), 350);
     EXPECT_EQ(Ed<TDateEdit>(3)->Width(), 125);
