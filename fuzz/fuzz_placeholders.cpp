@@ -67,14 +67,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         TReportParam p, q;
         p.Name = q.Name = fields[2 * i + 1];
         const QString& value = fields[2 * i + 2];
-        switch (Kind((kinds >> (2 * i)) & 3)) {
+        const Kind kind = Kind((kinds >> (2 * i)) & 3);
+        switch (kind) {
         case Text:
             p.Value = ReportTextLiteral(value);
             q.Value = ReportTextLiteral(QStringLiteral("x"));
             break;
         case Integer:
         case Number: {
-            const bool isFloat = ((kinds >> (2 * i)) & 3) == Number;
+            const bool isFloat = kind == Number;
             if (!ReportNumberLiteral(value, isFloat, p.Value)) continue;   // refused at OK
             CHECK(p.Value.isEmpty() || number.match(p.Value).hasMatch());
             CHECK(isFloat || !p.Value.contains(QLatin1Char('.')));

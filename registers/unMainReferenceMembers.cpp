@@ -11,9 +11,6 @@
 
 using namespace RegisterPanes;
 
-namespace {
-}  // namespace
-
 TQvDBGrid* TfmMainReferenceMembers::DetailGrid(TWinControl* Parent, const char* Name, TDataSource* Source,
                                                 TDBGridOptions Options)
 {

@@ -4,6 +4,7 @@
 // by the recorder.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <functional>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "dbtool/DbBuilder.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"
+#include "platform/core/SysUtils.h"
 
 class AppFixture : public ::testing::Test {
 protected:
@@ -42,6 +44,9 @@ protected:
         AppFolderOverride.clear();
     }
     QString DbFile() const { return folder + QStringLiteral("qorvane.db"); }
+    // The form storages' settings file: beside the executable, one for every
+    // test of the suite.
+    static QString SettingsFile() { return ExeFolder() + QStringLiteral("qorvane.ini"); }
     void MakeDb(const QString& password = QString(), bool demo = false)
     {
         dbtool::CreateDatabase(DbFile(), password, demo);
@@ -72,5 +77,20 @@ protected:
         for (const auto& c : rec->Calls)
             if (c.Kind == TDialogKind::ModalForm && c.FormClass == cls) ++n;
         return n;
+    }
+};
+
+// The same, each test starting and ending without the settings file.
+class FreshSettingsFixture : public AppFixture {
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        QFile::remove(SettingsFile());
+    }
+    void TearDown() override
+    {
+        AppFixture::TearDown();
+        QFile::remove(SettingsFile());
     }
 };

@@ -213,7 +213,7 @@ TEST_F(AppFixture, ExitQuestion)
 TEST_F(AppFixture, ViewTogglesFlipAndAreStored)
 {
     MakeDb();
-    QFile::remove(ExeFolder() + QStringLiteral("qorvane.ini"));
+    QFile::remove(SettingsFile());
     ShowMain();
     EXPECT_TRUE(fmMain->aToggleToolbarView->Checked());
     fmMain->aToggleToolbarView->Execute();
@@ -232,7 +232,7 @@ TEST_F(AppFixture, ViewTogglesFlipAndAreStored)
     fmMain->aToggleStatusbarView->Execute();
     fmMain->Free();
     fmMain = nullptr;
-    QFile::remove(ExeFolder() + QStringLiteral("qorvane.ini"));
+    QFile::remove(SettingsFile());
 }
 
 TEST_F(AppFixture, HelpWebPageAndAbout)

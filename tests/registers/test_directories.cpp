@@ -21,19 +21,8 @@
 
 namespace {
 
-class Directories : public AppFixture {
+class Directories : public FreshSettingsFixture {
 protected:
-    QString IniName() const { return ExeFolder() + QStringLiteral("qorvane.ini"); }
-    void SetUp() override
-    {
-        AppFixture::SetUp();
-        QFile::remove(IniName());
-    }
-    void TearDown() override
-    {
-        AppFixture::TearDown();
-        QFile::remove(IniName());
-    }
     void Start(bool demo = true)
     {
         MakeDb(QString(), demo);
@@ -122,7 +111,7 @@ TEST_F(Directories, FormsMemoPaneIsCappedOnShowAndResizeAndOnlyItsHeightIsStored
     w->Panel1->SetHeight(180);
     Close(w);
     {
-        TIniFile ini(IniName());
+        TIniFile ini(SettingsFile());
         const QString section = QStringLiteral("TfmMainReferenceMemo_adoRefForms");
         TStringList keys;
         ini.ReadSection(section, &keys);
@@ -204,7 +193,7 @@ TEST_F(Directories, MembersPaneSizesAreStoredAndCappedOnShow)
     Close(w);
     const QString section = QStringLiteral("TfmMainReferenceMembers_adoRefMembers");
     {
-        TIniFile ini(IniName());
+        TIniFile ini(SettingsFile());
         TStringList keys;
         ini.ReadSection(section, &keys);
         const QString all = keys.Text();

@@ -26,22 +26,10 @@
 
 namespace {
 
-class PlacesEndToEnd : public AppFixture {
+class PlacesEndToEnd : public FreshSettingsFixture {
 protected:
-    QString IniName() const { return ExeFolder() + QStringLiteral("qorvane.ini"); }
     TADOTable* ds() const { return DM->adoRefPlaces; }
     TField* Name() const { return ds()->FieldByName(QStringLiteral("name")); }
-
-    void SetUp() override
-    {
-        AppFixture::SetUp();
-        QFile::remove(IniName());
-    }
-    void TearDown() override
-    {
-        AppFixture::TearDown();
-        QFile::remove(IniName());
-    }
 
     // The places directory through the main window's command.
     TfmMainReference* OpenPlaces()
@@ -222,7 +210,7 @@ TEST_F(PlacesEndToEnd, AddEditDeleteFilterSearchSortExportAndSettingsAcrossARest
     Restart();
     ASSERT_TRUE(DM->adoConnection->Connected());
     {
-        QFile ini(IniName());
+        QFile ini(SettingsFile());
         ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
         const QByteArray all = ini.readAll();
         EXPECT_TRUE(all.contains("[TfmMainReference_adoRefPlaces]"));

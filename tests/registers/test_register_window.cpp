@@ -347,7 +347,7 @@ TEST_F(Places, SearchLine)
 
 TEST_F(Places, StorageOnlyWhenNoChildIsMaximised)
 {
-    const QString iniName = ExeFolder() + QStringLiteral("qorvane.ini");
+    const QString iniName = SettingsFile();
     QFile::remove(iniName);
     Open({QStringLiteral("a")});
     EXPECT_TRUE(w->FormStorage->Active());
