@@ -35,27 +35,19 @@ TObjectRegisterWindow::TObjectRegisterWindow(TComponent* AOwner) : TRegisterWind
     LoadActionPictures(ImageList, 22, {{21, "highlight"}});
 }
 
-TAction* TObjectRegisterWindow::MakeHighlightAction(const char* Name, const QString& Caption)
+void TObjectRegisterWindow::MakeHighlightAction(TAction*& a, const char* Name, const QString& Caption,
+                                                TNotifyEvent Execute)
 {
-    auto* a = new TAction(this);
-    a->SetName(QString::fromLatin1(Name));
-    a->SetCaption(Caption);
-    a->SetHint(Caption);
-    a->SetImageIndex(21);
+    NewAction(a, Name, Caption, 21, Caption, std::move(Execute));
     a->SetAutoCheck(true);
-    a->SetActionList(AManager);
-    ToolButton16 = new TToolButton(this);
-    ToolButton16->SetName(QStringLiteral("ToolButton16"));
-    ToolButton16->SetToolBar(ToolBar);
-    ToolButton16->SetAction(a);
+    AddToolButtons({{ToolButton16, "ToolButton16", a}});
     ToolButton16->SetVisible(false);
-    return a;
 }
 
 void TObjectRegisterWindow::HighlightExecute(TObject*) { DBGrid->Repaint(); }
 
 TModalResult TObjectRegisterWindow::ShowEditDialog(TForm* Dialog, const std::function<void()>& Prepare,
-                                                  std::initializer_list<TDataSet*> CancelUnlessOk)
+                                                  const std::vector<TDataSet*>& CancelUnlessOk)
 {
     auto done = Finally([Dialog] { Dialog->Free(); });
     auto cancel = [&] {

@@ -8,6 +8,8 @@
 // opens the edit command by a double click on a data cell, and carries the
 // hidden highlight toggle (ToolButton16) that repaints the grid. Its filter
 // rows offer only data fields.
+#include <vector>
+
 #include "registers/RegisterWindow.h"
 
 class TFont;
@@ -26,7 +28,7 @@ public:
 protected:
     // The highlight toggle: auto-check, image 21, no shortcut, caption and
     // hint the same text; its button ToolButton16 stays hidden.
-    TAction* MakeHighlightAction(const char* Name, const QString& Caption);
+    void MakeHighlightAction(TAction*& a, const char* Name, const QString& Caption, TNotifyEvent Execute);
     void HighlightExecute(TObject* Sender);
 
     // Runs an edit dialog: Prepare puts the records into insert or edit
@@ -35,5 +37,5 @@ protected:
     // in insert or edit state is cancelled, in the order given. Returns the
     // dialog's result.
     TModalResult ShowEditDialog(TForm* Dialog, const std::function<void()>& Prepare,
-                                std::initializer_list<TDataSet*> CancelUnlessOk);
+                                const std::vector<TDataSet*>& CancelUnlessOk);
 };

@@ -2,7 +2,6 @@
 
 #include "components/Placement.h"
 #include "components/QvCtrls.h"
-#include "data/unDM.h"
 #include "platform/ado/ADODB.h"
 #include "platform/core/SysUtils.h"
 #include "platform/db/DB.h"

@@ -596,13 +596,8 @@ void TRegisterWindowBase::sbApplyFilterClick(TObject*)
         ds->Close();
         ds->Open();
     }
-    for (int i = 0; i < DBGrid->Columns()->Count(); ++i) {
-        TColumn* col = DBGrid->Columns()->Items(i);
-        if (col->Field() && col->Field()->DataType() == ftBoolean) {
-            col->PickList()->Clear();
-            col->PickList()->Add(QStringLiteral("Да"));
-            col->PickList()->Add(QStringLiteral("Нет"));
-        }
-        if (FilterKeepsColumnWidths && i < int(widths.size())) col->SetWidth(widths[size_t(i)]);
-    }
+    SetBooleanPickLists();
+    if (FilterKeepsColumnWidths)
+        for (int i = 0; i < DBGrid->Columns()->Count() && i < int(widths.size()); ++i)
+            DBGrid->Columns()->Items(i)->SetWidth(widths[size_t(i)]);
 }

@@ -164,10 +164,12 @@ protected:
     int FPendingFilterRow = -1;
     std::vector<FilterRow> FFilterRows;
 
-private:
-    void BuildImages();
+    // Makes an action of the window's action list running exec.
     TAction* NewAction(TAction*& a, const char* name, const QString& caption, int image, const QString& hint,
                        TNotifyEvent exec);
+
+private:
+    void BuildImages();
     TQvSpeedButton* MakeFilterButton(TQvSpeedButton*& b, const char* name, const QString& hint, int left);
     int RowIndexOf(TObject* Sender) const;
     void SetBooleanPickLists();

@@ -7,7 +7,6 @@
 #include "platform/db/DB.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/StdCtrls.h"
-#include "registers/ObjectRegister.h"
 
 TfmAddEditDecisionObject::TfmAddEditDecisionObject(TComponent* AOwner) : TEditDialog(AOwner)
 {

@@ -5,7 +5,6 @@
 #include "platform/db/DB.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/StdCtrls.h"
-#include "registers/ObjectRegister.h"
 
 TfmAddEditQuestionObject::TfmAddEditQuestionObject(TComponent* AOwner) : TEditDialog(AOwner)
 {

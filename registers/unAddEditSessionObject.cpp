@@ -25,7 +25,6 @@ const QString kAdding = QStringLiteral("Добавление заседания"
 const QString kDeputy = QStringLiteral("Зам. генерального директора");
 const QString kDirector = QStringLiteral("Генеральный директор");
 
-QString Q(const QString& v) { return SqlQuote(v, QLatin1Char('"')); }
 // A date as the statement's literal, made from the date value.
 QString DateLiteral(TDateTime d)
 {
@@ -315,7 +314,7 @@ void TfmAddEditSessionObject::CopyFormComment()
 
 void TfmAddEditSessionObject::TabSheet2Show(TObject*)
 {
-    const QString s = Q(SessionId());
+    const QString s = SqlQuote(SessionId());
     const QStringList members =
         Column(QStringLiteral("SELECT DISTINCT id_member FROM LNK_SESSIONS_MEMBERS WHERE id_session=") + s);
     const QStringList decisions =
@@ -326,7 +325,7 @@ void TfmAddEditSessionObject::TabSheet2Show(TObject*)
         for (const QString& d : decisions)
             if (!all->Locate(QStringLiteral("id_member;id_decision"), VarArrayOf({Variant(m), Variant(d)})))
                 Run(QStringLiteral("INSERT INTO LNK_DECISIONS_MEMBERS (id, id_decision, id_member, vote) VALUES (") +
-                    Q(NewGUIDString()) + QStringLiteral(", ") + Q(d) + QStringLiteral(", ") + Q(m) +
+                    SqlQuote(NewGUIDString()) + QStringLiteral(", ") + SqlQuote(d) + QStringLiteral(", ") + SqlQuote(m) +
                     QStringLiteral(", 0)"));
     DM->adoLnkDecisionsMembers->Requery();
     all->Requery();
@@ -370,7 +369,7 @@ void TfmAddEditSessionObject::TabSheet3Show(TObject*)
     TDataSet* pay = dsoPayments->DataSet();
     pay->SetFilter(QStringLiteral("id_session=") + SqlQuote(id, QLatin1Char('\'')));
     pay->SetFiltered(true);
-    const QString select = QStringLiteral("SELECT * FROM OBJ_PAYMENTS WHERE id_session=") + Q(id);
+    const QString select = QStringLiteral("SELECT * FROM OBJ_PAYMENTS WHERE id_session=") + SqlQuote(id);
     ado::RecordsetPtr rs = Run(select);
     if (rs && rs->RowCount() > 0) {
         SetPayChecked(true);
@@ -396,7 +395,7 @@ void TfmAddEditSessionObject::TabSheet3Show(TObject*)
 void TfmAddEditSessionObject::GeneratePayments()
 {
     const QString id = SessionId();
-    const QString s = Q(id);
+    const QString s = SqlQuote(id);
     const QStringList members =
         Column(QStringLiteral("SELECT DISTINCT id_member FROM LNK_SESSIONS_MEMBERS WHERE id_session=") + s);
     ado::RecordsetPtr rs = Run(QStringLiteral("SELECT * FROM OBJ_PAYMENTS WHERE id_session=") + s);
@@ -418,9 +417,9 @@ void TfmAddEditSessionObject::GeneratePayments()
         if (!all->Locate(QStringLiteral("id_member;id_session"), VarArrayOf({Variant(m), Variant(id)})))
             Run(QStringLiteral("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member, suma, paymentdate, reglament, "
                                "signpost, signname) VALUES (") +
-                Q(NewGUIDString()) + QStringLiteral(", ") + s + QStringLiteral(", ") + Q(m) +
-                QStringLiteral(", 0, ") + DateLiteral(date) + QStringLiteral(", ") + Q(rules) +
-                QStringLiteral(", ") + Q(post) + QStringLiteral(", ") + Q(name) + QStringLiteral(")"));
+                SqlQuote(NewGUIDString()) + QStringLiteral(", ") + s + QStringLiteral(", ") + SqlQuote(m) +
+                QStringLiteral(", 0, ") + DateLiteral(date) + QStringLiteral(", ") + SqlQuote(rules) +
+                QStringLiteral(", ") + SqlQuote(post) + QStringLiteral(", ") + SqlQuote(name) + QStringLiteral(")"));
     RequeryPayments();
 }
 
@@ -446,7 +445,7 @@ void TfmAddEditSessionObject::cbxSetPayClick(TObject*)
     SetPaymentControls(false);
     // The rows go by statement: an amount being typed goes with them.
     if (IsEditing(pay)) pay->Cancel();
-    Run(QStringLiteral("DELETE * FROM OBJ_PAYMENTS WHERE id_session=") + Q(SessionId()));
+    Run(QStringLiteral("DELETE * FROM OBJ_PAYMENTS WHERE id_session=") + SqlQuote(SessionId()));
     cmbSign->SetItemIndex(0);
     SetPayDate(Date());
     RequeryPayments();
@@ -462,7 +461,7 @@ void TfmAddEditSessionObject::dtePayChange(TObject*)
     // An amount being typed is kept before the rows are rewritten.
     if (IsEditing(dsoPayments->DataSet())) dsoPayments->DataSet()->Post();
     Run(QStringLiteral("UPDATE OBJ_PAYMENTS SET paymentdate=") + DateLiteral(date) +
-        QStringLiteral(" WHERE id_session=") + Q(SessionId()));
+        QStringLiteral(" WHERE id_session=") + SqlQuote(SessionId()));
     RequeryPayments();
 }
 
@@ -471,7 +470,7 @@ void TfmAddEditSessionObject::cmbSignChange(TObject*)
     const QString post = cmbSign->ItemIndex() != 0 ? kDirector : kDeputy;
     const QString name = SignatoryName(post);
     if (IsEditing(dsoPayments->DataSet())) dsoPayments->DataSet()->Post();
-    Run(QStringLiteral("UPDATE OBJ_PAYMENTS SET signpost=") + Q(post) + QStringLiteral(", signname=") + Q(name) +
-        QStringLiteral(" WHERE id_session=") + Q(SessionId()));
+    Run(QStringLiteral("UPDATE OBJ_PAYMENTS SET signpost=") + SqlQuote(post) + QStringLiteral(", signname=") + SqlQuote(name) +
+        QStringLiteral(" WHERE id_session=") + SqlQuote(SessionId()));
     RequeryPayments();
 }

@@ -11,8 +11,8 @@
 
 TfmDecisionObject::TfmDecisionObject(TComponent* AOwner) : TObjectRegisterWindow(AOwner)
 {
-    aHighLight = MakeHighlightAction("aHighLight", QStringLiteral("Подсветить утвержденные проекты"));
-    aHighLight->OnExecute = [this](TObject* s) { aHighLightExecute(s); };
+    MakeHighlightAction(aHighLight, "aHighLight", QStringLiteral("Подсветить утвержденные проекты"),
+                        [this](TObject* s) { aHighLightExecute(s); });
 }
 
 void TfmDecisionObject::aNAddExecute(TObject*) { ShowDecisionDialog(true); }

@@ -7,8 +7,8 @@
 
 TfmQuestionObject::TfmQuestionObject(TComponent* AOwner) : TObjectRegisterWindow(AOwner)
 {
-    aHighlight = MakeHighlightAction("aHighlight", QStringLiteral("Подсветить решенные вопросы"));
-    aHighlight->OnExecute = [this](TObject* s) { aHighlightExecute(s); };
+    MakeHighlightAction(aHighlight, "aHighlight", QStringLiteral("Подсветить решенные вопросы"),
+                        [this](TObject* s) { aHighlightExecute(s); });
 }
 
 void TfmQuestionObject::aNAddExecute(TObject*) { ShowQuestionDialog(true); }

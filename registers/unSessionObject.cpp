@@ -13,8 +13,6 @@
 
 namespace {
 
-QString Q(const QString& v) { return SqlQuote(v, QLatin1Char('"')); }
-
 // Re-reads the dataset and, when a key is given, returns to the record with
 // that key.
 void Reread(TDataSet* ds, const QString& key = QString())
@@ -91,7 +89,7 @@ void FirstPage(TfmAddEditSessionObject* dlg)
 void DeleteSessionRows(const QString& SessionId)
 {
     TADOConnection* c = DM->adoConnection;
-    const QString s = Q(SessionId);
+    const QString s = SqlQuote(SessionId);
     c->Execute(QStringLiteral("DELETE * FROM LNK_DECISIONS_MEMBERS WHERE id_member IN (SELECT id_member FROM "
                               "LNK_SESSIONS_MEMBERS WHERE id_session=") +
                s + QStringLiteral(") AND id_decision IN (SELECT id_decision FROM LNK_SESSIONS_DECISIONS WHERE id_session=") +
@@ -152,8 +150,7 @@ void TfmSessionObject::aNEditExecute(TObject*)
             members->SetFiltered(true);
             FirstPage(dlg);
         },
-        {DM->adoObjSessions, DM->adoLnkSessionsMembers, DM->adoLnkDecisionsMembers, DM->adoObjPayments2,
-         DM->adoObjPayments});
+        SessionEditScope::PendingDataSets());
     if (result == mrOk) edit.Commit();
 }
 
