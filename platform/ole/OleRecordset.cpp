@@ -16,10 +16,7 @@ Variant CellValue(const ado::Recordset& rs, qsizetype row, int col)
 {
     if (rs.IsNull(row, col)) return Variant();
     const Variant v = rs.Value(row, col);
-    if (rs.Column(col).Kind == ado::ColumnKind::DateTime) {
-        static const QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
-        return Variant(base.addMSecs(qint64(v.toDouble() * 86400000.0 + (v.toDouble() < 0 ? -0.5 : 0.5))));
-    }
+    if (rs.Column(col).Kind == ado::ColumnKind::DateTime) return Variant(DateTimeToQDateTime(v.toDouble()));
     return v;
 }
 

@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QDateTime>
+#include <ctime>
 
 #include "AdoTestUtil.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/ole/OleRecordset.h"
 
 namespace {
@@ -76,4 +78,26 @@ TEST_F(RecordsetObjectTest, GetRowsShipsABlockAndMovesPastIt)
     EXPECT_THROW(rs.Call(QStringLiteral("GetRows")), EOleError);
     rs.Call(QStringLiteral("MoveFirst"));
     EXPECT_EQ(rs.Call(QStringLiteral("GetRows")).Array()->RowCount(), 3);
+}
+
+TEST_F(RecordsetObjectTest, DatesDoNotShiftWithTheLocalTimeZone)
+{
+    // A zone with summer time: day 0 (30 December 1899) falls in winter
+    // time, 1 July 2024 in summer time, and the day count knows no zones.
+    const QByteArray zone = qgetenv("TZ");
+    const bool hadZone = qEnvironmentVariableIsSet("TZ");
+    qputenv("TZ", "EST5EDT,M3.2.0,M11.1.0");
+    tzset();
+    auto restore = Finally([&] {
+        if (hadZone) qputenv("TZ", zone);
+        else qunsetenv("TZ");
+        tzset();
+    });
+    db->Execute(QStringLiteral("UPDATE T SET d = 45474.25 WHERE n = 1"));
+    const OleVariant r = CreateRecordsetObject(ado::Recordset::OpenWithConnectionString(
+        adotest::ConnString(dir.filePath(QStringLiteral("t.db"))), QStringLiteral("SELECT d FROM T ORDER BY n")));
+    EXPECT_EQ(r.Call(QStringLiteral("Fields"), {0}).Get(QStringLiteral("Value")).Value().toDateTime(),
+              QDateTime(QDate(2024, 7, 1), QTime(6, 0)));
+    EXPECT_EQ(r.Call(QStringLiteral("GetRows")).Array()->Cell(0, 0).toDateTime(),
+              QDateTime(QDate(2024, 7, 1), QTime(6, 0)));
 }

@@ -60,6 +60,7 @@
 #include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/util/XMergeable.hpp>
 
+#include "platform/core/DateTime.h"
 #include "platform/ole/uno/UnoOffice.h"
 
 namespace unooffice {
@@ -148,8 +149,8 @@ Any CellAny(const Variant& v)
     case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
     case QMetaType::Double: case QMetaType::Float: case QMetaType::Short: case QMetaType::UShort:
         return Any(v.toDouble());
-    case QMetaType::QDate: return Any(DaysSince1899(QDateTime(v.toDate(), QTime(0, 0))));
-    case QMetaType::QDateTime: return Any(DaysSince1899(v.toDateTime()));
+    case QMetaType::QDate: return Any(QDateToDateTime(v.toDate()));
+    case QMetaType::QDateTime: return Any(QDateTimeToDateTime(v.toDateTime()));
     default: break;
     }
     const QString s = v.toString();

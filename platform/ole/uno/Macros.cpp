@@ -29,6 +29,7 @@
 #include <com/sun/star/script/provider/XScriptProviderSupplier.hpp>
 #include <com/sun/star/uno/RuntimeException.hpp>
 
+#include "platform/core/DateTime.h"
 #include "platform/ole/uno/UnoOffice.h"
 
 namespace unooffice {
@@ -106,8 +107,8 @@ Any PlainToAny(const Variant& v)
         return Any(double(i));
     }
     case QMetaType::Double: case QMetaType::Float: return Any(v.toDouble());
-    case QMetaType::QDate: return Any(bridge::oleautomation::Date(DaysSince1899(QDateTime(v.toDate(), QTime(0, 0)))));
-    case QMetaType::QDateTime: return Any(bridge::oleautomation::Date(DaysSince1899(v.toDateTime())));
+    case QMetaType::QDate: return Any(bridge::oleautomation::Date(QDateToDateTime(v.toDate())));
+    case QMetaType::QDateTime: return Any(bridge::oleautomation::Date(QDateTimeToDateTime(v.toDateTime())));
     case QMetaType::QStringList: {
         const QStringList l = v.toStringList();
         Sequence<rtl::OUString> seq(l.size());
@@ -168,10 +169,7 @@ OleVariant FromAny(const Any& a)
     }
     case TypeClass_STRUCT: {
         bridge::oleautomation::Date d;
-        if (a >>= d) {
-            static const QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
-            return OleVariant(Variant(base.addMSecs(qint64(d.Value * 86400000.0))));
-        }
+        if (a >>= d) return OleVariant(Variant(DateTimeToQDateTime(d.Value)));
         break;
     }
     default: break;

@@ -481,12 +481,6 @@ void CloseDocument(const IDispatch* Object, const Reference<lang::XComponent>& D
     Reference<util::XCloseable>(Doc, UNO_QUERY_THROW)->close(true);
 }
 
-double DaysSince1899(const QDateTime& dt)
-{
-    static const QDateTime base(QDate(1899, 12, 30), QTime(0, 0));
-    return double(base.msecsTo(QDateTime(dt.date(), dt.time()))) / 86400000.0;
-}
-
 void QuitOffice()
 {
     TState& s = S();

@@ -106,9 +106,6 @@ private:
 // be saved to; closing never asks.
 void CloseDocument(const IDispatch* Object, const Reference<css::lang::XComponent>& Doc, const OleArgs& a);
 
-// Days since 30.12.1899 (the automation date) of a date and time.
-double DaysSince1899(const QDateTime& dt);
-
 // A document object of a server (a workbook, a word-processor document).
 class TOfficeDocument {
 public:
