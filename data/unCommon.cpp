@@ -68,12 +68,8 @@ void ExportGridToExcel(TDBGrid* Grid, const QString& Title)
     try {
         OleVariant Data = VarArrayCreate({0, R, 0, C});
         TVarArray* data = Data.Array();
-        OleVariant Excel;
-        try {
-            Excel = GetActiveOleObject(QStringLiteral("Excel.Application"));
-        } catch (const EOleError&) {
-            Excel = CreateOleObject(QStringLiteral("Excel.Application"));
-        }
+        const OleVariant Excel = ReachAutomationServer(QStringLiteral("Excel.Application"));
+        if (Excel.IsEmpty()) throw EOleError(QStringLiteral("Excel.Application"));
         Excel.Get(QStringLiteral("Application")).Set(QStringLiteral("EnableEvents"), false);
         OleVariant WorkBook = Excel.Get(QStringLiteral("WorkBooks")).Call(QStringLiteral("Add"));
 
@@ -127,11 +123,7 @@ void ExportGridToExcel(TDBGrid* Grid, const QString& Title)
         throw;
     } catch (...) {
         // Whatever the spreadsheet already did stays as it is.
-        Application->MessageBox(
-            QStringLiteral("Ошибка экспорта в Microsoft Excel. Данная ошибка может возникнуть в случае,   ") +
-                QStringLiteral("\r\n") +
-                QStringLiteral("если у вас не установлен (или установлен некорректно) Microsoft Excel.  "),
-            QStringLiteral("Ошибка экспорта в Excel"), MB_OK | MB_ICONERROR);
+        ShowAutomationError(true);
     }
     try {
         ds->First();
@@ -140,4 +132,27 @@ void ExportGridToExcel(TDBGrid* Grid, const QString& Title)
         throw;
     }
     ds->EnableControls();
+}
+
+void ShowAutomationError(bool IsExcel)
+{
+    const QString app = IsExcel ? QStringLiteral("Excel") : QStringLiteral("Word");
+    Application->MessageBox(
+        QStringLiteral("Ошибка экспорта в Microsoft %1. Данная ошибка может возникнуть в случае,   ").arg(app) +
+            QStringLiteral("\r\n") +
+            QStringLiteral("если у вас не установлен (или установлен некорректно) Microsoft %1.  ").arg(app),
+        QStringLiteral("Ошибка экспорта в %1").arg(app), MB_OK | MB_ICONERROR);
+}
+
+OleVariant ReachAutomationServer(const QString& ProgId)
+{
+    try {
+        return GetActiveOleObject(ProgId);
+    } catch (const EOleError&) {
+    }
+    try {
+        return CreateOleObject(ProgId);
+    } catch (const EOleError&) {
+        return {};
+    }
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class OleVariant;
 class TDataSet;
 class TDBGrid;
 
@@ -24,3 +25,10 @@ bool SearchInDataSet(bool FromFirst, TDataSet* DataSet, const QString& FieldName
 // arrive as numbers, all others as text. A failure of the spreadsheet shows
 // the export error message. The dataset is left on its first record.
 void ExportGridToExcel(TDBGrid* Grid, const QString& Title);
+
+// The running instance of an automation server, else a new one; empty when
+// neither can be had.
+OleVariant ReachAutomationServer(const QString& ProgId);
+// The message shown when the spreadsheet (IsExcel) or the word processor
+// cannot be automated.
+void ShowAutomationError(bool IsExcel);

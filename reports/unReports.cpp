@@ -6,16 +6,17 @@
 #include <memory>
 #include <utility>
 
+#include "data/unCommon.h"
 #include "data/unDM.h"
 #include "platform/ado/ADOConnection.h"
 #include "platform/ado/ADODB.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/core/SysUtils.h"
 #include "platform/ole/ComObj.h"
 #include "platform/ole/OleRecordset.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
-#include "reports/unReportsEnterParams.h"
 
 QString ExcelReportsDir;
 QString WordReportsDir;
@@ -83,17 +84,14 @@ void RunReport(const TReport& Report, const QString& FilterTable, const QString&
     // a window is activated during the run.
     const TReport report = Report;
     ++ReportRunDepth;
-    struct TRunEnd {
-        ~TRunEnd()
-        {
-            if (--ReportRunDepth > 0) return;
-            try {
-                RebuildWaitingMenus();
-            } catch (...) {
-                Application->HandleException(nullptr);
-            }
+    auto runEnd = Finally([] {
+        if (--ReportRunDepth > 0) return;
+        try {
+            RebuildWaitingMenus();
+        } catch (...) {
+            Application->HandleException(nullptr);
         }
-    } runEnd;
+    });
     (GenerateReportProc ? GenerateReportProc : GenerateReport)(report, FilterTable, FilterValue, IsExcel);
 }
 
@@ -202,7 +200,7 @@ static QString Unquote(const QString& f)
     return out;
 }
 
-static bool ParseBool(const QString& f)
+bool ReportParamBool(const QString& f)
 {
     QString t = f.trimmed();
     if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return true;
@@ -223,9 +221,9 @@ void ParseReportParams(const QString& Line, const QString& FilterTable, TReportP
         p.Name = Unquote(f[0]);
         p.Kind = f[1].trimmed();
         p.Caption = Unquote(f[2]);
-        p.Required = ParseBool(f[3]);
+        p.Required = ReportParamBool(f[3]);
         p.RefTable = Unquote(f[4]);
-        p.MultiSelect = ParseBool(f[5]);
+        p.MultiSelect = ReportParamBool(f[5]);
         p.Default = Unquote(f[6]);
         if (p.Name.isEmpty() || p.Kind.isEmpty() || p.Caption.isEmpty()) return;
         if (!FilterTable.isEmpty() && p.RefTable == FilterTable) match = true;
@@ -361,31 +359,6 @@ void LoadSysParamPairs(TStringArray& Pairs)
 
 namespace {
 
-// The application's own message when the automation fails.
-void ShowAutomationError(bool IsExcel)
-{
-    const QString app = IsExcel ? QStringLiteral("Excel") : QStringLiteral("Word");
-    Application->MessageBox(
-        QStringLiteral("Ошибка экспорта в Microsoft %1. Данная ошибка может возникнуть в случае,   ").arg(app) +
-            QStringLiteral("\r\n") +
-            QStringLiteral("если у вас не установлен (или установлен некорректно) Microsoft %1.  ").arg(app),
-        QStringLiteral("Ошибка экспорта в %1").arg(app), MB_OK | MB_ICONERROR);
-}
-
-// The running instance of the server, else a new one; empty when neither.
-OleVariant ReachServer(const QString& ProgId)
-{
-    try {
-        return GetActiveOleObject(ProgId);
-    } catch (const EOleError&) {
-    }
-    try {
-        return CreateOleObject(ProgId);
-    } catch (const EOleError&) {
-        return {};
-    }
-}
-
 // Builds the document in the application: a new document from the template,
 // the macro run in it, the application shown. On failure the half-made
 // document is closed unsaved and the application asked to quit (which ends
@@ -449,10 +422,7 @@ void GenerateReport(TReport Report, const QString& FilterTable, const QString& F
     // macro may still hold.
     OleVariant Data = CreateRecordsetObject(
         ado::Recordset::OpenWithConnectionString(DM->adoConnection->ConnectionString(), sql));
-    struct TRelease {
-        OleVariant& Data;
-        ~TRelease() { ReleaseRecordsetObject(Data); }
-    } release{Data};
+    auto release = Finally([&Data] { ReleaseRecordsetObject(Data); });
 
     for (const TReportParam& p : Report.Params)
         ParamPairs.append(RemoveApostrophes(p.Name) + ReportPairSeparator + RemoveApostrophes(p.Value));
@@ -460,7 +430,7 @@ void GenerateReport(TReport Report, const QString& FilterTable, const QString& F
     const QString Template = ReportTemplateFile(folder, Report.FileName);
     LoadSysParamPairs(SysPairs);
 
-    const OleVariant App = ReachServer(IsExcel ? QStringLiteral("Excel.Application") : QStringLiteral("Word.Application"));
+    const OleVariant App = ReachAutomationServer(IsExcel ? QStringLiteral("Excel.Application") : QStringLiteral("Word.Application"));
     if (App.IsEmpty()) {
         ShowAutomationError(IsExcel);
         return;

@@ -60,6 +60,9 @@ using TReportList = std::vector<TReport>;
 using TStringArray = QStringList;
 
 void ParseReportParams(const QString& Line, const QString& FilterTable, TReportParams& Params);
+// A yes/no of a parameter line ("true" in any letter case, or a whole number
+// other than 0).
+bool ReportParamBool(const QString& Text);
 TReportList LoadReports(const QString& Folder, const QString& FilterTable);
 // The catalogue file and the template path of a folder.
 QString ReportCatalogueFile(const QString& Folder);
@@ -117,10 +120,6 @@ using TGenerateReportProc =
     std::function<void(TReport Report, const QString& FilterTable, const QString& FilterValue, bool IsExcel)>;
 extern TGenerateReportProc GenerateReportProc;
 
-// The report folders beside the executable ("reports/excel/" and
-// "reports/word/", with the trailing separator), set by the main window.
-extern QString ExcelReportsDir;
-extern QString WordReportsDir;
 // Builds the report's document, filtered by the record FilterValue of
 // FilterTable when both are given (a register window's current record).
 // While it runs, report menus are not rebuilt (BuildReportsMenu waits for the

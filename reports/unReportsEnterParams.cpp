@@ -2,7 +2,6 @@
 
 #include <QRegularExpression>
 #include <cmath>
-#include <memory>
 
 #include "components/Placement.h"
 #include "components/StrHolder.h"
@@ -10,6 +9,7 @@
 #include "data/unDM.h"
 #include "platform/ado/JetSql.h"
 #include "platform/core/DateTime.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/db/DB.h"
 #include "platform/ui/Graphics.h"
 #include "platform/ui/ImgList.h"
@@ -162,8 +162,8 @@ void PickedRecords(TDataSet* DataSet, const std::vector<TBookmark>* Bookmarks, c
 
 int ShowReportParamsDialog(const QString& Caption)
 {
-    std::unique_ptr<TfmReportsEnterParams, void (*)(TObject*)> dialog(new TfmReportsEnterParams(Application),
-                                                                       [](TObject* o) { o->Free(); });
+    auto* dialog = new TfmReportsEnterParams(Application);
+    auto done = Finally([dialog] { dialog->Free(); });
     dialog->SetCaption(Caption);
     return dialog->ShowModal();
 }
@@ -330,11 +330,7 @@ void TfmReportsEnterParams::FormShow(TObject*)
             const QString caption = QLatin1Char(' ') + p.Caption + QLatin1Char(' ');
             c->SetCaption(caption);
             place(c, 8, measure.Canvas()->TextWidth(caption) + 20);
-            const QString d = p.Default.trimmed().toUpper();
-            bool ok = false;
-            const qlonglong n = d.toLongLong(&ok);
-            if (d == QLatin1String("TRUE")) c->SetChecked(true);
-            else if (ok) c->SetChecked(n != 0);
+            c->SetChecked(ReportParamBool(p.Default));
             // A yes/no parameter always has a value: the box's state.
             p.Value = c->Checked() ? QStringLiteral("1") : QStringLiteral("0");
             c->OnClick = [this](TObject* s) { CheckBoxOnChange(s); };
@@ -402,8 +398,8 @@ void TfmReportsEnterParams::ptRefButtonClick(TObject* Sender)
     {
         // Freed at the end of the block: freeing the picker gives the
         // dataset back as it was, so the choice is read before.
-        std::unique_ptr<TfmReportsSelectFromRef, void (*)(TObject*)> picker(
-            new TfmReportsSelectFromRef(Application), [](TObject* o) { o->Free(); });
+        auto* picker = new TfmReportsSelectFromRef(Application);
+        auto done = Finally([picker] { picker->Free(); });
         picker->DataSource->SetDataSet(ds);
         TDBGridOptions options = picker->DBGrid->Options();
         if (p.MultiSelect) options += dgMultiSelect;

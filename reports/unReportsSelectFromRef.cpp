@@ -5,6 +5,7 @@
 #include "components/StrHolder.h"
 #include "data/unDM.h"
 #include "platform/ado/ADODB.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ExtCtrls.h"
@@ -97,10 +98,7 @@ void TfmReportsSelectFromRef::GiveBackDataSet()
     // The picker's filter query goes with the picker: its rows must not stay.
     DataSource->SetDataSet(nullptr);
     ds->DisableControls();
-    struct Enable {
-        TDataSet* d;
-        ~Enable() { d->EnableControls(); }
-    } enable{ds};
+    auto enable = Finally([ds] { ds->EnableControls(); });
     auto* ado = dynamic_cast<TCustomADODataSet*>(ds);
     if (ds->Active()) ds->Close();
     if (ds->Sort() != FKept.Sort) ds->SetSort(FKept.Sort);

@@ -186,7 +186,7 @@ TEST(Catalogue, HostileFilesAreReadWithoutHarm)
         SCOPED_TRACE(c.name);
         f.Write("reports.dat", c.bytes);
         const TReportList all = LoadReports(f.path(), QString());
-        if (QByteArrayView(c.name) != "binary junk") EXPECT_EQ(Captions(all), c.captions);
+        if (QByteArrayView(c.name) != "binary junk") { EXPECT_EQ(Captions(all), c.captions); }
         for (const TReport& r : all) EXPECT_EQ(r.FileName, QStringLiteral("t.ods"));
         LoadReports(f.path(), QStringLiteral("OBJ_SESSIONS"));
         QFile back(f.dir.filePath(QStringLiteral("reports.dat")));
