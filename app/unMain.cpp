@@ -451,11 +451,11 @@ void TfmMain::RefuseDatabase(const QString& Reason)
 {
     TADOConnection* con = DM->adoConnection;
     // A file whose pages all read back is whole: it is of another structure.
-    const QString damage = Reason.isEmpty() || !con->Connected() ? QStringLiteral("-") : con->CheckFile();
+    const bool damaged = Reason.isEmpty() || !con->Connected() || !con->CheckFile().isEmpty();
     con->Close();
     LoginAttempts = 0;
     DbPassword = QString();
-    if (damage.isEmpty())
+    if (!damaged)
         Application->MessageBox(QStringLiteral("Файл базы данных %1 не подходит к этой версии программы (%2). "
                                                "Работа программы будет завершена.")
                                     .arg(DbFileName, Reason),

@@ -176,8 +176,8 @@ End Sub
 ' row is the bold header.
 Sub AddTable(doc, Cells, Widths)
     Dim t As Object, tbl As Object, rows As Long, cols As Long, i As Long, seps As Variant, total As Double, acc As Double
-    rows = UBound(Cells) - LBound(Cells) + 1
-    cols = UBound(Cells(LBound(Cells))) - LBound(Cells(LBound(Cells))) + 1
+    rows = RowCountOf(Cells)
+    cols = RowCountOf(Cells(LBound(Cells)))
     t = doc.Text
     tbl = doc.createInstance("com.sun.star.text.TextTable")
     tbl.initialize(rows, cols)
@@ -216,9 +216,9 @@ End Function
 ' Puts an array of rows into the sheet from (Row, Col), 0-based.
 Sub PutRows(sheet, Row As Long, Col As Long, Cells)
     Dim rows As Long, cols As Long
-    rows = UBound(Cells) - LBound(Cells) + 1
+    rows = RowCountOf(Cells)
     If rows <= 0 Then Exit Sub
-    cols = UBound(Cells(LBound(Cells))) - LBound(Cells(LBound(Cells))) + 1
+    cols = RowCountOf(Cells(LBound(Cells)))
     sheet.getCellRangeByPosition(Col, Row, Col + cols - 1, Row + rows - 1).setDataArray(Cells)
 End Sub
 

@@ -9,7 +9,7 @@
 ' Parameters read here: dt_from, dt_to, rate, min_count.
 
 Function BuildReport(doc, rs, params, sysparams)
-    Dim sheet As Object, rows, names, n As Long, r As Long, row
+    Dim sheet As Object, rows, names, n As Long, r As Long
     Dim fMember As Long, fSum As Long
     Dim perSession As Double, minCount As Long
     sheet = doc.Sheets.getByIndex(0)

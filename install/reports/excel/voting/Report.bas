@@ -30,7 +30,7 @@ Function BuildReport(doc, rs, params, sysparams)
 
     ' Decisions in the order of the rows, members in alphabetical order.
     Dim decisions() As String, texts() As String, dc As Long, members() As String, mc As Long
-    Dim found As Long, j As Long, t As String
+    Dim j As Long, t As String
     ReDim decisions(n) As String : ReDim texts(n) As String : ReDim members(n) As String
     For r = 0 To n - 1
         row = rows(r)

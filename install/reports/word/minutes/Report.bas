@@ -30,7 +30,7 @@ Function BuildReport(doc, rs, params, sysparams)
     ' Those present (from the votes), the decisions and their counts.
     Dim members() As String, memberCount As Long
     Dim decisions() As String, questions() As String, counts() As Long, against() As String, abstained() As String
-    Dim decisionCount As Long, current As String, d As Long, found As Boolean, v As Long
+    Dim decisionCount As Long, current As String, d As Long, v As Long
     ReDim members(n) As String
     ReDim decisions(n) As String : ReDim questions(n) As String
     ReDim counts(n, 3) As Long : ReDim against(n) As String : ReDim abstained(n) As String
