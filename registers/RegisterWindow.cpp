@@ -116,13 +116,7 @@ bool TRegisterWindow::ShowDataSet()
     return true;
 }
 
-void TRegisterWindow::ShowFilterAndSearch()
-{
-    sbAddFilter->Click();
-    InstallSearch();
-}
-
-bool TRegisterWindow::RestorePlacement()
+void TRegisterWindow::RestorePlacement()
 {
     if (TForm* frame = MDIFrame()) {
         for (int i = frame->MDIChildCount() - 1; i >= 0; --i) {
@@ -131,14 +125,13 @@ bool TRegisterWindow::RestorePlacement()
                 // The frame shows its children maximised while one is: this
                 // window joins them and keeps its storage off.
                 if (WindowState() != wsMaximized) SetWindowState(wsMaximized);
-                return false;
+                return;
             }
         }
     }
     FormStorage->SetIniSection(Name());
     FormStorage->SetActive(true);
     FormStorage->RestoreFormPlacement();
-    return true;
 }
 
 void TRegisterWindow::FormActivate(TObject*)

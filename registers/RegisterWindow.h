@@ -84,10 +84,9 @@ protected:
     // focus the grid and read the rows afresh (false while DataSource has no
     // dataset: nothing more to do); the first filter row and the search
     // line; the placement and stored properties restored unless a child
-    // window is maximised (then this one is maximised too; false).
+    // window is maximised (then this one is maximised too).
     bool ShowDataSet();
-    void ShowFilterAndSearch();
-    bool RestorePlacement();
+    void RestorePlacement();
     // The second half of FormActivate: the report lists and menu rebuilt.
     void RebuildReportMenu();
     // Enter and Shift+Enter in the grid's cell editor: the text written to

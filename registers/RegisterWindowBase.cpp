@@ -260,12 +260,17 @@ void TRegisterWindowBase::InstallSearch()
     FPanelSearch->Install();
 }
 
+void TRegisterWindowBase::ShowFilterAndSearch()
+{
+    sbAddFilter->Click();
+    InstallSearch();
+}
+
 void TRegisterWindowBase::FormShow(TObject*)
 {
     if (!DataSet()) return;
     ReopenDataSet();
-    sbAddFilter->Click();
-    InstallSearch();
+    ShowFilterAndSearch();
     if (DBGrid->CanFocus()) DBGrid->SetFocus();
 }
 

@@ -131,9 +131,11 @@ protected:
 
     // Pieces of the show handlers: the dataset closed and opened again (the
     // rows read afresh) with the boolean columns' pick lists; the search
-    // object made and hooked to edSearch.
+    // object made and hooked to edSearch; the first filter row and the
+    // search line.
     void ReopenDataSet();
     void InstallSearch();
+    void ShowFilterAndSearch();
     // Export and search enabled exactly when there are records; the search
     // command's check mark follows the search line.
     void UpdateSearchExportActions();

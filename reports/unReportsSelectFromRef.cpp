@@ -115,7 +115,7 @@ void TfmReportsSelectFromRef::GiveBackDataSet()
 
 // ---------------------------------------------------------------- show and close
 
-void TfmReportsSelectFromRef::FormShow(TObject*)
+void TfmReportsSelectFromRef::FormShow(TObject* Sender)
 {
     TDataSet* ds = DataSet();
     if (!ds) return;
@@ -128,10 +128,7 @@ void TfmReportsSelectFromRef::FormShow(TObject*)
         SetCaption(eq < 0 ? pair : several ? pair.mid(eq + 1) : pair.left(eq));
     }
     KeepDataSet();
-    ReopenDataSet();
-    sbAddFilter->Click();
-    InstallSearch();
-    if (DBGrid->CanFocus()) DBGrid->SetFocus();
+    TRegisterWindowBase::FormShow(Sender);
     if (DM) Filter->OnPostError = [](TDataSet* d, EDatabaseError& e, TDataAction& a) { DM->DataSetPostError(d, e, a); };
 }
 
