@@ -76,8 +76,9 @@ void TObjectRegisterWindow::DBGridDblClick(TObject*)
 
 void TObjectRegisterWindow::DBGridKeyDown(TObject*, WORD& Key, TShiftState Shift)
 {
-    // Only Ctrl+Del: the grid's own deletion never runs, and Enter does not
-    // move between the columns of this read-only grid.
+    // Only Ctrl+Del: the grid's own deletion never runs (it would delete
+    // without asking), and Enter does not move between the columns of this
+    // read-only grid.
     if (Key == VK_DELETE && Shift.Contains(ssCtrl)) {
         if (aNDelete->Enabled()) aNDelete->Execute();
         Key = VK_CLEAR;

@@ -1,6 +1,7 @@
 #pragma once
 // TObjectRegisterWindow: the register window of the objects whose records
-// change only through an edit dialog (questions, draft decisions).
+// change only through an edit dialog (sessions, questions, draft decisions),
+// and of the read-only payments.
 //
 // On top of the template it makes the grid read-only and the data source's
 // AutoEdit off, gives add, delete and edit the shortcuts Ins, Ctrl+Del and F2
