@@ -94,6 +94,7 @@ TEST_F(ShippedTest, TheMemberCardHoldsThePostsAndSeats)
     for (const char* s : {"Главный инженер", "01.03.1998", "30.06.2012", "Советник генерального директора", "по настоящее время",
                           "Председатель Совета директоров", "АО «СМЗ-Литейный завод»", "22.06.2018"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(s))) << s;
+    EXPECT_FALSE(text.contains(QStringLiteral("30.12.1899"))) << "a seat has no end date";
     values = {{QStringLiteral("id_member"), key}, {QStringLiteral("with_other"), QStringLiteral("0")}};
     text = Run(false, QStringLiteral("Карточка члена Совета директоров"));
     EXPECT_TRUE(text.contains(QStringLiteral("Главный инженер")));

@@ -82,11 +82,10 @@ Function Txt(v) As String
     End If
 End Function
 
-' A date of the recordset as a date (Empty stays Empty). A module in VBA
+' A date of the recordset (not Empty or Null) as a date. A module in VBA
 ' mode receives dates as dates; other modules receive the automation date,
 ' an object whose Value is the number of days since 30.12.1899.
 Function AsDate(ByVal v)
-    If IsBlank(v) Then Exit Function
     If IsObject(v) Then
         AsDate = AutomationDate(v)
     Else
@@ -104,12 +103,12 @@ End Function
 ' A date as dd.mm.yyyy ("" for Empty).
 Function RuDate(ByVal v) As String
     Dim d
+    ' Tested first: an empty value must not reach AsDate, whose result left
+    ' unassigned does not come back Empty (it read as 30.12.1899).
+    RuDate = ""
+    If IsBlank(v) Then Exit Function
     d = AsDate(v)
-    If IsBlank(d) Then
-        RuDate = ""
-    Else
-        RuDate = Right("0" & Day(d), 2) & "." & Right("0" & Month(d), 2) & "." & Year(d)
-    End If
+    RuDate = Right("0" & Day(d), 2) & "." & Right("0" & Month(d), 2) & "." & Year(d)
 End Function
 
 ' A number with a decimal comma, groups of thousands set apart by a
