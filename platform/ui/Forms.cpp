@@ -1323,11 +1323,7 @@ namespace {
 // The key as a shortcut number: virtual key and shift keys.
 TShortCut ShortCutOf(const QKeyEvent* k)
 {
-    TShortCut sc = TShortCut(VirtualKeyOf(k) & 0xFF);
-    if (k->modifiers() & Qt::ShiftModifier) sc |= scShift;
-    if (k->modifiers() & Qt::ControlModifier) sc |= scCtrl;
-    if (k->modifiers() & Qt::AltModifier) sc |= scAlt;
-    return sc;
+    return ShortCut(VirtualKeyOf(k), ShiftStateOf(k->modifiers()));
 }
 
 // A key pressed in a widget: a shortcut of the form the widget lies in,
