@@ -22,6 +22,7 @@
 #include <cstdlib>
 
 #include "platform/ui/ActnList.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/ui/Dialogs.h"
 
 namespace {
@@ -589,19 +590,12 @@ void TForm::CloseModal()
     TCloseAction action = caNone;
     // A close query or close handler that raises (a refused post) keeps the
     // dialog open: the result goes back to none before the error travels on.
-    struct KeepOpen {
-        TForm* f;
-        bool done = false;
-        ~KeepOpen()
-        {
-            if (!done) f->FModalResult = mrNone;
-        }
-    } keepOpen{this};
+    auto keepOpen = Finally([this] { FModalResult = mrNone; });
     if (CloseQuery()) {
         action = caHide;
         DoClose(action);
     }
-    keepOpen.done = true;
+    keepOpen.Dismiss();
     if (action == caNone)
         FModalResult = mrNone;
     else if (action == caFree)

@@ -1,5 +1,6 @@
 // The connection to the office: start, pipe, watchdog, documents shown.
 #include "platform/ole/uno/UnoOffice.h"
+#include "platform/core/ScopeGuard.h"
 
 #include <QElapsedTimer>
 #include <QDateTime>
@@ -621,16 +622,12 @@ QString OfficeDocumentText(const QString& File)
     try {
         Connect(true);
         Reference<lang::XComponent> doc = LoadHidden(ExistingFileUrl(File), false, true);
-        struct TClose {
-            Reference<lang::XComponent>& Doc;
-            ~TClose()
-            {
-                try {
-                    if (Doc.is()) Reference<util::XCloseable>(Doc, UNO_QUERY_THROW)->close(true);
-                } catch (...) {
-                }
+        auto close = Finally([&] {
+            try {
+                if (doc.is()) Reference<util::XCloseable>(doc, UNO_QUERY_THROW)->close(true);
+            } catch (...) {
             }
-        } close{doc};
+        });
         const bool text = Reference<text::XTextDocument>(doc, UNO_QUERY).is();
         QTemporaryDir dir;
         const QString out = dir.filePath(QStringLiteral("text.txt"));
