@@ -831,11 +831,8 @@ public:
             return;
         }
         sqlite3* db = Db();
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, FRunSql.constData(), int(FRunSql.size()), &stmt, nullptr) != SQLITE_OK || !stmt) {
-            if (stmt) sqlite3_finalize(stmt);
-            Fail(db);
-        }
+        sqlite3_stmt* stmt = Prepare(db, FRunSql);
+        if (!stmt) Fail(db);
         StatementGuard g(stmt);
         for (size_t skipped = 0; skipped < S.Count; ++skipped) {
             const int rc = sqlite3_step(stmt);
