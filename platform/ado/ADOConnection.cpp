@@ -104,6 +104,22 @@ int Exec(sqlite3* db, const char* sql) { return sqlite3_exec(db, sql, nullptr, n
 
 QString Message(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
 
+// The engine's quick check of the whole file: empty when it is sound, else
+// the first fault found (or why the check could not run).
+QString QuickCheck(sqlite3* db)
+{
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &s, nullptr) != SQLITE_OK) {
+        if (s) sqlite3_finalize(s);
+        return Message(db);
+    }
+    ado::internal::StatementGuard g(s);
+    if (sqlite3_step(s) != SQLITE_ROW) return Message(db);
+    const char* r = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+    if (!r) return Message(db);
+    return qstrcmp(r, "ok") == 0 ? QString() : QString::fromUtf8(r);
+}
+
 qint64 QueryInt(sqlite3* db, const char* sql)
 {
     sqlite3_stmt* s = nullptr;
@@ -253,20 +269,7 @@ TDatabaseFileKind DatabaseFileKind(const QString& fileName)
     return TDatabaseFileKind::PossiblyEncrypted;
 }
 
-QString TADOConnection::CheckFile()
-{
-    sqlite3* db = CheckedHandle();
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &s, nullptr) != SQLITE_OK) {
-        if (s) sqlite3_finalize(s);
-        return Message(db);
-    }
-    ado::internal::StatementGuard g(s);
-    const int rc = sqlite3_step(s);
-    if (rc != SQLITE_ROW) return Message(db);
-    const QString r = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)));
-    return r == QLatin1String("ok") ? QString() : r;
-}
+QString TADOConnection::CheckFile() { return QuickCheck(CheckedHandle()); }
 
 void TADOConnection::ReadSchema()
 {
@@ -563,11 +566,7 @@ void TADOConnection::ChangePassword(const QString& newPwd, const QString& oldPwd
         attached = false;
         // The copy must open with the new password and be sound.
         sqlite3* check = OpenHandle(tmp, newPwd, false);
-        sqlite3_stmt* s = nullptr;
-        bool ok = sqlite3_prepare_v2(check, "PRAGMA quick_check", -1, &s, nullptr) == SQLITE_OK &&
-                  sqlite3_step(s) == SQLITE_ROW &&
-                  qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(s, 0)), "ok") == 0;
-        if (s) sqlite3_finalize(s);
+        const bool ok = QuickCheck(check).isEmpty();
         sqlite3_close_v2(check);
         if (!ok) throw EDatabaseError(QStringLiteral("The re-keyed copy of the database failed its check."));
     } catch (...) {

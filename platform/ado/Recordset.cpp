@@ -205,7 +205,7 @@ public:
     quint64 Add(Arena& a, const char* p, quint32 n)
     {
         if (n > kMaxLen) return a.Add(p, n);
-        const quint64 h = Hash(p, n);
+        const quint64 h = HashBytes(p, qsizetype(n));
         Slot& s = FSlots[h & (kSlots - 1)];
         if (s.Used && s.Hash == h) {
             const QByteArrayView v = a.Get(s.Ref);
@@ -223,8 +223,6 @@ private:
         bool Used = false;
     };
     std::vector<Slot> FSlots = std::vector<Slot>(kSlots);
-
-    static quint64 Hash(const char* p, quint32 n) { return HashBytes(p, qsizetype(n)); }
 };
 
 void StoreCell(sqlite3_stmt* s, int i, ColumnData& d, Arena& a, TextCache& cache)
@@ -831,11 +829,8 @@ public:
             return;
         }
         sqlite3* db = Db();
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(db, FRunSql.constData(), int(FRunSql.size()), &stmt, nullptr) != SQLITE_OK || !stmt) {
-            if (stmt) sqlite3_finalize(stmt);
-            Fail(db);
-        }
+        sqlite3_stmt* stmt = Prepare(db, FRunSql);
+        if (!stmt) Fail(db);
         StatementGuard g(stmt);
         for (size_t skipped = 0; skipped < S.Count; ++skipped) {
             const int rc = sqlite3_step(stmt);

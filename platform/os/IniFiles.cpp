@@ -307,7 +307,9 @@ public:
     {
         if (FHeld++ == 0) Refresh();
     }
-    // Puts a held document on the disk; false when that is not possible.
+    bool Held() const { return FHeld > 0; }
+    // Ends one hold (none when not held); the last puts the held document on
+    // the disk. False when that is not possible.
     bool Release()
     {
         if (FHeld == 0 || --FHeld > 0 || !FPending) return true;
@@ -551,22 +553,13 @@ TIniFile::TIniFile(const QString& FileName) : TCustomIniFile(FileName), FStore(n
 TIniFile::~TIniFile()
 {
     // Writes still held go to the disk now; a failure here has nobody to tell.
-    while (FHolds > 0) {
-        --FHolds;
-        FStore->Release();
-    }
+    while (FStore->Held()) FStore->Release();
 }
 
-void TIniFile::HoldWrites()
-{
-    ++FHolds;
-    FStore->Hold();
-}
+void TIniFile::HoldWrites() { FStore->Hold(); }
 
 void TIniFile::FlushWrites()
 {
-    if (FHolds == 0) return;
-    --FHolds;
     if (!FStore->Release()) WriteFailed();
 }
 

@@ -105,7 +105,6 @@ public:
 
 private:
     std::unique_ptr<qv_ini_detail::IniStore> FStore;
-    int FHolds = 0;
     [[noreturn]] void WriteFailed() const;
 };
 

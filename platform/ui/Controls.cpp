@@ -442,7 +442,7 @@ void TControl::DefaultHandler(TMessage& Message) { Q_UNUSED(Message); }
 
 // A scroll area draws its contents in its viewport, a child widget that an
 // update of the frame alone does not reach.
-static QWidget* PaintedWidget(QWidget* w)
+QWidget* PaintedWidget(QWidget* w)
 {
     auto* area = qobject_cast<QAbstractScrollArea*>(w);
     return area && area->viewport() ? area->viewport() : w;

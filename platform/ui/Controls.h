@@ -152,7 +152,7 @@ public:
 
     // Asks for a repaint of everything the control shows (done by the event
     // loop); a control that draws into an inner widget invalidates that too.
-    virtual void Invalidate();
+    void Invalidate();
     void Update();
     void Repaint();
     void Refresh() { Repaint(); }
@@ -329,3 +329,6 @@ QCursor CursorToQCursor(TCursor c);
 TForm* GetParentForm(const TControl* c);
 // The control whose window (or a child widget of it) is the widget.
 TControl* FindControl(const QWidget* w);
+// The widget that draws the contents: a scroll area's viewport, else the
+// widget itself.
+QWidget* PaintedWidget(QWidget* w);

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QPainter>
-#include <QPainterPath>
 #include <QTableView>
 #include <QToolButton>
 #include <algorithm>

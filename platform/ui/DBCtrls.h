@@ -166,7 +166,6 @@ protected:
     QWidget* CreateWidget(QWidget* parentWidget) override;
     void InitWidget() override;
     void DataChange() override;
-    void EditingChange() override {}
     QComboBox* Combo() const;
 
 private:

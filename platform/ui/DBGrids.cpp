@@ -1399,12 +1399,6 @@ void TDBGrid::Resize()
 
 // ---- invalidation
 
-void TDBGrid::Invalidate()
-{
-    TWinControl::Invalidate();
-    if (FGridWidget) FGridWidget->viewport()->update();
-}
-
 void TDBGrid::InvalidateCell(int ACol, int ARow)
 {
     if (!FGridWidget) return;
@@ -1437,8 +1431,7 @@ QWidget* TDBGrid::CreateWidget(QWidget* parentWidget)
 // Cells are drawn in the scroll area's viewport, inside its frame.
 QWidget* TDBGrid::ClientOriginWidget() const
 {
-    auto* area = qobject_cast<QAbstractScrollArea*>(Widget());
-    return area ? area->viewport() : Widget();
+    return PaintedWidget(Widget());
 }
 
 void TDBGrid::InitWidget()

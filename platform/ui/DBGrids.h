@@ -450,8 +450,6 @@ protected:
     void ColorChanged() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void Resize() override;
-    // The cells are drawn in the scroll area's viewport: it is invalidated too.
-    void Invalidate() override;
 
     // ---- what derived grids customise
     virtual void Paint();

@@ -111,5 +111,4 @@ private:
     int FMinSize = 30;
     bool FDragging = false;
     int FDragStart = 0;
-    int FStartSize = 0;
 };

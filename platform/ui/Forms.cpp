@@ -22,6 +22,7 @@
 #include <cstdlib>
 
 #include "platform/ui/ActnList.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/ui/Dialogs.h"
 
 namespace {
@@ -589,19 +590,12 @@ void TForm::CloseModal()
     TCloseAction action = caNone;
     // A close query or close handler that raises (a refused post) keeps the
     // dialog open: the result goes back to none before the error travels on.
-    struct KeepOpen {
-        TForm* f;
-        bool done = false;
-        ~KeepOpen()
-        {
-            if (!done) f->FModalResult = mrNone;
-        }
-    } keepOpen{this};
+    auto keepOpen = Finally([this] { FModalResult = mrNone; });
     if (CloseQuery()) {
         action = caHide;
         DoClose(action);
     }
-    keepOpen.done = true;
+    keepOpen.Dismiss();
     if (action == caNone)
         FModalResult = mrNone;
     else if (action == caFree)
@@ -1323,11 +1317,7 @@ namespace {
 // The key as a shortcut number: virtual key and shift keys.
 TShortCut ShortCutOf(const QKeyEvent* k)
 {
-    TShortCut sc = TShortCut(VirtualKeyOf(k) & 0xFF);
-    if (k->modifiers() & Qt::ShiftModifier) sc |= scShift;
-    if (k->modifiers() & Qt::ControlModifier) sc |= scCtrl;
-    if (k->modifiers() & Qt::AltModifier) sc |= scAlt;
-    return sc;
+    return ShortCut(VirtualKeyOf(k), ShiftStateOf(k->modifiers()));
 }
 
 // A key pressed in a widget: a shortcut of the form the widget lies in,

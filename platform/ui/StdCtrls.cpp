@@ -43,15 +43,6 @@ void TLabel::ApplyLook()
     l->setAutoFillBackground(!FTransparent && !ParentColor());
     if (FFocusControl && FFocusControl->Widget()) l->setBuddy(FFocusControl->Widget());
     l->setTextFormat(Qt::PlainText);
-    QColor fc = ColorToQColor(Font()->Color());
-    if (fc.isValid()) {
-        // The font colour is the enabled look; a disabled label keeps the
-        // style's greyed text.
-        QPalette p = l->palette();
-        p.setColor(QPalette::Active, QPalette::WindowText, fc);
-        p.setColor(QPalette::Inactive, QPalette::WindowText, fc);
-        l->setPalette(p);
-    }
 }
 
 void TLabel::TextChanged()

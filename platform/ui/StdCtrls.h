@@ -49,7 +49,6 @@ protected:
     QWidget* CreateWidget(QWidget* parentWidget) override;
     void InitWidget() override;
     void TextChanged() override;
-    void FontChanged() override { ApplyLook(); }
     void Notification(TComponent* AComponent, TOperation Operation) override;
     bool WidgetEvent(QObject* watched, QEvent* event) override;
 

@@ -16,10 +16,8 @@
 // cell a second time.
 #include <QDate>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QUrl>
 
 #include <algorithm>
 #include <optional>
@@ -34,8 +32,6 @@
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
-#include <com/sun/star/document/MacroExecMode.hpp>
-#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
@@ -86,28 +82,11 @@ constexpr int xlColorIndexNone = -4142, xlColorIndexAutomatic = -4105;
 constexpr int xlGeneral = 1, xlLeft = -4131, xlCenter = -4108, xlRight = -4152, xlFill = 5, xlJustify = -4130,
               xlCenterAcrossSelection = 7, xlDistributed = -4117;
 
-void NeedArgs(const IDispatch* o, const QString& name, const OleArgs& a, size_t lo, size_t hi)
-{
-    if (a.size() < lo || a.size() > hi) ole::BadArguments(o, name);
-}
-
 void ReadOnlyMember(const IDispatch* o, const QString& name)
 {
     throw EOleError(QStringLiteral("%1.%2 cannot be set").arg(o->TypeName(), name));
 }
 
-QString FileUrl(const QString& path)
-{
-    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
-}
-
-beans::PropertyValue Prop(const char* name, const Any& v)
-{
-    beans::PropertyValue p;
-    p.Name = rtl::OUString::createFromAscii(name);
-    p.Value = v;
-    return p;
-}
 
 // A text as the spreadsheet's input line reads it: a plain number (either
 // decimal separator, optional exponent) or nothing.
@@ -770,7 +749,7 @@ public:
                 return sheets->Item(a[0]);
             }
             if (Is(n, "Close")) return ForgetBlock(), CloseDocument(this, FComp, a), OleVariant();
-            if (Is(n, "FullName")) return OleVariant(QUrl(QS(Reference<frame::XModel>(FComp, UNO_QUERY_THROW)->getURL())).toLocalFile());
+            if (Is(n, "FullName")) return OleVariant(DocumentFileName(FComp));
             ole::UnknownMember(this, n);
         });
     }
@@ -819,27 +798,5 @@ public:
 }  // namespace
 
 IDispatchPtr NewExcelApplication() { return std::make_shared<TExcelApplication>(); }
-
-QString ExistingFileUrl(const QString& path)
-{
-    const QFileInfo fi(path);
-    if (!fi.isFile()) throw EOleError(QStringLiteral("The file \"%1\" could not be found").arg(path));
-    // The office would make a new document of an empty file; the automation
-    // servers it stands in for refuse one.
-    if (fi.size() == 0) throw EOleError(QStringLiteral("The file \"%1\" is empty: it is no document").arg(path));
-    return FileUrl(path);
-}
-
-Reference<lang::XComponent> LoadHidden(const QString& url, bool asTemplate, bool readOnly)
-{
-    std::vector<beans::PropertyValue> p{Prop("Hidden", Any(true))};
-    if (asTemplate) {
-        // Template macros are the installation's own code.
-        p.push_back(Prop("AsTemplate", Any(true)));
-        p.push_back(Prop("MacroExecutionMode", Any(document::MacroExecMode::ALWAYS_EXECUTE_NO_WARN)));
-    }
-    if (readOnly) p.push_back(Prop("ReadOnly", Any(true)));
-    return Desktop()->loadComponentFromURL(OU(url), "_blank", 0, Sequence<beans::PropertyValue>(p.data(), sal_Int32(p.size())));
-}
 
 }  // namespace unooffice

@@ -30,6 +30,7 @@
 #include <com/sun/star/uno/RuntimeException.hpp>
 
 #include "platform/core/DateTime.h"
+#include "platform/core/ScopeGuard.h"
 #include "platform/ole/uno/UnoOffice.h"
 
 namespace unooffice {
@@ -266,17 +267,12 @@ OleVariant RunMacro(const IDispatch* App, const OleArgs& Args)
     for (int n = 1; lib->hasByName(runnerModule); ++n) runnerModule = "QorvaneRun" + rtl::OUString::number(n);
     const QString runner = QStringLiteral("QorvaneRunMacro");
     lib->insertByName(runnerModule, Any(OU(RunnerSource(runner, proc, argc))));
-    struct TRemove {
-        Reference<container::XNameContainer>& Lib;
-        const rtl::OUString& Name;
-        ~TRemove()
-        {
-            try {
-                if (Lib->hasByName(Name)) Lib->removeByName(Name);
-            } catch (...) {
-            }
+    auto remove = Finally([&] {
+        try {
+            if (lib->hasByName(runnerModule)) lib->removeByName(runnerModule);
+        } catch (...) {
         }
-    } remove{lib, runnerModule};
+    });
 
     Reference<script::provider::XScriptProviderSupplier> sps(doc, UNO_QUERY_THROW);
     Reference<script::provider::XScript> script = sps->getScriptProvider()->getScript(

@@ -1,5 +1,6 @@
 // The connection to the office: start, pipe, watchdog, documents shown.
 #include "platform/ole/uno/UnoOffice.h"
+#include "platform/core/ScopeGuard.h"
 
 #include <QElapsedTimer>
 #include <QDateTime>
@@ -45,6 +46,7 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/document/MacroExecMode.hpp>
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
@@ -441,16 +443,65 @@ OleVariant TOfficeApplication::SharedMember(IDispatch::TInvokeKind k, const QStr
     ole::UnknownMember(this, n);
 }
 
+void NeedArgs(const IDispatch* o, const QString& name, const OleArgs& a, size_t lo, size_t hi)
+{
+    if (a.size() < lo || a.size() > hi) ole::BadArguments(o, name);
+}
+
+QString DocumentFileName(const Reference<lang::XComponent>& Doc)
+{
+    return QUrl(QS(Reference<frame::XModel>(Doc, UNO_QUERY_THROW)->getURL())).toLocalFile();
+}
+
+namespace {
+
+QString FileUrl(const QString& path)
+{
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+}
+
+beans::PropertyValue Prop(const char* name, const Any& v)
+{
+    beans::PropertyValue p;
+    p.Name = rtl::OUString::createFromAscii(name);
+    p.Value = v;
+    return p;
+}
+
+}  // namespace
+
+QString ExistingFileUrl(const QString& path)
+{
+    const QFileInfo fi(path);
+    if (!fi.isFile()) throw EOleError(QStringLiteral("The file \"%1\" could not be found").arg(path));
+    // The office would make a new document of an empty file; the automation
+    // servers it stands in for refuse one.
+    if (fi.size() == 0) throw EOleError(QStringLiteral("The file \"%1\" is empty: it is no document").arg(path));
+    return FileUrl(path);
+}
+
+Reference<lang::XComponent> LoadHidden(const QString& url, bool asTemplate, bool readOnly)
+{
+    std::vector<beans::PropertyValue> p{Prop("Hidden", Any(true))};
+    if (asTemplate) {
+        // Template macros are the installation's own code.
+        p.push_back(Prop("AsTemplate", Any(true)));
+        p.push_back(Prop("MacroExecutionMode", Any(document::MacroExecMode::ALWAYS_EXECUTE_NO_WARN)));
+    }
+    if (readOnly) p.push_back(Prop("ReadOnly", Any(true)));
+    return Desktop()->loadComponentFromURL(OU(url), "_blank", 0, Sequence<beans::PropertyValue>(p.data(), sal_Int32(p.size())));
+}
+
 OleVariant TOfficeDocuments::Invoke(IDispatch::TInvokeKind, const QString& n, const OleArgs& a, const OleVariant&)
 {
     return Guarded(TypeName() + QLatin1Char('.') + n, [&]() -> OleVariant {
         if (ole::Is(n, "Add")) {
-            if (a.size() > 1) ole::BadArguments(this, n);
+            NeedArgs(this, n, a, 0, 1);
             if (a.empty() || a[0].IsEmpty()) return Load(Factory(), false, false);
             return Load(ExistingFileUrl(a[0].ToString()), true, false);
         }
         if (ole::Is(n, "Open")) {
-            if (a.size() != 1) ole::BadArguments(this, n);
+            NeedArgs(this, n, a, 1, 1);
             return Load(ExistingFileUrl(a[0].ToString()), false, true);
         }
         ole::UnknownMember(this, n);
@@ -470,7 +521,7 @@ OleVariant TOfficeDocuments::Load(const QString& url, bool asTemplate, bool read
 
 void CloseDocument(const IDispatch* Object, const Reference<lang::XComponent>& Doc, const OleArgs& a)
 {
-    if (a.size() > 1) ole::BadArguments(Object, QStringLiteral("Close"));
+    NeedArgs(Object, QStringLiteral("Close"), a, 0, 1);
     const bool save = !a.empty() && a[0].ToBool();
     if (save) {
         if (Reference<frame::XModel>(Doc, UNO_QUERY_THROW)->getURL().isEmpty())
@@ -621,16 +672,12 @@ QString OfficeDocumentText(const QString& File)
     try {
         Connect(true);
         Reference<lang::XComponent> doc = LoadHidden(ExistingFileUrl(File), false, true);
-        struct TClose {
-            Reference<lang::XComponent>& Doc;
-            ~TClose()
-            {
-                try {
-                    if (Doc.is()) Reference<util::XCloseable>(Doc, UNO_QUERY_THROW)->close(true);
-                } catch (...) {
-                }
+        auto close = Finally([&] {
+            try {
+                if (doc.is()) Reference<util::XCloseable>(doc, UNO_QUERY_THROW)->close(true);
+            } catch (...) {
             }
-        } close{doc};
+        });
         const bool text = Reference<text::XTextDocument>(doc, UNO_QUERY).is();
         QTemporaryDir dir;
         const QString out = dir.filePath(QStringLiteral("text.txt"));

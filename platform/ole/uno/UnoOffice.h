@@ -102,6 +102,13 @@ private:
     OleVariant Load(const QString& Url, bool AsTemplate, bool ReadOnly);
 };
 
+// Raises the automation's error for wrong arguments unless the member was
+// given lo to hi of them.
+void NeedArgs(const IDispatch* o, const QString& name, const OleArgs& a, size_t lo, size_t hi);
+
+// The file a document was loaded from or saved to; empty for a new one.
+QString DocumentFileName(const Reference<css::lang::XComponent>& Doc);
+
 // Close [SaveChanges] of a document object: a new document has no file to
 // be saved to; closing never asks.
 void CloseDocument(const IDispatch* Object, const Reference<css::lang::XComponent>& Doc, const OleArgs& a);

@@ -1,10 +1,6 @@
 // "Word.Application" over LibreOffice Writer: the application (Documents,
 // Visible, Run, Quit), the documents (Add [template], Open file) and a
 // document (Close [SaveChanges], FullName).
-#include <QFileInfo>
-#include <QUrl>
-
-#include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
 
 #include "platform/ole/uno/UnoOffice.h"
@@ -27,8 +23,7 @@ public:
     {
         return Guarded(QStringLiteral("Document.") + n, [&]() -> OleVariant {
             if (Is(n, "Close")) return CloseDocument(this, FComp, a), OleVariant();
-            if (Is(n, "FullName"))
-                return OleVariant(QUrl(QS(Reference<frame::XModel>(FComp, UNO_QUERY_THROW)->getURL())).toLocalFile());
+            if (Is(n, "FullName")) return OleVariant(DocumentFileName(FComp));
             ole::UnknownMember(this, n);
         });
     }
