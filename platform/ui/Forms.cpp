@@ -21,8 +21,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/ui/ActnList.h"
 #include "platform/core/ScopeGuard.h"
+#include "platform/ui/ActnList.h"
 #include "platform/ui/Dialogs.h"
 
 namespace {
