@@ -32,7 +32,7 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/StdCtrls.h"
 #include "registers/unMainReference.h"
-#include "registers/unPanSearch.h"
+#include "registerbase/unPanSearch.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 //
 // The main window reaches these windows only through the components named
 // "DataSource", "aCallReport" and "FormStorage" and through OnShow/OnActivate.
-#include "registers/RegisterWindowBase.h"
+#include "registerbase/RegisterWindowBase.h"
 #include "reports/unReports.h"
 
 class TFormStorage;

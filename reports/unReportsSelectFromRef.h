@@ -18,7 +18,7 @@
 
 #include "platform/ado/Recordset.h"
 #include "platform/db/DB.h"
-#include "registers/RegisterWindowBase.h"
+#include "registerbase/RegisterWindowBase.h"
 
 class TButton;
 

@@ -24,7 +24,7 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
 #include "registers/unMainReference.h"
-#include "registers/unPanSearch.h"
+#include "registerbase/unPanSearch.h"
 #include "tests/app/AppFixture.h"
 
 namespace {

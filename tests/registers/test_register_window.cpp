@@ -14,7 +14,7 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
 #include "registers/unMainReference.h"
-#include "registers/unPanSearch.h"
+#include "registerbase/unPanSearch.h"
 #include "components/ToolEdit.h"
 #include "platform/ui/Dialogs.h"
 #include "reports/unReportsEnterParams.h"

@@ -1,4 +1,4 @@
-#include "registers/RegisterFilter.h"
+#include "registerbase/RegisterFilter.h"
 
 #include <QRegularExpression>
 

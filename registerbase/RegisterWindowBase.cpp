@@ -1,4 +1,4 @@
-#include "registers/RegisterWindowBase.h"
+#include "registerbase/RegisterWindowBase.h"
 
 #include "components/DrawUtils.h"
 #include "components/QvCtrls.h"
@@ -14,7 +14,7 @@
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/ImgList.h"
 #include "platform/ui/StdCtrls.h"
-#include "registers/unPanSearch.h"
+#include "registerbase/unPanSearch.h"
 
 using namespace RegisterFilter;
 

@@ -17,7 +17,7 @@
 #include "components/QvDBCtrl.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/PaintCtrls.h"
-#include "registers/RegisterFilter.h"
+#include "registerbase/RegisterFilter.h"
 
 class TAction;
 class TActionManager;

@@ -1,4 +1,4 @@
-#include "registers/unPanSearch.h"
+#include "registerbase/unPanSearch.h"
 
 #include "components/QvDBCtrl.h"
 #include "data/unCommon.h"
