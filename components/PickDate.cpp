@@ -364,7 +364,9 @@ TPopupCalendar::TPopupCalendar(TWinControl* AOwner) : TPopupWindow(AOwner)
     SetBounds(0, 0, std::max(PopupCalendarSize.X, 180), std::max(PopupCalendarSize.Y, 120));
     SetColor(clBtnFace);
     SetParentColor(false);
-    SetShowHint(AOwner ? AOwner->ShowHint() || true : true);
+    // The arrow buttons show their hints as the editor that makes the pop-up
+    // shows its own at that moment; a pop-up without an editor shows them.
+    SetShowHint(AOwner ? AOwner->ShowHint() : true);
 
     auto* back = new TPanel(this);
     back->SetBevelOuter(bvNone);

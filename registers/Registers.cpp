@@ -2,7 +2,7 @@
 
 #include <QHash>
 
-#include "platform/db/DB.h"
+#include "platform/core/SysUtils.h"
 #include "platform/ui/Forms.h"
 #include "registers/unDecisionObject.h"
 #include "registers/unMainReference.h"
@@ -23,39 +23,14 @@ void RegisterWindowClass(const QString& className, std::function<TForm*(TCompone
     WindowClasses().insert(className, std::move(create));
 }
 
-namespace {
-// Stands in for a register window whose class is not built yet: a child
-// window over the dataset with the parts the main window talks to.
-class TfmRegisterPlaceholder : public TForm {
-    QV_CLASS(TfmRegisterPlaceholder, TForm)
-public:
-    explicit TfmRegisterPlaceholder(TComponent* AOwner) : TForm(AOwner)
-    {
-        SetFormStyle(fsMDIChild);
-        SetPosition(poDefault);
-        SetBounds(0, 0, 520, 320);
-        DataSource = new TDataSource(this);
-        DataSource->SetName(QStringLiteral("DataSource"));
-        OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
-    }
-    TDataSource* DataSource;
-};
-}  // namespace
-
 TFormClass FindWindowClass(const QString& className)
 {
-    TFormClass fc;
-    fc.ClassName = className;
     auto it = WindowClasses().find(className);
-    if (it != WindowClasses().end())
-        fc.Create = *it;
-    else
-        fc.Create = [](TComponent* owner) -> TForm* {
-            auto* f = new TfmRegisterPlaceholder(owner);
-            f->AfterConstruction();
-            return f;
-        };
-    return fc;
+    // A name that no window class answers to is a fault of the caller: said
+    // at once, with the name, rather than opening a window over nothing.
+    if (it == WindowClasses().end())
+        throw Exception(QStringLiteral("Неизвестный класс окна «%1»").arg(className));
+    return TFormClass{className, *it};
 }
 
 namespace {

@@ -1,8 +1,8 @@
 #pragma once
 // The registry of register window classes: each window class makes itself
 // known by its class name ("TfmSessionObject", ...), and the main window's
-// open commands look the class up here. A class that is not known opens a
-// plain child window over the dataset instead.
+// open commands look the class up here. Looking up a name that no class
+// answers to raises an exception naming it.
 #include <QString>
 #include <functional>
 

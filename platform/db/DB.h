@@ -159,6 +159,11 @@ public:
     virtual bool AsBoolean() const;
     virtual void SetAsBoolean(bool v);
 
+    // Whether a character typed into a control of the field can belong to
+    // its value; the data-aware edits and the grid's editor refuse any other
+    // as it is typed. Every character for most fields.
+    virtual bool IsValidChar(QChar) const { return true; }
+
     // Text shown in a grid cell / the text edited in a control; OnGetText and
     // OnSetText take them over when set.
     QString DisplayText() const;
@@ -260,6 +265,8 @@ public:
     void SetEditFormat(const QString& f) { FEditFormat = f; }
     // The number as text (no format; decimal comma for fractions).
     QString AsString() const override;
+    // Digits and the signs "+" and "-".
+    bool IsValidChar(QChar c) const override;
 protected:
     QString FormatText(const Variant& v, bool displayText) const override;
 private:
@@ -298,6 +305,8 @@ public:
     void SetPrecision(int p) { FPrecision = p; }
     bool Currency() const { return FCurrency; }
     void SetCurrency(bool v) { FCurrency = v; }
+    // Also the decimal separator and the exponent's "e" or "E".
+    bool IsValidChar(QChar c) const override;
 protected:
     Variant Normalize(const Variant& v) const override;
     Variant ParseText(const QString& s) const override;

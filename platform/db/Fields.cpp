@@ -413,6 +413,11 @@ QString TNumericField::AsString() const
     return FloatToStr(d);
 }
 
+bool TNumericField::IsValidChar(QChar c) const
+{
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('+') || c == QLatin1Char('-');
+}
+
 TIntegerField::TIntegerField(TComponent* AOwner) : TNumericField(AOwner) { FDataType = ftInteger; }
 
 Variant TIntegerField::Normalize(const Variant& v) const
@@ -457,6 +462,12 @@ TSmallintField::TSmallintField(TComponent* AOwner) : TIntegerField(AOwner)
 }
 
 TFloatField::TFloatField(TComponent* AOwner) : TNumericField(AOwner) { FDataType = ftFloat; }
+
+bool TFloatField::IsValidChar(QChar c) const
+{
+    return TNumericField::IsValidChar(c) || c == FormatSettings().DecimalSeparator || c == QLatin1Char('e') ||
+           c == QLatin1Char('E');
+}
 
 Variant TFloatField::Normalize(const Variant& v) const
 {

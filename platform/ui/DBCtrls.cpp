@@ -62,6 +62,13 @@ bool TFieldControlLink::EditKeyPress(QChar& Key)
         Key = QChar();
         return true;
     }
+    // A character that cannot belong to the field's value (a letter in a
+    // number) is refused as it is typed.
+    if (Key.isPrint() && Field() && !Field()->IsValidChar(Key)) {
+        MessageBeep();
+        Key = QChar();
+        return false;
+    }
     if ((Key.isPrint() || Key == QLatin1Char('\b')) && !FDataLink.Edit()) {
         MessageBeep();
         Key = QChar();

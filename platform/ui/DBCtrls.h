@@ -12,6 +12,8 @@
 // - Typing asks the data source for edit state (its AutoEdit); while the
 //   dataset cannot be put into editing the control refuses the input. The
 //   window is read-only exactly while the link is not editing.
+// - A character the field cannot take (IsValidChar: a letter in a number)
+//   is refused with a beep as it is typed; a pasted text is not filtered.
 // - What was typed is written to the field when the control loses the focus
 //   and when the dataset posts; Esc gives back the field's value. A value the
 //   field refuses goes to the application's error display and the control
@@ -59,7 +61,8 @@ protected:
     bool CommitOrReport(TWinControl* control);
     // The key rules of the edits: a key that changes the text asks for
     // editing and is dropped when there is none to be had (Enter too when it
-    // breaks a line); Esc gives the field's value back (EditKeyPress: true).
+    // breaks a line); a character the field refuses (IsValidChar) is dropped
+    // with a beep; Esc gives the field's value back (EditKeyPress: true).
     void EditKeyDown(WORD& Key, TShiftState Shift, bool EnterEdits);
     bool EditKeyPress(QChar& Key);
     // The text changed: a change by the user is pending for the field.

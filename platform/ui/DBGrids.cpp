@@ -1484,7 +1484,13 @@ void TDBGrid::SetCapture(bool v)
     }
 }
 
-void TDBGrid::Beep() { QApplication::beep(); }
+void TDBGrid::Beep() { MessageBeep(); }
+
+bool TDBGrid::CanEditAcceptKey(QChar Key) const
+{
+    TField* f = SelectedField();
+    return FDataLink->Active() && f && f->IsValidChar(Key);
+}
 
 void TDBGrid::CancelMode()
 {
@@ -1948,6 +1954,10 @@ void TDBGrid::KeyPressBase(QChar& Key)
     }
     if (Key == QChar(27) || (Key == QChar(8) && !FEditorMode)) return;
     if (Key.isPrint() && !FEditorMode && CanEditShow() && CanEditModify()) {
+        if (!CanEditAcceptKey(Key)) {
+            Beep();
+            return;
+        }
         FEditorWanted = true;
         ShowEditor();
         if (FEditor->Visible() && !FEditor->FList) {
@@ -2321,10 +2331,15 @@ bool TDBGrid::EditorKeyEvent(QKeyEvent* e)
     if (!toGrid) {
         // The grid's key-press event also fires for what is typed in the editor.
         QString t = e->text();
-        if (!t.isEmpty() && t.at(0).isPrint() && OnKeyPress) {
+        if (!t.isEmpty() && t.at(0).isPrint()) {
             QChar ch = t.at(0);
-            OnKeyPress(this, ch);
+            if (OnKeyPress) OnKeyPress(this, ch);
             if (ch.isNull()) return true;
+            // A character the column's field cannot take is refused as typed.
+            if (!(e->modifiers() & Qt::ControlModifier) && !CanEditAcceptKey(ch)) {
+                Beep();
+                return true;
+            }
         }
         return false;
     }

@@ -495,6 +495,8 @@ protected:
     void SetCapture(bool v);
     bool MouseCaptured() const { return FCaptured; }
     void Beep();
+    // Whether the selected column's field can take the typed character.
+    bool CanEditAcceptKey(QChar Key) const;
     bool HasFocusNow() const;
     bool IsActiveControl() const;
     int FirstDataRawCol() const { return IndicatorOffset(); }

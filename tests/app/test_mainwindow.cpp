@@ -17,6 +17,7 @@
 #include "platform/os/ShellApi.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
+#include "platform/ui/EventBridge.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 
@@ -192,6 +193,22 @@ TEST_F(AppFixture, RegisterOpenedTwiceIsOneWindowBroughtBack)
     auto* mm = fmMain->mnuMain;
     mm->UpdateWindowList();
     EXPECT_EQ(mm->WindowListCaptions().size(), 2);
+}
+
+// A window class name that no class answers to (a misspelt one) is an error
+// the user sees with the name, and no window opens.
+TEST_F(AppFixture, AnUnknownWindowClassIsAClearErrorAndOpensNothing)
+{
+    MakeDb(QString(), true);
+    ShowMain();
+    EXPECT_FALSE(CallHandler(fmMain, [] {
+        fmMain->OpenRegisterWindow(DM->adoObjSessions, FindWindowClass(QStringLiteral("TfmSesionObject")));
+    }));
+    std::vector<QString> errors;
+    for (const auto& c : rec->Calls)
+        if (c.Kind == TDialogKind::MessageBox && (c.Flags & MB_ICONSTOP)) errors.push_back(c.Text);
+    EXPECT_EQ(errors, std::vector<QString>{QStringLiteral("Неизвестный класс окна «TfmSesionObject».")});
+    EXPECT_EQ(fmMain->MDIChildCount(), 0);
 }
 
 TEST_F(AppFixture, ExitQuestion)

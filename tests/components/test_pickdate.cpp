@@ -1,7 +1,12 @@
 // The month calendar: where a month starts, navigation across month ends and
 // leap days, keys, weekend colours.
 #include "GuiFixture.h"
+
+#include <QHelpEvent>
+#include <QToolTip>
+
 #include "components/PickDate.h"
+#include "platform/ui/StdCtrls.h"
 
 namespace {
 
@@ -128,6 +133,51 @@ TEST_F(PopupCalendarTest, ValuesAndArrowButtons)
     EXPECT_EQ(p->Calendar()->CalendarDate(), EncodeDate(2025, 1, 28));
     EXPECT_EQ(p->Buttons(0)->Hint(), QStringLiteral("Previous Year|"));
     EXPECT_TRUE(ed->PopupVisible()) << "the arrows do not close the pop-up";
+}
+
+// The tool tip the toolkit shows when the mouse rests on the widget (empty
+// when none shows).
+QString ToolTipShown(QWidget* w)
+{
+    QToolTip::hideText();
+    QHelpEvent e(QEvent::ToolTip, QPoint(3, 3), w->mapToGlobal(QPoint(3, 3)));
+    QApplication::sendEvent(w, &e);
+    const QString shown = QToolTip::isVisible() ? QToolTip::text() : QString();
+    QToolTip::hideText();
+    return shown;
+}
+
+// The pop-up's own hint switch is the editor's at the time it makes the
+// pop-up (on for a pop-up of no editor); the arrows are speed buttons that
+// show their hints whatever their parent's switch.
+TEST_F(PopupCalendarTest, HintSwitchIsTheEditorsAndTheArrowsShowTheirHints)
+{
+    struct Case { const char* what; bool editor, editorHints, popupHints; };
+    const Case cases[] = {
+        {"editor without hints", true, false, false},
+        {"editor showing hints", true, true, true},
+        {"no editor", false, false, true},
+    };
+    for (const Case& c : cases) {
+        TEdit* editor = nullptr;
+        if (c.editor) {
+            editor = new TEdit(Form);
+            editor->SetParent(Form);
+            editor->SetShowHint(c.editorHints);
+        }
+        auto* p = static_cast<TPopupCalendar*>(CreatePopupCalendar(editor));
+        EXPECT_EQ(p->ShowHint(), c.popupHints) << c.what;
+        if (editor) {
+            p->Show(Form->ClientToScreen(Point(10, 40)));
+            Events();
+            ASSERT_TRUE(p->PopupShowing()) << c.what;
+            EXPECT_EQ(ToolTipShown(p->Buttons(0)->Widget()), QStringLiteral("Previous Year")) << c.what;
+            EXPECT_EQ(ToolTipShown(p->Buttons(3)->Widget()), QStringLiteral("Next Year")) << c.what;
+            p->Hide();
+        }
+        delete p;
+        delete editor;
+    }
 }
 
 TEST_F(PopupCalendarTest, DialogPicture)

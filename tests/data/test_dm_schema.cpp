@@ -71,6 +71,9 @@ TEST_F(DmFixture, SysParamsDropQuotesOnWriteAndReadAsTheRulesSay)
     dm->adoConnection->Close();
     EXPECT_EQ(dm->SysParamGet(QStringLiteral("gen_director")), QString());
     dm->SysParamSet(ord, QStringLiteral("ignored"));   // does nothing while not connected
+    dm->adoConnection->Open();
+    EXPECT_EQ(Scalar(QStringLiteral("SELECT val FROM SYS_PARAMETERS WHERE name='secretar_name'")).toString(),
+              QStringLiteral("Иванов Иван д'Артаньян"));
 }
 
 TEST_F(DmFixture, LookupsShowEmptyTextWithoutAMatchingRow)

@@ -7,6 +7,8 @@
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -15,6 +17,7 @@
 
 #include "AdoTestUtil.h"
 #include "platform/ado/ADODB.h"
+#include "platform/ui/Canvas.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/DBGrids.h"
 #include "platform/ui/DBCtrls.h"
@@ -143,11 +146,14 @@ TEST_F(DBCtrlsTest, EditRefusesInputWhenTheSourceCannotEditAndReportsABadValue)
     EXPECT_EQ(Sessions->State(), dsBrowse);
     EXPECT_EQ(ed->LineEdit()->text(), QStringLiteral("7"));
 
-    // Editing: a text the integer field refuses is reported and the edit keeps the focus.
+    // Editing: a pasted text the integer field refuses is reported and the
+    // edit keeps the focus (a letter typed is refused as it is typed).
     Sessions->Edit();
     Application->ProcessMessages();
     ed->LineEdit()->selectAll();
-    ed->TypeText(QStringLiteral("x"));
+    QApplication::clipboard()->setText(QStringLiteral("x"));
+    ed->TypeKey('V', TShiftState{ssCtrl}, QChar(0x16));
+    ASSERT_EQ(ed->LineEdit()->text(), QStringLiteral("x"));
     QStringList shown;
     SetDialogHook([&](const TDialogRequest& r) {
         shown << r.Text;
@@ -156,9 +162,70 @@ TEST_F(DBCtrlsTest, EditRefusesInputWhenTheSourceCannotEditAndReportsABadValue)
     next->SetFocus();
     Application->ProcessMessages();
     SetDialogHook(nullptr);
-    EXPECT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown, QStringList{QStringLiteral("'x' is not a valid integer value for field 'memberscount'")});
+    EXPECT_TRUE(ed->Focused());
     EXPECT_EQ(Sessions->FieldByName(QStringLiteral("memberscount"))->AsInteger(), 7);
     Sessions->Cancel();
+}
+
+// A character that cannot belong to a number is refused as it is typed, with
+// a beep, in a data-aware edit and in the grid's editor alike; a text field
+// takes every character.
+TEST_F(DBCtrlsTest, NumberFieldsRefuseWhatCannotBelongToTheNumberAsItIsTyped)
+{
+    Db->Execute(QStringLiteral("CREATE TABLE NUMS (id CHAR(38), n INTEGER, x FLOAT, t VARCHAR(20))"));
+    Db->Execute(QStringLiteral("INSERT INTO NUMS VALUES (\"r1\", NULL, NULL, NULL)"));
+    TADOTable* nums = Table(QStringLiteral("NUMS"));
+    auto* src = new TDataSource(Form);
+    src->SetDataSet(nums);
+    auto* ed = Make<TDBEdit>(10);
+    ed->SetDataSource(src);
+    auto* grid = Make<TDBGrid>(40, 120);
+    grid->SetDataSource(src);
+    Show();
+    int beeps = 0;
+    SetBeepHandler([&] { ++beeps; });
+    // One key event per character, to whatever has the focus, as typing does.
+    auto type = [](const char* text) {
+        for (QChar c : QString::fromLatin1(text)) {
+            const int key = c.toUpper().unicode();
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(QApplication::focusWidget(), &press);
+            QApplication::sendEvent(QApplication::focusWidget(), &release);
+            Application->ProcessMessages();
+        }
+    };
+    struct Case { const char* field; const char* typed; const char* kept; int refused; };
+    const Case cases[] = {
+        {"n", "-12a3,5e+", "-1235+", 3},   // integer: digits and signs
+        {"n", "a7", "7", 1},               // a refused first key opens no grid editor
+        {"x", "-1,5e3x.", "-1,5e3", 2},    // float: also the decimal comma and the exponent
+        {"t", "12a,e.", "12a,e.", 0},
+    };
+    for (const Case& c : cases) {
+        const QString field = QString::fromLatin1(c.field);
+        ed->SetDataField(field);
+        ed->SetFocus();
+        Application->ProcessMessages();
+        beeps = 0;
+        type(c.typed);
+        EXPECT_EQ(ed->LineEdit()->text(), QString::fromLatin1(c.kept)) << "edit " << c.typed;
+        EXPECT_EQ(beeps, c.refused) << "edit " << c.typed;
+        nums->Cancel();
+
+        grid->SetSelectedField(nums->FieldByName(field));
+        grid->SetFocus();
+        Application->ProcessMessages();
+        beeps = 0;
+        type(c.typed);
+        ASSERT_TRUE(grid->InplaceEditor()->Visible()) << "grid " << c.typed;
+        EXPECT_EQ(grid->InplaceEditor()->Text(), QString::fromLatin1(c.kept)) << "grid " << c.typed;
+        EXPECT_EQ(beeps, c.refused) << "grid " << c.typed;
+        nums->Cancel();
+        grid->SetEditorMode(false);
+    }
+    SetBeepHandler(nullptr);
 }
 
 TEST_F(DBCtrlsTest, MemoShowsLinesAndWritesCrLfText)

@@ -80,7 +80,9 @@ TEST_F(SessionDialog, SessionTypedThroughTheControlsIsStored)
         auto* d = static_cast<TfmAddEditSessionObject*>(f);
         d->DBEdit1->SetFocus();
         d->DBEdit1->LineEdit()->selectAll();
-        d->DBEdit1->TypeText(QStringLiteral("17"));
+        // The number is an integer field: the letter is refused as typed.
+        d->DBEdit1->TypeText(QStringLiteral("1a7"));
+        EXPECT_EQ(d->DBEdit1->LineEdit()->text(), QStringLiteral("17"));
         // "Очная" is the second form by name.
         d->DBLookupComboBox1->SelectRow(1);
         EXPECT_EQ(d->DBMemo1->Text(), QStringLiteral("Собрание в большом зале"));

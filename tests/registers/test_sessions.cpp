@@ -44,10 +44,27 @@ TEST_F(Sessions, RegisterListsByDescendingNumberWithItsOwnCommands)
     EXPECT_EQ(fields, (QStringList{QStringLiteral(" - Поле - "), QStringLiteral("№ заседания"),
                                    QStringLiteral("Дата заседания")}));
 
-    // Typing in the grid never edits.
-    WORD key = 'A';
-    w->DBGridKeyDown(w->DBGrid, key, TShiftState{});
-    EXPECT_EQ(S()->State(), dsBrowse);
+    // Typing in the grid, as the keys reach the focused grid, never edits:
+    // no editor opens, the record stays as it is, nothing is written.
+    w->Show();
+    Application->ProcessMessages();
+    w->DBGrid->SetFocus();
+    Application->ProcessMessages();
+    ASSERT_EQ(QApplication::focusWidget(), w->DBGrid->Widget());
+    const QString before = Snapshot();
+    struct Typed { int key; const char* text; };
+    for (const Typed& t : {Typed{Qt::Key_A, "A"}, Typed{Qt::Key_5, "5"}, Typed{Qt::Key_Space, " "},
+                           Typed{Qt::Key_Backspace, "\b"}, Typed{Qt::Key_Delete, ""}}) {
+        QKeyEvent press(QEvent::KeyPress, t.key, Qt::NoModifier, QString::fromLatin1(t.text));
+        QKeyEvent release(QEvent::KeyRelease, t.key, Qt::NoModifier, QString::fromLatin1(t.text));
+        QApplication::sendEvent(QApplication::focusWidget(), &press);
+        QApplication::sendEvent(QApplication::focusWidget(), &release);
+        Application->ProcessMessages();
+        EXPECT_EQ(S()->State(), dsBrowse) << t.key;
+        EXPECT_FALSE(w->DBGrid->InplaceEditor()->Visible()) << t.key;
+    }
+    EXPECT_EQ(Field(S(), "pnumber"), QStringLiteral("2"));
+    EXPECT_EQ(Snapshot(), before);
 }
 
 // Ins, F2 and Ctrl+Del work from the search line too: they are the window's.

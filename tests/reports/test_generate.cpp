@@ -102,9 +102,10 @@ TEST_F(GenerateTest, ARegisterRunPresetsTheParameterOfItsTable)
     dm->adoObjSessions->Open();
     ASSERT_TRUE(dm->adoObjSessions->Locate(QStringLiteral("pnumber"), 3, {}));
     const QString key = dm->adoObjSessions->FieldByName(QStringLiteral("id"))->AsString();
-    QString seen;
+    QString seen, seenMember;
     ReportParamsDialog = [&](const QString& caption) {
         seen = CurrentReport.Params[0].Value;
+        seenMember = CurrentReport.Params[1].Value;
         return StandInDialog(caption);
     };
     const int before = int(OfficeShownDocuments().size());
@@ -117,8 +118,10 @@ TEST_F(GenerateTest, ARegisterRunPresetsTheParameterOfItsTable)
     const QString text = LastText(before);
     EXPECT_TRUE(text.contains(QStringLiteral("ROW|pnumber=3/3"))) << qPrintable(text);
     EXPECT_TRUE(text.contains(QStringLiteral("P:id_session|!=!|") + key));
-    EXPECT_TRUE(text.contains(QStringLiteral("P:id_member|!=!|\n")) || text.endsWith(QStringLiteral("P:id_member|!=!|")) ||
-                text.contains(QStringLiteral("P:id_member|!=!|")));
+    // The parameter of another table is not preset: empty in the dialog and
+    // in the pairs the macro gets.
+    EXPECT_EQ(seenMember, QString());
+    EXPECT_TRUE(text.split(QLatin1Char('\n')).contains(QStringLiteral("P:id_member|!=!|"))) << qPrintable(text);
 }
 
 TEST_F(GenerateTest, TheParameterDialogIsAskedWithTheReportsCaption)
