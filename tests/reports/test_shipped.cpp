@@ -1,5 +1,7 @@
 // The reports the installation ships, run from their built catalogues on the
 // demonstration database; the documents are read back.
+#include <QLocale>
+#include <QRegularExpression>
 #include <QUuid>
 #include <algorithm>
 #include <map>
@@ -123,6 +125,42 @@ TEST_F(ShippedTest, TheAttendanceStatementSumsThePeriod)
     EXPECT_TRUE(text.contains(QStringLiteral("Итого;8;160 000,00;8 004,00")));
 }
 
+// Attendance is participation and payments are payment rows: a session paid
+// in two rows is one session attended, a session without a payment row is
+// attended and paid nothing.
+TEST_F(ShippedTest, TheAttendanceStatementCountsParticipationsAndSumsPaymentRows)
+{
+    RequireOffice();
+    const QString sokolov = Member("Соколов Андрей Николаевич"), orlov = Member("Орлов Дмитрий Сергеевич");
+    dm->adoConnection->Execute(QStringLiteral("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member, suma) VALUES ('%1', '%2', '%3', 5000)")
+                                   .arg(QUuid::createUuid().toString(QUuid::WithBraces).toUpper(), Session(1), sokolov));
+    dm->adoConnection->Execute(QStringLiteral("DELETE FROM OBJ_PAYMENTS WHERE id_session = '%1' AND id_member = '%2'").arg(Session(2), orlov));
+    values = {{QStringLiteral("dt_from"), QStringLiteral("'01.01.2024'")},
+              {QStringLiteral("dt_to"), QStringLiteral("'30.06.2024'")},
+              {QStringLiteral("id_members"), QStringLiteral("'%1', '%2'").arg(sokolov, orlov)},
+              {QStringLiteral("rate"), QStringLiteral("1000")},
+              {QStringLiteral("min_count"), QStringLiteral("1")}};
+    const QStringList text = Run(true, QStringLiteral("Ведомость участия в заседаниях и вознаграждения за период")).split(QLatin1Char('\n'));
+    const QString period = QStringLiteral("s.pdate >= DateValue('01.01.2024') AND s.pdate < DateValue('01.07.2024')");
+    const auto money = [](double v) { return Plain(QLocale(QLocale::Russian).toString(v, 'f', 2)); };
+    int sessions = 0;
+    double paid = 0;
+    for (const auto& [name, key] : {std::pair{"Соколов Андрей Николаевич", sokolov}, std::pair{"Орлов Дмитрий Сергеевич", orlov}}) {
+        const int n = Scalar(QStringLiteral("SELECT COUNT(*) FROM LNK_SESSIONS_MEMBERS l INNER JOIN OBJ_SESSIONS s ON s.id = l.id_session "
+                                            "WHERE l.id_member = '%1' AND %2").arg(key, period)).toInt();
+        const double sum = Scalar(QStringLiteral("SELECT SUM(p.suma) FROM OBJ_PAYMENTS p INNER JOIN OBJ_SESSIONS s ON s.id = p.id_session "
+                                                 "WHERE p.id_member = '%1' AND %2").arg(key, period)).toDouble();
+        const QString who = QString::fromUtf8(name);
+        EXPECT_EQ(text.filter(QRegularExpression(QStringLiteral("^%1;\\d+;\\d\\d\\.").arg(who))).size(), n) << qPrintable(text.join(QLatin1Char('\n')));
+        EXPECT_TRUE(text.contains(QStringLiteral("%1;%2;%3;%4").arg(who).arg(n).arg(money(sum), money(n * 1000.0)))) << n << " " << sum;
+        sessions += n;
+        paid += sum;
+    }
+    EXPECT_TRUE(text.contains(QStringLiteral("Соколов Андрей Николаевич;1;25.01.2024;%1").arg(money(30000))));
+    EXPECT_TRUE(text.contains(QStringLiteral("Орлов Дмитрий Сергеевич;2;14.03.2024;%1").arg(money(0))));
+    EXPECT_TRUE(text.contains(QStringLiteral("Итого;%1;%2;%3").arg(sessions).arg(money(paid), money(sessions * 1000.0))));
+}
+
 TEST_F(ShippedTest, TheVotingSheetIsMembersByDecisions)
 {
     RequireOffice();
@@ -149,7 +187,6 @@ TEST_F(ShippedTest, TheVotingSheetIsMembersByDecisions)
     }
     ADD_FAILURE() << "no row of the member";
 }
-
 
 // The minutes and the voting sheet of a session against what the tables say
 // of it: those present are its participants, each decision's votes are their
