@@ -1,5 +1,11 @@
 // The reports the installation ships, run from their built catalogues on the
 // demonstration database; the documents are read back.
+#include <QLocale>
+#include <QRegularExpression>
+#include <QUuid>
+#include <algorithm>
+#include <map>
+
 #include "ReportFixture.h"
 
 namespace {
@@ -119,6 +125,42 @@ TEST_F(ShippedTest, TheAttendanceStatementSumsThePeriod)
     EXPECT_TRUE(text.contains(QStringLiteral("Итого;8;160 000,00;8 004,00")));
 }
 
+// Attendance is participation and payments are payment rows: a session paid
+// in two rows is one session attended, a session without a payment row is
+// attended and paid nothing.
+TEST_F(ShippedTest, TheAttendanceStatementCountsParticipationsAndSumsPaymentRows)
+{
+    RequireOffice();
+    const QString sokolov = Member("Соколов Андрей Николаевич"), orlov = Member("Орлов Дмитрий Сергеевич");
+    dm->adoConnection->Execute(QStringLiteral("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member, suma) VALUES ('%1', '%2', '%3', 5000)")
+                                   .arg(QUuid::createUuid().toString(QUuid::WithBraces).toUpper(), Session(1), sokolov));
+    dm->adoConnection->Execute(QStringLiteral("DELETE FROM OBJ_PAYMENTS WHERE id_session = '%1' AND id_member = '%2'").arg(Session(2), orlov));
+    values = {{QStringLiteral("dt_from"), QStringLiteral("'01.01.2024'")},
+              {QStringLiteral("dt_to"), QStringLiteral("'30.06.2024'")},
+              {QStringLiteral("id_members"), QStringLiteral("'%1', '%2'").arg(sokolov, orlov)},
+              {QStringLiteral("rate"), QStringLiteral("1000")},
+              {QStringLiteral("min_count"), QStringLiteral("1")}};
+    const QStringList text = Run(true, QStringLiteral("Ведомость участия в заседаниях и вознаграждения за период")).split(QLatin1Char('\n'));
+    const QString period = QStringLiteral("s.pdate >= DateValue('01.01.2024') AND s.pdate < DateValue('01.07.2024')");
+    const auto money = [](double v) { return Plain(QLocale(QLocale::Russian).toString(v, 'f', 2)); };
+    int sessions = 0;
+    double paid = 0;
+    for (const auto& [name, key] : {std::pair{"Соколов Андрей Николаевич", sokolov}, std::pair{"Орлов Дмитрий Сергеевич", orlov}}) {
+        const int n = Scalar(QStringLiteral("SELECT COUNT(*) FROM LNK_SESSIONS_MEMBERS l INNER JOIN OBJ_SESSIONS s ON s.id = l.id_session "
+                                            "WHERE l.id_member = '%1' AND %2").arg(key, period)).toInt();
+        const double sum = Scalar(QStringLiteral("SELECT SUM(p.suma) FROM OBJ_PAYMENTS p INNER JOIN OBJ_SESSIONS s ON s.id = p.id_session "
+                                                 "WHERE p.id_member = '%1' AND %2").arg(key, period)).toDouble();
+        const QString who = QString::fromUtf8(name);
+        EXPECT_EQ(text.filter(QRegularExpression(QStringLiteral("^%1;\\d+;\\d\\d\\.").arg(who))).size(), n) << qPrintable(text.join(QLatin1Char('\n')));
+        EXPECT_TRUE(text.contains(QStringLiteral("%1;%2;%3;%4").arg(who).arg(n).arg(money(sum), money(n * 1000.0)))) << n << " " << sum;
+        sessions += n;
+        paid += sum;
+    }
+    EXPECT_TRUE(text.contains(QStringLiteral("Соколов Андрей Николаевич;1;25.01.2024;%1").arg(money(30000))));
+    EXPECT_TRUE(text.contains(QStringLiteral("Орлов Дмитрий Сергеевич;2;14.03.2024;%1").arg(money(0))));
+    EXPECT_TRUE(text.contains(QStringLiteral("Итого;%1;%2;%3").arg(sessions).arg(money(paid), money(sessions * 1000.0))));
+}
+
 TEST_F(ShippedTest, TheVotingSheetIsMembersByDecisions)
 {
     RequireOffice();
@@ -145,3 +187,211 @@ TEST_F(ShippedTest, TheVotingSheetIsMembersByDecisions)
     }
     ADD_FAILURE() << "no row of the member";
 }
+
+// The minutes and the voting sheet of a session against what the tables say
+// of it: those present are its participants, each decision's votes are their
+// vote rows (without a row a participant has not voted), and the kinds of
+// vote are the rows of REF_VOTE_TYPES.
+namespace {
+struct TKind {
+    int Code;
+    QString Name;
+};
+struct TSessionModel {
+    QStringList Members;             // the participants' names, in name order
+    QStringList Decisions;           // the texts of the session's decisions
+    std::vector<std::vector<int>> Votes;   // [decision][participant]: the code, 0 without a row
+    std::vector<TKind> Kinds;        // in the documents' order: codes ascending, 0 last
+    int KindOf(int code) const
+    {
+        for (size_t k = 0; k < Kinds.size(); ++k)
+            if (Kinds[k].Code == code) return int(k);
+        return -1;
+    }
+    int Count(size_t d, int kind) const
+    {
+        return int(std::count_if(Votes[d].begin(), Votes[d].end(), [&](int c) { return KindOf(c) == kind; }));
+    }
+    // "Против: a, b; Воздержался: c": the kinds besides the first and not voted.
+    QString Named(size_t d) const
+    {
+        QStringList parts;
+        for (size_t k = 1; k + 1 < Kinds.size(); ++k) {
+            QStringList who;
+            for (qsizetype m = 0; m < Members.size(); ++m)
+                if (KindOf(Votes[d][size_t(m)]) == int(k)) who << Members[m];
+            if (!who.isEmpty()) parts << Kinds[k].Name + QStringLiteral(": ") + who.join(QStringLiteral(", "));
+        }
+        return parts.join(QStringLiteral("; "));
+    }
+};
+
+struct TSessionCase {
+    const char* What;
+    int Session;                     // its number (7: a session the case makes)
+    int Participants;                // as the tables hold them after the change
+    const char* Title;               // the voting sheet's title as the dialog gives it
+    const char* ShownTitle;
+    std::function<void(TADOConnection*, const std::function<QString(int)>& session)> Change;
+};
+
+void PrintTo(const TSessionCase& c, std::ostream* os) { *os << c.What; }
+
+QString NewKey() { return QUuid::createUuid().toString(QUuid::WithBraces).toUpper(); }
+
+const TSessionCase kSessionCases[] = {
+    {"a decision postponed from session 3 to session 6 keeps its old vote rows", 6, 5, "'Лист (6)'", "Лист (6)",
+     [](TADOConnection* c, const auto& session) {
+         c->Execute(QStringLiteral("UPDATE LNK_SESSIONS_DECISIONS SET id_session = '%1' WHERE id IN "
+                                   "(SELECT TOP 1 id FROM LNK_SESSIONS_DECISIONS WHERE id_session = '%2' ORDER BY id)")
+                        .arg(session(6), session(3)));
+     }},
+    {"a session with participants and no decisions yet; the title erased", 7, 7, "''", "Лист голосования",
+     [](TADOConnection* c, const auto& session) {
+         const QString key = NewKey();
+         c->Execute(QStringLiteral("INSERT INTO OBJ_SESSIONS (id, pnumber, pdate) VALUES ('%1', 7, DateValue('16.12.2024'))").arg(key));
+         ado::RecordsetPtr rs = c->Execute(QStringLiteral("SELECT id_member FROM LNK_SESSIONS_MEMBERS WHERE id_session = '%1'").arg(session(5)));
+         for (qsizetype r = 0; r < rs->RowCount(); ++r)
+             c->Execute(QStringLiteral("INSERT INTO LNK_SESSIONS_MEMBERS (id, id_session, id_member) VALUES ('%1', '%2', '%3')")
+                            .arg(NewKey(), key, rs->Text(r, 0)));
+     }},
+    {"a decision linked after the participants were added has no vote rows", 2, 8, "", "Лист голосования",
+     [](TADOConnection* c, const auto& session) {
+         const QString decision = NewKey();
+         c->Execute(QStringLiteral("INSERT INTO OBJ_DECISIONS (id, id_question, description) SELECT TOP 1 '%1', id, "
+                                   "'Принять к сведению информацию о ходе подготовки годового отчета.' FROM OBJ_QUESTIONS ORDER BY date")
+                        .arg(decision));
+         c->Execute(QStringLiteral("INSERT INTO LNK_SESSIONS_DECISIONS (id, id_session, id_decision) VALUES ('%1', '%2', '%3')")
+                        .arg(NewKey(), session(2), decision));
+     }},
+    {"vote kinds outside 1-3, one of them in no row of REF_VOTE_TYPES", 1, 7, "'Лист'", "Лист",
+     [](TADOConnection* c, const auto& session) {
+         c->Execute(QStringLiteral("INSERT INTO REF_VOTE_TYPES (id, name) VALUES (4, 'Особое мнение')"));
+         const QString votes = QStringLiteral("SELECT dm.id FROM LNK_DECISIONS_MEMBERS dm INNER JOIN LNK_SESSIONS_DECISIONS sd "
+                                              "ON sd.id_decision = dm.id_decision WHERE sd.id_session = '%1' ORDER BY dm.id").arg(session(1));
+         c->Execute(QStringLiteral("UPDATE LNK_DECISIONS_MEMBERS SET vote = 4 WHERE id IN (SELECT TOP 2 id FROM (%1))").arg(votes));
+         c->Execute(QStringLiteral("UPDATE LNK_DECISIONS_MEMBERS SET vote = 9 WHERE id IN (SELECT TOP 1 id FROM (%1) ORDER BY id DESC)").arg(votes));
+     }},
+};
+}  // namespace
+
+class SessionDocuments : public ShippedTest, public ::testing::WithParamInterface<TSessionCase> {
+protected:
+    std::vector<std::vector<QString>> Rows(const QString& sql)
+    {
+        ado::RecordsetPtr rs = dm->adoConnection->Execute(sql);
+        std::vector<std::vector<QString>> out;
+        for (qsizetype r = 0; r < rs->RowCount(); ++r) {
+            out.emplace_back();
+            for (int c = 0; c < rs->ColumnCount(); ++c) out.back().push_back(rs->Text(r, c));
+        }
+        return out;
+    }
+    TSessionModel Model(const QString& session)
+    {
+        TSessionModel m;
+        QStringList ids;
+        auto participants = Rows(QStringLiteral("SELECT l.id_member, r.fullname FROM LNK_SESSIONS_MEMBERS l, REF_MEMBERS r "
+                                                "WHERE r.id = l.id_member AND l.id_session = '%1'").arg(session));
+        std::sort(participants.begin(), participants.end(),
+                  [](const auto& a, const auto& b) { return a[1].compare(b[1], Qt::CaseInsensitive) < 0; });
+        for (const auto& p : participants) ids << p[0], m.Members << p[1];
+        std::map<int, QString> kinds;
+        for (const auto& k : Rows(QStringLiteral("SELECT id, name FROM REF_VOTE_TYPES"))) kinds[k[0].toInt()] = k[1];
+        for (const auto& d : Rows(QStringLiteral("SELECT d.id, d.description FROM LNK_SESSIONS_DECISIONS l, OBJ_DECISIONS d "
+                                                 "WHERE d.id = l.id_decision AND l.id_session = '%1'").arg(session))) {
+            m.Decisions << d[1];
+            std::vector<int> votes(size_t(ids.size()), 0);
+            for (const auto& v : Rows(QStringLiteral("SELECT id_member, vote FROM LNK_DECISIONS_MEMBERS WHERE id_decision = '%1'").arg(d[0]))) {
+                const qsizetype at = ids.indexOf(v[0]);
+                if (at < 0) continue;
+                votes[size_t(at)] = v[1].toInt();
+                if (!kinds.count(votes[size_t(at)])) kinds[votes[size_t(at)]] = QStringLiteral("Голос с кодом ") + v[1];
+            }
+            m.Votes.push_back(votes);
+        }
+        for (const auto& [code, name] : kinds)
+            if (code != 0) m.Kinds.push_back({code, name});
+        m.Kinds.push_back({0, kinds.count(0) ? kinds[0] : QStringLiteral("Не голосовали")});
+        return m;
+    }
+};
+
+TEST_P(SessionDocuments, TheMinutesAndTheVotingSheetFollowTheParticipants)
+{
+    RequireOffice();
+    const TSessionCase& c = GetParam();
+    c.Change(dm->adoConnection, [this](int n) { return Session(n); });
+    const QString session = Session(c.Session);
+    ASSERT_FALSE(session.isEmpty());
+    const TSessionModel m = Model(session);
+    const qsizetype members = m.Members.size(), decisions = m.Decisions.size(), kinds = qsizetype(m.Kinds.size());
+    ASSERT_EQ(members, c.Participants);
+    const auto lines = [](const QStringList& l) { return l.join(QLatin1Char('\n')).toStdString(); };
+
+    values = {{QStringLiteral("id_session"), QLatin1Char('\'') + session + QLatin1Char('\'')}};
+    const QStringList minutes = Run(false, QStringLiteral("Протокол заседания Совета директоров")).split(QLatin1Char('\n'));
+    EXPECT_TRUE(minutes.contains(QStringLiteral("Присутствовали члены Совета директоров (%1): %2.")
+                                     .arg(members).arg(m.Members.join(QStringLiteral(", ")))))
+        << lines(minutes);
+    if (decisions == 0) {
+        EXPECT_TRUE(minutes.contains(QStringLiteral("Проекты решений к заседанию не внесены.")));
+    } else {
+        // The table: a header, then one row per decision in the session's
+        // order, each cell a line; its decisions are known by their texts.
+        QStringList header{QStringLiteral("№"), QStringLiteral("Решение")};
+        for (const TKind& k : m.Kinds) header << k.Name;
+        if (kinds > 2) header << QStringLiteral("Голосовали не «%1»").arg(m.Kinds[0].Name);
+        const qsizetype width = header.size(), head = minutes.indexOf(header[0]);
+        ASSERT_GE(head, 0) << lines(minutes);
+        EXPECT_EQ(lines(minutes.mid(head, width)), lines(header));
+        QStringList seen;
+        for (qsizetype i = 0; i < decisions; ++i) {
+            const QStringList row = minutes.mid(head + (i + 1) * width, width);
+            const qsizetype d = m.Decisions.indexOf(row.value(1));
+            ASSERT_GE(d, 0) << "not a decision of the session: " << lines(row);
+            seen << m.Decisions[d];
+            QStringList expected{QString::number(i + 1), m.Decisions[d]};
+            for (qsizetype k = 0; k < kinds; ++k) expected << QString::number(m.Count(size_t(d), int(k)));
+            if (kinds > 2) expected << m.Named(size_t(d));
+            EXPECT_EQ(lines(row), lines(expected));
+        }
+        seen.removeDuplicates();
+        EXPECT_EQ(seen.size(), decisions);
+        qsizetype after = head + (decisions + 1) * width;
+        while (after < minutes.size() && minutes[after].isEmpty()) ++after;
+        EXPECT_TRUE(minutes.value(after).startsWith(QStringLiteral("Председатель Совета директоров")))
+            << "the table has more rows than the session has decisions: " << lines(minutes);
+    }
+
+    values.push_back({QStringLiteral("title"), QString::fromUtf8(c.Title)});
+    QStringList sheet = Run(true, QStringLiteral("Лист голосования по заседанию")).split(QLatin1Char('\n'));
+    for (QString& line : sheet)
+        while (line.endsWith(QLatin1Char(';'))) line.chop(1);
+    ASSERT_GE(sheet.size(), 5);
+    EXPECT_EQ(sheet[1].toStdString(), c.ShownTitle);
+    // The decisions of the columns, from their texts below the table.
+    QStringList columns;
+    for (qsizetype i = 1; i <= decisions; ++i)
+        for (const QString& line : sheet)
+            if (line.startsWith(QStringLiteral("Решение %1. ").arg(i))) columns << line.mid(QStringLiteral("Решение %1. ").arg(i).size());
+    ASSERT_EQ(columns.size(), decisions) << lines(sheet);
+    // The header, a row per participant, the totals of each kind, an empty row.
+    QStringList expected{QStringLiteral("Член Совета директоров")};
+    for (qsizetype i = 1; i <= decisions; ++i) expected.last() += QStringLiteral(";Решение %1").arg(i);
+    for (qsizetype p = 0; p < members; ++p) {
+        expected << m.Members[p];
+        for (const QString& text : columns)
+            expected.last() += QLatin1Char(';') + m.Kinds[size_t(m.KindOf(m.Votes[size_t(m.Decisions.indexOf(text))][size_t(p)]))].Name;
+    }
+    for (qsizetype k = 0; k < (decisions ? kinds : 0); ++k) {
+        expected << QStringLiteral("Итого «%1»").arg(m.Kinds[size_t(k)].Name);
+        for (const QString& text : columns)
+            expected.last() += QLatin1Char(';') + QString::number(m.Count(size_t(m.Decisions.indexOf(text)), int(k)));
+    }
+    expected << QString();
+    EXPECT_EQ(lines(sheet.mid(4, expected.size())), lines(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, SessionDocuments, ::testing::ValuesIn(kSessionCases),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });

@@ -69,6 +69,114 @@ Function RowCountOf(Rows) As Long
     RowCountOf = UBound(Rows) - LBound(Rows) + 1
 End Function
 
+' --- sessions and their votes ---
+'
+' The minutes and the voting sheet read one recordset whose rows of part 0
+' are the kinds of vote (the rows of REF_VOTE_TYPES: the code in the field
+' vote, the name in votename) and whose rows of part 1, after them, are the
+' session: one row for each participant and draft decision, ordered by
+' decision, then by the participant's name, with the participant's vote on
+' the decision (empty when he has no vote row on it). A session without
+' participants or without decisions still gives its rows, those fields empty.
+
+' The first row of the given part; -1 when there is none.
+Function FirstRowOfPart(Rows, FPart As Long, Part As Long) As Long
+    Dim r As Long
+    FirstRowOfPart = -1
+    For r = 0 To RowCountOf(Rows) - 1
+        If Rows(r)(FPart) = Part Then
+            FirstRowOfPart = r
+            Exit Function
+        End If
+    Next r
+End Function
+
+' The kinds of vote: Array(codes, names), in the order of their codes, with
+' code 0 (not voted) last. A code that the votes use and no kind has becomes
+' a kind of its own, so that no vote goes uncounted; without a kind of code
+' 0 the participants who did not vote are still counted, as "Не голосовали".
+Function VoteKinds(Rows, FPart As Long, FCode As Long, FName As Long) As Variant
+    Dim codes(), names(), n As Long, r As Long, kc As Long, c, zeroName As String, row
+    n = RowCountOf(Rows)
+    ReDim codes(n) : ReDim names(n)
+    kc = 0
+    zeroName = "Не голосовали"
+    For r = 0 To n - 1
+        row = Rows(r)
+        If row(FPart) = 0 And Not IsBlank(row(FCode)) Then
+            c = row(FCode)
+            If c = 0 Then
+                zeroName = Txt(row(FName))
+            ElseIf IndexOfText(codes, kc, c) < 0 Then
+                codes(kc) = c : names(kc) = Txt(row(FName)) : kc = kc + 1
+            End If
+        End If
+    Next r
+    For r = 0 To n - 1
+        row = Rows(r)
+        If row(FPart) <> 0 And Not IsBlank(row(FCode)) Then
+            c = row(FCode)
+            If c <> 0 And IndexOfText(codes, kc, c) < 0 Then codes(kc) = c : names(kc) = "Голос с кодом " & c : kc = kc + 1
+        End If
+    Next r
+    codes(kc) = 0 : names(kc) = zeroName
+    ReDim Preserve codes(kc) : ReDim Preserve names(kc)
+    VoteKinds = Array(codes, names)
+End Function
+
+' The place among Codes (of VoteKinds) of a vote's kind; an empty vote is
+' code 0, not voted.
+Function KindOf(Codes, v) As Long
+    If IsBlank(v) Then
+        KindOf = IndexOfText(Codes, RowCountOf(Codes), 0)
+    Else
+        KindOf = IndexOfText(Codes, RowCountOf(Codes), v)
+    End If
+End Function
+
+' The participants and draft decisions of the session from its first row
+' FromRow on, and every participant's vote on every decision:
+' Array(names, starts, votes, participants, decisions) with the participants'
+' names in the order of the rows, for each decision the row it starts at,
+' and votes(m, d) the place in Codes of the kind of participant m's vote on
+' decision d. A participant without a vote row on a decision has not voted.
+' A row whose participant has no name (his member record is gone) is
+' nobody's; a decision linked twice, or two vote rows of one participant on
+' one decision, still give one vote.
+Function SessionVotes(Rows, FromRow As Long, FDecision As Long, FMember As Long, FName As Long, FVote As Long, Codes) As Variant
+    Dim n As Long, r As Long, row, ids(), names(), decisions(), starts(), mc As Long, dc As Long
+    Dim votes(), m As Long, d As Long, k As Long, notVoted As Long
+    n = RowCountOf(Rows)
+    ReDim ids(n) : ReDim names(n) : ReDim decisions(n) : ReDim starts(n)
+    mc = 0 : dc = 0
+    For r = FromRow To n - 1
+        row = Rows(r)
+        If Not IsBlank(row(FMember)) And Not IsBlank(row(FName)) Then
+            If IndexOfText(ids, mc, row(FMember)) < 0 Then ids(mc) = row(FMember) : names(mc) = row(FName) : mc = mc + 1
+        End If
+        If Not IsBlank(row(FDecision)) Then
+            If IndexOfText(decisions, dc, row(FDecision)) < 0 Then decisions(dc) = row(FDecision) : starts(dc) = r : dc = dc + 1
+        End If
+    Next r
+    notVoted = RowCountOf(Codes) - 1
+    ReDim votes(mc, dc)
+    For m = 0 To mc
+        For d = 0 To dc
+            votes(m, d) = notVoted
+        Next d
+    Next m
+    For r = FromRow To n - 1
+        row = Rows(r)
+        If Not IsBlank(row(FDecision)) And Not IsBlank(row(FMember)) And Not IsBlank(row(FName)) Then
+            m = IndexOfText(ids, mc, row(FMember))
+            d = IndexOfText(decisions, dc, row(FDecision))
+            k = KindOf(Codes, row(FVote))
+            If votes(m, d) = notVoted Then votes(m, d) = k
+        End If
+    Next r
+    SessionVotes = Array(names, starts, votes, mc, dc)
+End Function
+
 Function IsBlank(v) As Boolean
     IsBlank = IsEmpty(v) Or IsNull(v)
 End Function

@@ -1,84 +1,80 @@
-' The voting sheet of a session: the members present down, the session's
-' draft decisions across, each cell the member's vote; the count of votes
-' "За" under each decision and the texts of the decisions below the table.
+' The voting sheet of a session: the participants down, the session's draft
+' decisions across, each cell the participant's vote (not voted when he has
+' no vote on it); under the table the count of each kind of vote for every
+' decision, and the texts of the decisions below.
 '
-' Fields: pnumber, pdate, id_decision, description, fullname, votename,
-' vote (one row per vote). Parameter read here: title.
+' Fields: part, pnumber, pdate, qdate, id_question, id_decision,
+' description, id_member, fullname, vote, votename: the kinds of vote, then
+' one row per participant and decision (Common: sessions and their votes).
+' Parameter read here: title.
 
 Function BuildReport(doc, rs, params, sysparams)
-    Dim sheet As Object, rows, names, n As Long, r As Long, i As Long, row
-    Dim fNumber As Long, fDate As Long, fDecision As Long, fText As Long, fMember As Long, fVoteName As Long, fVote As Long
+    Dim sheet As Object, rows, names, sessionRow As Long
+    Dim fPart As Long, fNumber As Long, fDate As Long, fDecision As Long, fText As Long
+    Dim fMember As Long, fName As Long, fVote As Long, fVoteName As Long
     sheet = doc.Sheets.getByIndex(0)
     sheet.Name = "Голосование"
     names = FieldNames(rs)
+    fPart = FieldIndex(names, "part")
     fNumber = FieldIndex(names, "pnumber") : fDate = FieldIndex(names, "pdate")
     fDecision = FieldIndex(names, "id_decision") : fText = FieldIndex(names, "description")
-    fMember = FieldIndex(names, "fullname") : fVoteName = FieldIndex(names, "votename") : fVote = FieldIndex(names, "vote")
+    fMember = FieldIndex(names, "id_member") : fName = FieldIndex(names, "fullname")
+    fVote = FieldIndex(names, "vote") : fVoteName = FieldIndex(names, "votename")
     rows = AllRows(rs)
-    n = RowCountOf(rows)
 
+    ' An erased title arrives as '' (an empty quoted text): no title given.
     Dim title As String
     title = PairValue(params, "title")
-    If title = "" Or title = "NULL" Then title = "Лист голосования"
+    If Trim(title) = "" Or title = "''" Or title = "NULL" Then title = "Лист голосования"
     SetCell(sheet, 0, 0, PairValue(sysparams, "company_name"), True, 12)
     SetCell(sheet, 1, 0, title, True, 12)
-    If n = 0 Then
-        SetCell(sheet, 2, 0, "По заседанию нет голосов.")
+    sessionRow = FirstRowOfPart(rows, fPart, 1)
+    If sessionRow < 0 Then
+        SetCell(sheet, 2, 0, "Заседание не найдено.")
         Exit Function
     End If
-    SetCell(sheet, 2, 0, "Заседание № " & rows(0)(fNumber) & " от " & RuDate(rows(0)(fDate)))
+    SetCell(sheet, 2, 0, "Заседание № " & rows(sessionRow)(fNumber) & " от " & RuDate(rows(sessionRow)(fDate)))
 
-    ' Decisions in the order of the rows, members in alphabetical order.
-    Dim decisions() As String, texts() As String, dc As Long, members() As String, mc As Long
-    Dim j As Long, t As String
-    ReDim decisions(n) As String : ReDim texts(n) As String : ReDim members(n) As String
-    For r = 0 To n - 1
-        row = rows(r)
-        If IndexOfText(decisions, dc, row(fDecision)) < 0 Then decisions(dc) = row(fDecision) : texts(dc) = Txt(row(fText)) : dc = dc + 1
-        If IndexOfText(members, mc, row(fMember)) < 0 Then members(mc) = row(fMember) : mc = mc + 1
-    Next r
-    For i = 0 To mc - 2
-        For j = i + 1 To mc - 1
-            If members(j) < members(i) Then t = members(i) : members(i) = members(j) : members(j) = t
-        Next j
-    Next i
+    Dim kinds, codes, kindNames, kc As Long, sv, members, starts, votes, mc As Long, dc As Long
+    kinds = VoteKinds(rows, fPart, fVote, fVoteName)
+    codes = kinds(0) : kindNames = kinds(1) : kc = RowCountOf(codes)
+    sv = SessionVotes(rows, sessionRow, fDecision, fMember, fName, fVote, codes)
+    members = sv(0) : starts = sv(1) : votes = sv(2) : mc = sv(3) : dc = sv(4)
+    If mc = 0 Then
+        SetCell(sheet, 4, 0, "Участники заседания не указаны.")
+        Exit Function
+    End If
 
-    Dim grid(), cellsRow(), d As Long, m As Long, inFavour() As Long
-    ReDim grid(mc + 1)
-    ReDim inFavour(dc) As Long
+    ' The participants' rows, then one line of totals for each kind of vote.
+    Dim grid(), cellsRow(), d As Long, m As Long, k As Long, totals As Long, counts() As Long
+    totals = IIf(dc > 0, kc, 0)
+    ReDim grid(mc + totals)
     ReDim cellsRow(dc)
     cellsRow(0) = "Член Совета директоров"
     For d = 0 To dc - 1
         cellsRow(d + 1) = "Решение " & (d + 1)
     Next d
     grid(0) = cellsRow
+    ReDim counts(kc, dc) As Long
     For m = 0 To mc - 1
         ReDim cellsRow(dc)
         cellsRow(0) = members(m)
-        For d = 1 To dc
-            cellsRow(d) = ""
+        For d = 0 To dc - 1
+            cellsRow(d + 1) = kindNames(votes(m, d))
+            counts(votes(m, d), d) = counts(votes(m, d), d) + 1
         Next d
         grid(m + 1) = cellsRow
     Next m
-    For r = 0 To n - 1
-        row = rows(r)
-        d = IndexOfText(decisions, dc, row(fDecision))
-        m = IndexOfText(members, mc, row(fMember))
-        cellsRow = grid(m + 1)
-        cellsRow(d + 1) = Txt(row(fVoteName))
-        grid(m + 1) = cellsRow
-        If Not IsBlank(row(fVote)) Then
-            If row(fVote) = 1 Then inFavour(d) = inFavour(d) + 1
-        End If
-    Next r
-    ReDim cellsRow(dc)
-    cellsRow(0) = "Итого «За»"
-    For d = 0 To dc - 1
-        cellsRow(d + 1) = inFavour(d)
-    Next d
-    grid(mc + 1) = cellsRow
+    For k = 0 To totals - 1
+        ReDim cellsRow(dc)
+        cellsRow(0) = "Итого «" & kindNames(k) & "»"
+        For d = 0 To dc - 1
+            cellsRow(d + 1) = counts(k, d)
+        Next d
+        grid(mc + 1 + k) = cellsRow
+    Next k
     PutRows(sheet, 4, 0, grid)
-    sheet.getCellRangeByPosition(0, 5 + mc, dc, 5 + mc).CharWeight = com.sun.star.awt.FontWeight.BOLD
+    If totals > 0 Then sheet.getCellRangeByPosition(0, 5 + mc, dc, 4 + mc + totals).CharWeight = com.sun.star.awt.FontWeight.BOLD
     ' The members' column fits the longest name, not the titles above it.
     Dim widths()
     ReDim widths(dc)
@@ -86,13 +82,14 @@ Function BuildReport(doc, rs, params, sysparams)
     For d = 1 To dc
         widths(d) = 3000
     Next d
-    FormatTable(sheet, 4, 0, 5 + mc, dc, widths)
+    FormatTable(sheet, 4, 0, 4 + mc + totals, dc, widths)
 
     Dim below As Long
-    below = 7 + mc
+    below = 6 + mc + totals
     SetCell(sheet, below, 0, "Проекты решений", True)
+    If dc = 0 Then SetCell(sheet, below + 1, 0, "Проекты решений к заседанию не внесены.")
     For d = 0 To dc - 1
-        SetCell(sheet, below + 1 + d, 0, "Решение " & (d + 1) & ". " & texts(d))
+        SetCell(sheet, below + 1 + d, 0, "Решение " & (d + 1) & ". " & Txt(rows(starts(d))(fText)))
     Next d
-    SetCell(sheet, below + dc + 2, 0, "Секретарь Совета директоров _______________ " & PairValue(sysparams, "secretar_name"))
+    SetCell(sheet, below + IIf(dc > 0, dc, 1) + 2, 0, "Секретарь Совета директоров _______________ " & PairValue(sysparams, "secretar_name"))
 End Function

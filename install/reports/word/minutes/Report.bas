@@ -1,62 +1,41 @@
-' The minutes of a session: the session's particulars, those present, the
-' agenda, each draft decision with the count of votes and the names of those
-' who voted against or abstained, and the signatures.
+' The minutes of a session: the session's particulars, those present (the
+' session's participants), the agenda, each draft decision with the count of
+' votes of every kind and the names of those who voted otherwise than the
+' first kind, and the signatures.
 '
-' Fields: pnumber, pdate, place, form, mcomment, signpost1, signname1,
-' signpost2, signname2, question, id_decision, description, fullname,
-' votename, vote (one row per vote; a session without decisions gives one
-' row with empty decision fields).
+' Fields: part, pnumber, pdate, place, form, mcomment, signpost1, signname1,
+' signpost2, signname2, qdate, id_question, question, id_decision,
+' description, id_member, fullname, vote, votename: the kinds of vote, then
+' one row per participant and decision (Common: sessions and their votes).
 
 Function BuildReport(doc, rs, params, sysparams)
-    Dim rows, names, r As Long, n As Long, i As Long, row
-    Dim fNumber As Long, fDate As Long, fPlace As Long, fForm As Long, fComment As Long
+    Dim rows, names, i As Long, row, sessionRow As Long
+    Dim fPart As Long, fNumber As Long, fDate As Long, fPlace As Long, fForm As Long, fComment As Long
     Dim fPost1 As Long, fName1 As Long, fPost2 As Long, fName2 As Long
-    Dim fQuestion As Long, fDecision As Long, fText As Long, fMember As Long, fVote As Long
+    Dim fQuestion As Long, fDecision As Long, fText As Long, fMember As Long, fName As Long, fVote As Long, fVoteName As Long
     names = FieldNames(rs)
+    fPart = FieldIndex(names, "part")
     fNumber = FieldIndex(names, "pnumber") : fDate = FieldIndex(names, "pdate")
     fPlace = FieldIndex(names, "place") : fForm = FieldIndex(names, "form") : fComment = FieldIndex(names, "mcomment")
     fPost1 = FieldIndex(names, "signpost1") : fName1 = FieldIndex(names, "signname1")
     fPost2 = FieldIndex(names, "signpost2") : fName2 = FieldIndex(names, "signname2")
     fQuestion = FieldIndex(names, "question") : fDecision = FieldIndex(names, "id_decision")
-    fText = FieldIndex(names, "description") : fMember = FieldIndex(names, "fullname") : fVote = FieldIndex(names, "vote")
+    fText = FieldIndex(names, "description") : fMember = FieldIndex(names, "id_member") : fName = FieldIndex(names, "fullname")
+    fVote = FieldIndex(names, "vote") : fVoteName = FieldIndex(names, "votename")
     rows = AllRows(rs)
-    n = RowCountOf(rows)
-    If n = 0 Then
+    sessionRow = FirstRowOfPart(rows, fPart, 1)
+    If sessionRow < 0 Then
         AddParagraph(doc, "Заседание не найдено.", True, True)
         Exit Function
     End If
-    row = rows(0)
+    row = rows(sessionRow)
 
-    ' Those present (from the votes), the decisions and their counts.
-    Dim members() As String, memberCount As Long
-    Dim decisions() As String, questions() As String, counts() As Long, against() As String, abstained() As String
-    Dim decisionCount As Long, current As String, d As Long, v As Long
-    ReDim members(n) As String
-    ReDim decisions(n) As String : ReDim questions(n) As String
-    ReDim counts(n, 3) As Long : ReDim against(n) As String : ReDim abstained(n) As String
-    decisionCount = 0 : memberCount = 0 : current = ""
-    For r = 0 To n - 1
-        row = rows(r)
-        If Not IsBlank(row(fMember)) Then
-            If IndexOfText(members, memberCount, row(fMember)) < 0 Then members(memberCount) = row(fMember) : memberCount = memberCount + 1
-        End If
-        If Not IsBlank(row(fDecision)) Then
-            If row(fDecision) <> current Then
-                current = row(fDecision)
-                decisions(decisionCount) = Txt(row(fText))
-                questions(decisionCount) = Txt(row(fQuestion))
-                decisionCount = decisionCount + 1
-            End If
-            d = decisionCount - 1
-            If Not IsBlank(row(fVote)) Then
-                v = row(fVote)
-                If v >= 0 And v <= 3 Then counts(d, v) = counts(d, v) + 1
-                If v = 2 Then against(d) = against(d) & IIf(against(d) = "", "", ", ") & row(fMember)
-                If v = 3 Then abstained(d) = abstained(d) & IIf(abstained(d) = "", "", ", ") & row(fMember)
-            End If
-        End If
-    Next r
-    row = rows(0)
+    ' The kinds of vote; the participants, the decisions and the votes.
+    Dim kinds, codes, kindNames, kc As Long, sv, members, starts, votes, mc As Long, dc As Long
+    kinds = VoteKinds(rows, fPart, fVote, fVoteName)
+    codes = kinds(0) : kindNames = kinds(1) : kc = RowCountOf(codes)
+    sv = SessionVotes(rows, sessionRow, fDecision, fMember, fName, fVote, codes)
+    members = sv(0) : starts = sv(1) : votes = sv(2) : mc = sv(3) : dc = sv(4)
 
     Dim board As String
     board = PairValue(sysparams, "board_name")
@@ -70,42 +49,88 @@ Function BuildReport(doc, rs, params, sysparams)
     AddParagraph(doc, "Форма проведения заседания: " & Txt(row(fForm)), False, False)
     Dim present As String
     present = ""
-    For i = 0 To memberCount - 1
-        present = present & IIf(i = 0, "", ", ") & members(i)
+    For i = 0 To mc - 1
+        present = present & IIf(i = 0, ": ", ", ") & members(i)
     Next i
-    AddParagraph(doc, "Присутствовали члены Совета директоров (" & memberCount & "): " & present & ".", False, False)
+    AddParagraph(doc, "Присутствовали члены Совета директоров (" & mc & ")" & present & ".", False, False)
     If Txt(row(fComment)) <> "" Then AddParagraph(doc, Txt(row(fComment)), False, False)
 
     AddParagraph(doc, "", False, False)
     AddParagraph(doc, "ПОВЕСТКА ДНЯ", True, True)
-    Dim lastQuestion As String, q As Long
+    Dim lastQuestion As String, q As Long, d As Long
     lastQuestion = "" : q = 0
-    For d = 0 To decisionCount - 1
-        If questions(d) <> lastQuestion Then
+    For d = 0 To dc - 1
+        If Txt(rows(starts(d))(fQuestion)) <> lastQuestion Then
             q = q + 1
-            lastQuestion = questions(d)
-            AddParagraph(doc, q & ". " & questions(d), False, False)
+            lastQuestion = Txt(rows(starts(d))(fQuestion))
+            AddParagraph(doc, q & ". " & lastQuestion, False, False)
         End If
     Next d
 
     AddParagraph(doc, "", False, False)
     AddParagraph(doc, "РЕШЕНИЯ И ИТОГИ ГОЛОСОВАНИЯ", True, True)
-    If decisionCount = 0 Then
+    If dc = 0 Then
         AddParagraph(doc, "Проекты решений к заседанию не внесены.", False, False)
     Else
-        Dim cells()
-        ReDim cells(decisionCount)
-        cells(0) = Array("№", "Решение", "За", "Против", "Воздержались", "Не голосовали", "Голосовали против или воздержались")
-        For d = 0 To decisionCount - 1
-            cells(d + 1) = Array(CStr(d + 1), decisions(d), CStr(counts(d, 1)), CStr(counts(d, 2)), CStr(counts(d, 3)), _
-                                 CStr(counts(d, 0)), Trim(IIf(against(d) = "", "", "против: " & against(d) & "; ") & _
-                                 IIf(abstained(d) = "", "", "воздержались: " & abstained(d))))
-        Next d
-        AddTable(doc, cells, Array(4, 40, 7, 7, 10, 10, 22))
+        AddTable(doc, VoteTable(rows, fText, members, starts, votes, mc, dc, kindNames), VoteTableWidths(kc))
     End If
 
     AddParagraph(doc, "", False, False)
     If Txt(row(fName1)) <> "" Then AddParagraph(doc, Txt(row(fPost1)) & " _______________ " & Txt(row(fName1)), False, False)
     If Txt(row(fName2)) <> "" Then AddParagraph(doc, Txt(row(fPost2)) & " _______________ " & Txt(row(fName2)), False, False)
     AddParagraph(doc, "Протокол составлен " & RuDate(Now()) & ".", False, False)
+End Function
+
+' The table of decisions: number, text, the count of each kind of vote and,
+' when there are kinds besides the first and not voted, the participants of
+' each of those by name ("Против: ...; Воздержался: ...").
+Function VoteTable(rows, fText As Long, members, starts, votes, mc As Long, dc As Long, kindNames) As Variant
+    Dim cells(), cellsRow(), kc As Long, cols As Long, d As Long, k As Long, m As Long, counts() As Long, who As String, withNames As Boolean
+    kc = RowCountOf(kindNames)
+    withNames = kc > 2
+    cols = kc + 1 + IIf(withNames, 1, 0)
+    ReDim cells(dc)
+    ReDim cellsRow(cols)
+    cellsRow(0) = "№" : cellsRow(1) = "Решение"
+    For k = 0 To kc - 1
+        cellsRow(k + 2) = kindNames(k)
+    Next k
+    If withNames Then cellsRow(cols) = "Голосовали не «" & kindNames(0) & "»"
+    cells(0) = cellsRow
+    For d = 0 To dc - 1
+        ReDim cellsRow(cols)
+        ReDim counts(kc) As Long
+        For m = 0 To mc - 1
+            counts(votes(m, d)) = counts(votes(m, d)) + 1
+        Next m
+        cellsRow(0) = CStr(d + 1) : cellsRow(1) = Txt(rows(starts(d))(fText))
+        For k = 0 To kc - 1
+            cellsRow(k + 2) = CStr(counts(k))
+        Next k
+        If withNames Then
+            cellsRow(cols) = ""
+            For k = 1 To kc - 2
+                who = ""
+                For m = 0 To mc - 1
+                    If votes(m, d) = k Then who = who & IIf(who = "", "", ", ") & members(m)
+                Next m
+                If who <> "" Then cellsRow(cols) = cellsRow(cols) & IIf(cellsRow(cols) = "", "", "; ") & kindNames(k) & ": " & who
+            Next k
+        End If
+        cells(d + 1) = cellsRow
+    Next d
+    VoteTable = cells
+End Function
+
+' Relative widths of the columns of VoteTable.
+Function VoteTableWidths(kc As Long) As Variant
+    Dim w(), k As Long, cols As Long
+    cols = kc + 1 + IIf(kc > 2, 1, 0)
+    ReDim w(cols)
+    w(0) = 4 : w(1) = 40
+    For k = 0 To kc - 1
+        w(k + 2) = 9
+    Next k
+    If kc > 2 Then w(cols) = 22
+    VoteTableWidths = w
 End Function
