@@ -355,7 +355,13 @@ void TfmAddEditSessionObject::SetPayChecked(bool Checked)
     cbxSetPay->SetCheckedWithoutClick(Checked);
 }
 
-void TfmAddEditSessionObject::SetPayDate(double Date) { dtePay->SetDate(Date); }
+// Showing the stored date, or today once the payments are switched on or
+// off, is no change of the payments: only the user's date is written.
+void TfmAddEditSessionObject::SetPayDate(double Date)
+{
+    QScopedValueRollback<bool> busy(FSettingPayDate, true);
+    dtePay->SetDate(Date);
+}
 
 void TfmAddEditSessionObject::RequeryPayments()
 {
@@ -454,6 +460,7 @@ void TfmAddEditSessionObject::cbxSetPayClick(TObject*)
 // Only a complete, valid date is written: "d.m.yyyy" with a four-digit year.
 void TfmAddEditSessionObject::dtePayChange(TObject*)
 {
+    if (FSettingPayDate) return;
     static const QRegularExpression complete(QStringLiteral("^\\s*\\d{1,2}\\.\\d{1,2}\\.\\d{4}\\s*$"));
     const QString text = dtePay->Text();
     TDateTime date = NullDate;

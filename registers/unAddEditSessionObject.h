@@ -107,6 +107,7 @@ private:
     void CopyFormComment();
     void RequeryPayments();
     bool FCopyingComment = false;
+    bool FSettingPayDate = false;
 };
 
 // The signatory name for the post: "zam_gen_director" for the deputy,

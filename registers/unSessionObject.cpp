@@ -22,8 +22,8 @@ void Reread(TDataSet* ds, const QString& key = QString())
     if (!key.isEmpty()) ds->Locate(QStringLiteral("id"), Variant(key));
 }
 
-// Everything the session edit dialog and the session cascade may have
-// written to or read from: the lists re-read after the transaction ends.
+// Everything the session edit dialog may have written to or read from: the
+// lists re-read after a rolled-back edit.
 std::vector<TDataSet*> SessionDataSets()
 {
     return {DM->adoLnkSessionsMembers, DM->adoLnkSessionsDecisions, DM->adoLnkDecisionsMembers,
@@ -32,7 +32,7 @@ std::vector<TDataSet*> SessionDataSets()
             DM->adqObjSessions3,       DM->adqRefForms,             DM->adqRefPlaces};
 }
 
-// The transaction of one session edit (or delete), ended whatever happens:
+// The transaction of one session edit, ended whatever happens:
 // Commit makes it permanent; leaving the scope without it rolls back, then
 // re-reads the sessions (back on the same session) and every list the edit
 // touched, so that nothing undone is still shown. Whoever edits datasets
@@ -85,19 +85,6 @@ void FirstPage(TfmAddEditSessionObject* dlg)
 }
 
 }  // namespace
-
-void DeleteSessionRows(const QString& SessionId)
-{
-    TADOConnection* c = DM->adoConnection;
-    const QString s = SqlQuote(SessionId);
-    c->Execute(QStringLiteral("DELETE * FROM LNK_DECISIONS_MEMBERS WHERE id_member IN (SELECT id_member FROM "
-                              "LNK_SESSIONS_MEMBERS WHERE id_session=") +
-               s + QStringLiteral(") AND id_decision IN (SELECT id_decision FROM LNK_SESSIONS_DECISIONS WHERE id_session=") +
-               s + QStringLiteral(")"));
-    c->Execute(QStringLiteral("DELETE * FROM LNK_SESSIONS_MEMBERS WHERE id_session=") + s);
-    c->Execute(QStringLiteral("DELETE * FROM LNK_SESSIONS_DECISIONS WHERE id_session=") + s);
-    c->Execute(QStringLiteral("DELETE * FROM OBJ_PAYMENTS WHERE id_session=") + s);
-}
 
 TfmSessionObject::TfmSessionObject(TComponent* AOwner) : TObjectRegisterWindow(AOwner)
 {
@@ -152,18 +139,4 @@ void TfmSessionObject::aNEditExecute(TObject*)
         },
         SessionEditScope::PendingDataSets());
     if (result == mrOk) edit.Commit();
-}
-
-void TfmSessionObject::aNDeleteExecute(TObject*)
-{
-    if (DBGrid->CanFocus()) DBGrid->SetFocus();
-    TDataSet* ds = DataSet();
-    const QString id = ds->FieldByName(QStringLiteral("id"))->AsString();
-    SessionEditScope del(id);
-    // The data module's rule asks the confirmation; No ends here silently
-    // and the scope undoes nothing but the empty transaction.
-    ds->Delete();
-    DeleteSessionRows(id);
-    del.Commit();
-    for (TDataSet* d : SessionDataSets()) Reread(d);
 }

@@ -4,8 +4,9 @@
 // the grid: adding and editing go through the modal session edit dialog,
 // and an edit runs inside one transaction of the connection that the
 // dialog's OK commits and anything else undoes (see SessionEditScope in the
-// .cpp). Deleting a session takes its participants (with their votes on the
-// session's decisions), decision links and payments with it.
+// .cpp). Deleting is the template's: after the data module's confirmation
+// only the session row goes; its participants, votes, payments and decision
+// links stay in their tables.
 #include "registers/ObjectRegister.h"
 
 class TfmAddEditSessionObject;
@@ -18,11 +19,5 @@ public:
     void FormShow(TObject* Sender) override;
     void aNAddExecute(TObject* Sender) override;
     void aNEditExecute(TObject* Sender) override;
-    void aNDeleteExecute(TObject* Sender) override;
 };
 
-// Removes the session with the key and everything that belongs to it alone:
-// its participants with their votes on the session's decisions, its links to
-// decisions and its payments (the decisions and questions stay). Runs on the
-// data module's connection inside the caller's transaction.
-void DeleteSessionRows(const QString& SessionId);

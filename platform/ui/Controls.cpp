@@ -8,6 +8,7 @@
 #include <QMoveEvent>
 #include <QPalette>
 #include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <algorithm>
 
 #include "platform/core/TypInfo.h"
@@ -500,7 +501,10 @@ void TControl::InitWidget()
     ApplyColorToWidget();
     w->setToolTip(EffectiveToolTip());
     if (FCursor != crDefault) w->setCursor(CursorToQCursor(FCursor));
-    TextChanged();
+    {
+        QScopedValueRollback<bool> initializing(FInitializingWidget, true);
+        TextChanged();
+    }
     if (QWidget* o = OuterWidget(); o && ShowsWithParent()) o->setVisible(FVisible);
 }
 

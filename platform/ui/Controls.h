@@ -182,6 +182,9 @@ protected:
     virtual void FontChanged();
     virtual void ColorChanged();
     virtual void TextChanged();
+    // True while InitWidget hands the text to a new widget: that is no change
+    // of the text, so edits do not announce it (OnChange) then.
+    bool InitializingWidget() const { return FInitializingWidget; }
     virtual void VisibleChanged();
     virtual void EnabledChanged();
     virtual void ApplyBoundsToWidget();
@@ -229,6 +232,7 @@ private:
     TFont* FFont;
     bool FParentFont = true;
     bool FSettingParentFont = false;
+    bool FInitializingWidget = false;
     TColor FColor = clBtnFace;
     bool FParentColor = true;
     TCursor FCursor = crDefault;

@@ -119,7 +119,7 @@ void TCustomMaskEdit::TextChanged()
             FSyncing = false;
         }
     }
-    Change();
+    if (!InitializingWidget()) Change();
 }
 
 void TCustomMaskEdit::SetEditMask(const QString& v)

@@ -252,7 +252,7 @@ void TEdit::TextChanged()
     }
     // The edit keeps at most MaxLength characters, whoever sets the text.
     if (FMaxLength > 0 && Text().size() > FMaxLength) SetText(Text().left(FMaxLength));
-    if (!FSyncing) Change();
+    if (!FSyncing && !InitializingWidget()) Change();
 }
 
 void TEdit::SetPasswordChar(QChar c)
@@ -369,7 +369,7 @@ void TMemo::TextChanged()
         e->setPlainText(plain);
         FSyncing = false;
     }
-    if (!FSyncing) Change();
+    if (!FSyncing && !InitializingWidget()) Change();
 }
 
 void TMemo::SetScrollBars(TScrollStyle v)

@@ -2,6 +2,7 @@
 #include "DmFixture.h"
 
 #include <QRegularExpression>
+#include <map>
 
 #include "data/unCommon.h"
 
@@ -162,21 +163,58 @@ TEST_F(ParticipantRules, DeletingAParticipantRemovesHisVotesAndPaymentsOfThatSes
     EXPECT_EQ(Scalar(S("SELECT id_session FROM OBJ_PAYMENTS")).toString(), S("{S2}"));
 }
 
-TEST_F(DmFixture, DeletingADirectoryRowAsksAndLeavesReferringRows)
+// A place, form, member or session deleted after Yes takes its own row
+// alone: every row that refers to it stays as it was.
+TEST_F(DmFixture, DeletingARecordAsksAndLeavesReferringRows)
 {
     Exec(S("INSERT INTO REF_PLACES (id, name) VALUES ('{P1}', 'Москва')"));
-    Exec(S("INSERT INTO OBJ_SESSIONS (id, pnumber, id_place) VALUES ('{S1}', 1, '{P1}')"));
+    Exec(S("INSERT INTO REF_FORMS (id, name) VALUES ('{F1}', 'Очная')"));
+    Exec(S("INSERT INTO REF_MEMBERS (id, fullname, enabled) VALUES ('{M1}', 'Иванов', 1)"));
+    Exec(S("INSERT INTO REF_POSTS (id, id_member) VALUES ('{R1}', '{M1}')"));
+    Exec(S("INSERT INTO REF_OTHER_MANAGEMENT (id, id_member) VALUES ('{O1}', '{M1}')"));
+    Exec(S("INSERT INTO OBJ_SESSIONS (id, pnumber, id_place, id_form) VALUES ('{S1}', 1, '{P1}', '{F1}')"));
     Exec(S("INSERT INTO OBJ_DECISIONS (id) VALUES ('{D1}')"));
-    dm->adoRefPlaces->Requery();
-    dm->adoObjDecisions->Requery();
-    dm->adoRefPlaces->Delete();
-    EXPECT_EQ(Scalar(S("SELECT COUNT(*) FROM REF_PLACES")).toInt(), 0);
-    EXPECT_EQ(Scalar(S("SELECT id_place FROM OBJ_SESSIONS")).toString(), S("{P1}"));
+    Exec(S("INSERT INTO LNK_SESSIONS_MEMBERS (id, id_session, id_member) VALUES ('{L1}', '{S1}', '{M1}')"));
+    Exec(S("INSERT INTO LNK_SESSIONS_DECISIONS (id, id_session, id_decision) VALUES ('{L2}', '{S1}', '{D1}')"));
+    Exec(S("INSERT INTO LNK_DECISIONS_MEMBERS (id, id_decision, id_member, vote) VALUES ('{V1}', '{D1}', '{M1}', 1)"));
+    Exec(S("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member, suma) VALUES ('{Y1}', '{S1}', '{M1}', 500)"));
+    const char* const tables[] = {"REF_PLACES",           "REF_FORMS",           "REF_MEMBERS",
+                                  "REF_POSTS",            "REF_OTHER_MANAGEMENT", "OBJ_SESSIONS",
+                                  "OBJ_DECISIONS",        "LNK_SESSIONS_MEMBERS", "LNK_SESSIONS_DECISIONS",
+                                  "LNK_DECISIONS_MEMBERS", "OBJ_PAYMENTS"};
+    // Every row of the table as text.
+    auto rows = [&](const char* table) {
+        ado::RecordsetPtr rs = dm->adoConnection->Execute(S("SELECT * FROM ") + S(table) + S(" ORDER BY id"));
+        QStringList out;
+        for (qsizetype r = 0; r < rs->RowCount(); ++r) {
+            QStringList cells;
+            for (int c = 0; c < rs->ColumnCount(); ++c) cells << rs->Text(r, c);
+            out << cells.join(QLatin1Char('|'));
+        }
+        return out;
+    };
+    const struct {
+        TDataSet* ds;
+        const char* table;
+    } cases[] = {{dm->adoRefPlaces, "REF_PLACES"},
+                 {dm->adoRefForms, "REF_FORMS"},
+                 {dm->adoRefMembers, "REF_MEMBERS"},
+                 {dm->adoObjSessions, "OBJ_SESSIONS"}};
+    for (const auto& c : cases) {
+        c.ds->Requery();
+        ASSERT_EQ(c.ds->RecordCount(), 1) << c.table;
+        std::map<QString, QStringList> before;
+        for (const char* t : tables) before[S(t)] = rows(t);
+        c.ds->Delete();
+        for (const char* t : tables)
+            EXPECT_EQ(rows(t), QByteArray(t) == c.table ? QStringList() : before[S(t)]) << c.table << ": " << t;
+    }
 
+    dm->adoObjDecisions->Requery();
     answer = IDNO;
     EXPECT_THROW(dm->adoObjDecisions->Delete(), EAbort);
-    ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(asked[1].Text, S("ВСЕ ДАННЫЕ, связанные с выбранной позицией будут также удалены.   \r\n"
+    ASSERT_EQ(asked.size(), 5u);
+    EXPECT_EQ(asked[4].Text, S("ВСЕ ДАННЫЕ, связанные с выбранной позицией будут также удалены.   \r\n"
                                "Вы действительно хотите удалить текущую запись?"));
     EXPECT_EQ(Scalar(S("SELECT COUNT(*) FROM OBJ_DECISIONS")).toInt(), 1);
 }

@@ -1,13 +1,15 @@
 // What standard controls show on a form: a tool button asked to hide leaves
 // the bar (on its own and through its action), and a combo box in the simple
 // style is a plain entry line (no arrow, nothing drops down) that becomes a
-// list again when its style changes back.
+// list again when its style changes back; an edit's window made with a text
+// already set announces no change.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QToolButton>
 
 #include "platform/ui/ActnList.h"
@@ -113,6 +115,37 @@ TEST(Colours, ALabelsFontColourAndAnEditsColourShowWhenSetAfterCreation)
     EXPECT_EQ(label->Widget()->palette().color(QPalette::WindowText), ColorToQColor(clHotLight));
     EXPECT_EQ(edit->LineEdit()->palette().color(QPalette::Base), ColorToQColor(clBtnFace));
     EXPECT_NE(ColorToQColor(clHotLight), ColorToQColor(clWindowText));
+}
+
+// A text given before the form's window exists reaches the new widget
+// without a change notification: making the window changes no text. A text
+// set afterwards notifies once.
+template <class E>
+void ExpectNoChangeOnCreation()
+{
+    Shown s;
+    auto* edit = new E(s.form);
+    edit->SetParent(s.form);
+    int changes = 0;
+    edit->OnChange = [&](TObject*) { ++changes; };
+    edit->SetText(QStringLiteral("27.07.2024"));
+    EXPECT_EQ(changes, 1);
+    s.Show();
+    QWidget* w = edit->Widget();
+    ASSERT_NE(w, nullptr);
+    auto* line = qobject_cast<QLineEdit*>(w);
+    auto* plain = qobject_cast<QPlainTextEdit*>(w);
+    EXPECT_EQ(line ? line->text() : plain ? plain->toPlainText() : QString(), QStringLiteral("27.07.2024"));
+    EXPECT_EQ(changes, 1) << edit->ClassName().toStdString();
+    edit->SetText(QStringLiteral("28.07.2024"));
+    EXPECT_EQ(changes, 2) << edit->ClassName().toStdString();
+}
+
+TEST(Edits, MakingTheWindowIsNoChangeOfTheText)
+{
+    ExpectNoChangeOnCreation<TEdit>();
+    ExpectNoChangeOnCreation<TCustomMaskEdit>();
+    ExpectNoChangeOnCreation<TMemo>();
 }
 
 // A disabled label is drawn in the greyed text colour, not its font colour.

@@ -3,7 +3,11 @@
 // members 1..4 (4 has left the board), forms 11 and 12 (by name: "Заочная",
 // "Очная"), place 21, sessions 31 (No. 1) and 32 (No. 2), question 41 with
 // decisions 51 and 52 linked to session 32 and 53 linked to session 31.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QStringList>
+#include <QTabBar>
 #include <functional>
 #include <initializer_list>
 
@@ -88,21 +92,25 @@ protected:
         ado::RecordsetPtr rs = DM->adoConnection->Execute(sql);
         return rs && rs->RowCount() > 0 ? rs->Text(0, 0) : QString();
     }
+    // Every row of the table, as text, in the order of the keys.
+    QString Rows(const QString& table) const
+    {
+        ado::RecordsetPtr rs =
+            DM->adoConnection->Execute(QStringLiteral("SELECT * FROM ") + table + QStringLiteral(" ORDER BY id"));
+        QString out;
+        for (qsizetype r = 0; r < rs->RowCount(); ++r) {
+            for (int c = 0; c < rs->ColumnCount(); ++c) out += rs->Text(r, c) + QLatin1Char('|');
+            out += QLatin1Char('\n');
+        }
+        return out;
+    }
     // Every row of every table the dialog may write, as text.
     QString Snapshot() const
     {
         QString out;
         for (const char* t : {"OBJ_SESSIONS", "LNK_SESSIONS_MEMBERS", "LNK_SESSIONS_DECISIONS", "LNK_DECISIONS_MEMBERS",
-                              "OBJ_PAYMENTS", "OBJ_DECISIONS", "OBJ_QUESTIONS"}) {
-            ado::RecordsetPtr rs =
-                DM->adoConnection->Execute(QStringLiteral("SELECT * FROM ") + QString::fromLatin1(t) +
-                                           QStringLiteral(" ORDER BY id"));
-            out += QString::fromLatin1(t) + QLatin1Char('\n');
-            for (qsizetype r = 0; r < rs->RowCount(); ++r) {
-                for (int c = 0; c < rs->ColumnCount(); ++c) out += rs->Text(r, c) + QLatin1Char('|');
-                out += QLatin1Char('\n');
-            }
-        }
+                              "OBJ_PAYMENTS", "OBJ_DECISIONS", "OBJ_QUESTIONS"})
+            out += QString::fromLatin1(t) + QLatin1Char('\n') + Rows(QString::fromLatin1(t));
         return out;
     }
     // What the event loop does with an exception escaping a user's action.
@@ -143,6 +151,73 @@ protected:
         rec->OnModal = nullptr;
     }
     static void Ok(TfmAddEditSessionObject* d) { User([&] { d->btnOK->Click(); }); }
+
+    // The user's keys and clicks, delivered the way the toolkit delivers
+    // them; the event loop runs after each.
+    static void Press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString())
+    {
+        QWidget* to = QApplication::focusWidget();
+        ASSERT_NE(to, nullptr);
+        QKeyEvent press(QEvent::KeyPress, key, mods, text);
+        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+        QApplication::sendEvent(to, &press);
+        QApplication::sendEvent(to, &release);
+        Application->ProcessMessages();
+    }
+    static void Type(const QString& text)
+    {
+        for (QChar c : text) Press(c.isDigit() ? Qt::Key_0 + c.digitValue() : int(c.unicode()), Qt::NoModifier, c);
+    }
+    static void ClickAt(QWidget* w, const QPoint& at)
+    {
+        QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                            Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+        QApplication::sendEvent(w, &release);
+        Application->ProcessMessages();
+    }
+    static void ClickOn(TControl* c) { ClickAt(c->Widget(), c->Widget()->rect().center()); }
+    // A click on the tab of the page.
+    static void ClickTab(TfmAddEditSessionObject* d, TTabSheet* page)
+    {
+        QTabBar* bar = d->tabParams->TabBar();
+        ClickAt(bar, bar->tabRect(page->PageIndex()).center());
+    }
+    // The register shown, on the session, with the focus in its grid (the
+    // window active again, as after a dialog closed on the screen).
+    void FocusGrid(int session)
+    {
+        w->Show();
+        w->Widget()->window()->activateWindow();
+        Application->ProcessMessages();
+        ASSERT_TRUE(GoTo(session));
+        w->DBGrid->SetFocus();
+        Application->ProcessMessages();
+        ASSERT_EQ(QApplication::focusWidget(), w->DBGrid->Widget());
+    }
+    // The edit dialog of the session opened by F2 in the register's grid and
+    // worked by the function once it is shown; the function ends it by a
+    // click on OK or Cancel.
+    void EditByKey(int session, const std::function<void(TfmAddEditSessionObject*)>& work)
+    {
+        FocusGrid(session);
+        bool shown = false;
+        rec->OnModal = [&](TForm* f) {
+            auto* d = dynamic_cast<TfmAddEditSessionObject*>(f);
+            EXPECT_NE(d, nullptr);
+            if (!d) return int(mrCancel);
+            shown = true;
+            Application->ProcessMessages();
+            work(d);
+            return int(d->ModalResult());
+        };
+        Press(Qt::Key_F2);
+        rec->OnModal = nullptr;
+        EXPECT_TRUE(shown);
+        EXPECT_FALSE(DM->adoConnection->InTransaction());
+    }
     int Errors() const
     {
         int n = 0;

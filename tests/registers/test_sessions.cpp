@@ -4,6 +4,7 @@
 // else leaves the database as it was before the dialog opened.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 #include "components/QvDBCtrl.h"
 #include "components/ToolEdit.h"
@@ -468,42 +469,148 @@ TEST_F(Sessions, PendingPaymentEditIsCancelledBeforeDeleteAndPostedBeforeUpdate)
     EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS")), 0);
 }
 
-// Deleting a session takes its participants, their votes on its decisions,
-// its decision links and its payments; decisions and questions stay.
-TEST_F(Sessions, DeleteTakesTheSessionsRowsWithIt)
-{
-    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
-        PaymentsOn(d, {M1, M2});
-        Ok(d);
-        return int(d->ModalResult());
-    });
-    Edit(SessionA, [&](TfmAddEditSessionObject* d) {
-        AddParticipant(d, M1);
-        Ok(d);
-        return int(d->ModalResult());
-    });
-    ASSERT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS")), 5);
-    const QString before = Snapshot();
-    ASSERT_TRUE(GoTo(SessionB));
-    rec->Answers.push_back(IDNO);
-    User([&] { w->ToolButton6->Click(); });
-    EXPECT_EQ(Snapshot(), before);
-    EXPECT_EQ(rec->Last().Caption, QStringLiteral("Подтверждение удаления"));
+// Session No. 2 as the secretary left it some time ago: members 1 and 2 took
+// part, voted on both its decisions and were paid, on 27.07.2024.
+class PaidSession : public Sessions {
+protected:
+    const TDateTime Paid = EncodeDate(2024, 7, 27);
 
-    ASSERT_TRUE(GoTo(SessionB));
+    void SetUp() override
+    {
+        Sessions::SetUp();
+        if (HasFatalFailure()) return;
+        const QString s = Key(SessionB);
+        for (int m : {M1, M2}) {
+            Exec(QStringLiteral("INSERT INTO LNK_SESSIONS_MEMBERS (id, id_session, id_member) VALUES ('%1', '%2', '%3')")
+                     .arg(Key(100 + m), s, Key(m)));
+            for (int dec : {51, 52})
+                Exec(QStringLiteral("INSERT INTO LNK_DECISIONS_MEMBERS (id, id_decision, id_member, vote) VALUES "
+                                    "('%1', '%2', '%3', 1)")
+                         .arg(Key(1000 + 10 * m + dec), Key(dec), Key(m)));
+            Exec(QStringLiteral("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member, suma, paymentdate, reglament, "
+                                "signpost, signname) VALUES ('%1', '%2', '%3', %4, %5, 'Выплата в течение месяца', "
+                                "'Генеральный директор', 'Иванов И. И.')")
+                     .arg(Key(200 + m), s, Key(m))
+                     .arg(1000 * m)
+                     .arg(Paid));
+        }
+        for (int i = 0; i < DM->ComponentCount(); ++i)
+            if (auto* ds = dynamic_cast<TDataSet*>(DM->Components(i)); ds && ds->Active()) ds->Requery();
+    }
+    static void Exec(const QString& sql) { DM->adoConnection->Execute(sql); }
+    // What the payment date edit shows.
+    static QString ShownPayDate(TfmAddEditSessionObject* d) { return d->dtePay->LineEdit()->displayText(); }
+    int PaidOn(TDateTime date) const
+    {
+        return Count(QStringLiteral("OBJ_PAYMENTS WHERE id_session='") + Key(SessionB) +
+                     QStringLiteral("' AND paymentdate=") + QString::number(date));
+    }
+};
+
+// Opening the session, going through every tab and pressing OK changes no
+// payment, also when one row carries a date of its own; opened again, the
+// payments tab shows the stored date.
+TEST_F(PaidSession, EditOkLeavesThePaymentsAndTheirDateAsTheyWere)
+{
+    for (bool ownDate : {false, true}) {
+        if (ownDate)
+            Exec(QStringLiteral("UPDATE OBJ_PAYMENTS SET paymentdate=%1 WHERE id_member='%2'").arg(Paid - 1).arg(Key(M2)));
+        const QString before = Rows(QStringLiteral("OBJ_PAYMENTS"));
+        EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+            EXPECT_EQ(Rows(QStringLiteral("OBJ_PAYMENTS")), before);
+            for (TTabSheet* t : {d->TabSheet2, d->TabSheet3, d->TabSheet1}) {
+                ClickTab(d, t);
+                EXPECT_EQ(d->tabParams->ActivePage(), t);
+            }
+            ClickOn(d->btnOK);
+        });
+        EXPECT_EQ(Rows(QStringLiteral("OBJ_PAYMENTS")), before) << ownDate;
+        if (ownDate) continue;
+        EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+            ClickTab(d, d->TabSheet3);
+            EXPECT_TRUE(d->cbxSetPay->Checked());
+            EXPECT_EQ(ShownPayDate(d), QStringLiteral("27.07.2024"));
+            ClickOn(d->btnCancel);
+        });
+        EXPECT_EQ(Rows(QStringLiteral("OBJ_PAYMENTS")), before);
+    }
+    EXPECT_EQ(Errors(), 0);
+}
+
+// A member who joins the paid session gets his payment with the date of the
+// rows already there; those rows stay as they were.
+TEST_F(PaidSession, ParticipantAddedLaterIsPaidOnTheStoredDate)
+{
+    const QString others = QStringLiteral("OBJ_PAYMENTS WHERE id_member<>'") + Key(M3) + QStringLiteral("'");
+    const QString before = Rows(others);
+    EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+        ClickTab(d, d->TabSheet2);
+        AddParticipant(d, M3);
+        ClickTab(d, d->TabSheet3);
+        EXPECT_EQ(ShownPayDate(d), QStringLiteral("27.07.2024"));
+        ClickOn(d->btnOK);
+    });
+    EXPECT_EQ(Rows(others), before);
+    EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS WHERE id_member='") + Key(M3) +
+                    QStringLiteral("' AND suma=0 AND signpost='Генеральный директор' AND paymentdate=") +
+                    QString::number(Paid)),
+              1);
+    EXPECT_EQ(PaidOn(Paid), 3);
+}
+
+// A date the user types goes on every payment of the session; Cancel undoes
+// it, OK keeps it and the tab shows it the next time.
+TEST_F(PaidSession, TypedPaymentDateGoesOnEveryRowUntilCancelled)
+{
+    const TDateTime typed = EncodeDate(2026, 12, 20);
+    const QString before = Rows(QStringLiteral("OBJ_PAYMENTS"));
+    for (bool ok : {false, true}) {
+        EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+            ClickTab(d, d->TabSheet3);
+            ClickOn(d->dtePay);
+            Press(Qt::Key_Home);
+            Type(QStringLiteral("20122026"));
+            EXPECT_EQ(ShownPayDate(d), QStringLiteral("20.12.2026"));
+            EXPECT_EQ(PaidOn(typed), 2);
+            ClickOn(ok ? d->btnOK : d->btnCancel);
+        });
+        if (!ok) {
+            EXPECT_EQ(Rows(QStringLiteral("OBJ_PAYMENTS")), before);
+        }
+    }
+    EXPECT_EQ(PaidOn(typed), 2);
+    EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS WHERE suma IN (1000, 2000)")), 2);
+    EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+        ClickTab(d, d->TabSheet3);
+        EXPECT_EQ(ShownPayDate(d), QStringLiteral("20.12.2026"));
+        ClickOn(d->btnCancel);
+    });
+    EXPECT_EQ(PaidOn(typed), 2);
+    EXPECT_EQ(Errors(), 0);
+}
+
+// Ctrl+Del deletes, after the data module's question, the session row
+// alone: its participants, votes, decision links and payments stay.
+TEST_F(PaidSession, DeleteRemovesTheSessionRowAlone)
+{
+    const QString sessionsLeft =
+        Rows(QStringLiteral("OBJ_SESSIONS WHERE id<>'") + Key(SessionB) + QStringLiteral("'"));
+    const QString before = Snapshot();
+    std::vector<std::pair<QString, QString>> dependents;
+    for (const char* t : {"LNK_SESSIONS_MEMBERS", "LNK_SESSIONS_DECISIONS", "LNK_DECISIONS_MEMBERS", "OBJ_PAYMENTS"})
+        dependents.emplace_back(QString::fromLatin1(t), Rows(QString::fromLatin1(t)));
+    FocusGrid(SessionB);
+    rec->Answers.push_back(IDNO);
+    Press(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(Snapshot(), before);
+
     rec->Answers.push_back(IDYES);
-    User([&] { w->ToolButton6->Click(); });
+    Press(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(Boxes(QStringLiteral("Подтверждение удаления")), 2);
+    EXPECT_EQ(Rows(QStringLiteral("OBJ_SESSIONS")), sessionsLeft);
+    for (const auto& [table, rows] : dependents) EXPECT_EQ(Rows(table), rows) << table.toStdString();
     EXPECT_FALSE(DM->adoConnection->InTransaction());
-    EXPECT_EQ(Count(QStringLiteral("OBJ_SESSIONS")), 1);
-    const QString s = QStringLiteral("'") + Key(SessionB) + QStringLiteral("'");
-    EXPECT_EQ(Count(QStringLiteral("LNK_SESSIONS_MEMBERS WHERE id_session=") + s), 0);
-    EXPECT_EQ(Count(QStringLiteral("LNK_SESSIONS_DECISIONS WHERE id_session=") + s), 0);
-    EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS")), 0);
-    // Session A's participant keeps his vote; the decisions stay.
-    EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS")), 1);
-    EXPECT_EQ(Count(QStringLiteral("OBJ_DECISIONS")), 3);
-    EXPECT_EQ(Count(QStringLiteral("OBJ_QUESTIONS")), 1);
-    EXPECT_EQ(DM->adoObjPayments->RecordCount(), 0);
+    EXPECT_EQ(S()->RecordCount(), 1);
     EXPECT_EQ(Errors(), 0);
 }
 
