@@ -138,7 +138,9 @@ int ShowMessageBox(const TDialogRequest& r)
         if (int(i) == def) box.setDefaultButton(b);
         if (buttons[i].answer == EscapeButtonAnswer(r.Flags)) box.setEscapeButton(b);
     }
+    TModalActivation activation;
     box.exec();
+    activation.Ended(&box);
     for (auto& [b, a] : map)
         if (box.clickedButton() == b) return a;
     return EscapeButtonAnswer(r.Flags);
@@ -167,7 +169,9 @@ int ShowMessageDlg(const TDialogRequest& r)
         if (d.result == def) box.setDefaultButton(b);
         if (d.result == esc) box.setEscapeButton(b);
     }
+    TModalActivation activation;
     box.exec();
+    activation.Ended(&box);
     for (auto& [b, a] : map)
         if (box.clickedButton() == b) return a;
     return esc;

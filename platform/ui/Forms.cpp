@@ -623,6 +623,7 @@ TModalResult TForm::ShowModal()
         ~EndModal() { f->FFormState -= fsModal; }
     } endModal{this};
     HandleNeeded();
+    TModalActivation activation;
     if (FWidget) FWidget->setWindowModality(Qt::ApplicationModal);
     if (DialogHookActive()) {
         // A test acts as the user: it may work the form, and it answers.
@@ -661,6 +662,7 @@ TModalResult TForm::ShowModal()
         SetVisible(false);
     }
     if (FWidget) FWidget->setWindowModality(Qt::NonModal);
+    activation.Ended(OuterWidget());
     return result;
 }
 
@@ -1591,6 +1593,20 @@ bool TApplication::ShowWindowCmd(int cmd)
     else if (cmd == SW_RESTORE || cmd == SW_SHOWNORMAL)
         Restore();
     return true;
+}
+
+TModalActivation::TModalActivation() : FBefore(QApplication::activeWindow()) {}
+
+void TModalActivation::Ended(QWidget* Modal)
+{
+    QWidget* before = FBefore;
+    if (!before || !Modal || before == Modal || !before->isVisible()) return;
+    // The closed window held the activation when the toolkit still counts
+    // the application active and names no other window as the focus window
+    // (it names the hidden one, or none once that is gone or let go).
+    const QWindow* focus = QGuiApplication::focusWindow();
+    if (QGuiApplication::applicationState() == Qt::ApplicationActive && (!focus || focus == Modal->windowHandle()))
+        before->activateWindow();
 }
 
 void DoneApplication()

@@ -466,3 +466,22 @@ extern const TScreenRef Screen;
 
 // Frees the application's forms and components (at the program's end).
 void DoneApplication();
+
+// Gives the activation back when a modal window ends. Without a window
+// manager nobody passes the activation on when the active window closes: the
+// window system's focus falls to no window of the program, yet the toolkit
+// still reports the application active, so neither the loss of the focus to
+// another program nor the next return to this one would reach the
+// application's activation events. Made as the modal window opens, it
+// remembers the window active then; Ended, called once the modal window is
+// hidden, activates that window again when the closed one still held the
+// activation (an activation the user gave to another program meanwhile is
+// left where it is).
+class TModalActivation {
+public:
+    TModalActivation();
+    void Ended(QWidget* Modal);
+
+private:
+    QPointer<QWidget> FBefore;
+};
