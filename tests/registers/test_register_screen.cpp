@@ -26,6 +26,9 @@
 #include "registers/unMainReference.h"
 #include "registerbase/unPanSearch.h"
 #include "tests/app/AppFixture.h"
+#include "tests/registers/ScreenInput.h"
+
+using namespace screen;
 
 namespace {
 
@@ -60,16 +63,6 @@ protected:
         w->Timer->Fire();
         for (int i = 0; i < 3; ++i) Application->ProcessMessages();
     }
-    // The widget's area as the screen holds it now.
-    static QImage ScreenOf(QWidget* w)
-    {
-        QWidget* top = w->window();
-        const QPoint at = w->mapTo(top, QPoint(0, 0));
-        return QGuiApplication::primaryScreen()
-            ->grabWindow(top->winId(), at.x(), at.y(), w->width(), w->height())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
-    }
     QImage Shown() const { return ScreenOf(Viewport()); }
     QString FilterText() { w->Timer->Fire(); return w->StatusBar->PanelText(1); }
     QImage Fresh() const { return Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
@@ -82,32 +75,10 @@ protected:
         ASSERT_FALSE(shown.isNull()) << step;
         EXPECT_TRUE(shown == fresh) << step << ": the grid shows stale pixels";
     }
-    void Key(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, mods);
-        QKeyEvent release(QEvent::KeyRelease, key, mods);
-        QApplication::sendEvent(target, &press);
-        QApplication::sendEvent(target, &release);
-    }
-    // Characters typed on the keyboard into the widget that has the focus.
-    void Type(QWidget* target, const QString& text)
-    {
-        for (QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(target, &press);
-        }
-    }
     void ClickTitle(int dataCol)
     {
         const TRect r = w->DBGrid->CellRect(dataCol, 0);
-        const QPointF at((r.Left + r.Right) / 2.0, (r.Top + r.Bottom) / 2.0);
-        QWidget* vp = Viewport();
-        QMouseEvent press(QEvent::MouseButtonPress, at, vp->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, vp->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QApplication::sendEvent(vp, &press);
-        QApplication::sendEvent(vp, &release);
+        Click(Viewport(), QPointF((r.Left + r.Right) / 2.0, (r.Top + r.Bottom) / 2.0));
     }
 };
 
