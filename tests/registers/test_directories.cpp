@@ -64,6 +64,39 @@ protected:
     }
 };
 
+// ------------------------------------------------------------ every register window
+
+TEST_F(Directories, EveryRegisterWindowOpensWithTheClientAreaOfItsDefinition)
+{
+    Start();
+    // The client area of the definition and the least size of the whole
+    // window, which wins where this system's caption and frame are thinner
+    // than the ones the least size was set for.
+    struct Case {
+        TAction* command;
+        QSize client, least;
+    };
+    const QSize templ(502, 308), templLeast(510, 150);
+    for (const Case& c :
+         {Case{fmMain->aOpenRefPlaces, templ, templLeast}, Case{fmMain->aOpenRefForms, templ, templLeast},
+          Case{fmMain->aOpenRefMembers, QSize(572, 366), QSize(580, 400)},
+          Case{fmMain->aOpenObjSessions, templ, templLeast}, Case{fmMain->aOpenObjQuestions, templ, templLeast},
+          Case{fmMain->aOpenObjDecisions, templ, templLeast}, Case{fmMain->aOpenObjPayments, templ, templLeast}}) {
+        c.command->Execute();
+        Application->ProcessMessages();
+        TForm* w = fmMain->ActiveMDIChild();
+        ASSERT_NE(w, nullptr) << c.command->Name().toStdString();
+        const QString name = w->ClassName();
+        const QSize frame(w->Width() - w->ClientWidth(), w->Height() - w->ClientHeight());
+        EXPECT_GT(frame.height(), frame.width()) << name.toStdString();   // the caption is in it
+        const QSize expected = c.client.expandedTo(c.least - frame);
+        // What the window's frame holds on the screen, inside its caption.
+        EXPECT_EQ(w->Widget()->size(), expected) << name.toStdString();
+        EXPECT_EQ(w->OuterWidget()->size(), expected + frame) << name.toStdString();
+        Close(w);
+    }
+}
+
 // ------------------------------------------------------------ forms of holding
 
 TEST_F(Directories, FormsMemoShowsTheCommentAndEditsTheRecord)
