@@ -22,7 +22,7 @@
 #include "registers/unMainReferenceMembers.h"
 #include "registers/unMainReferenceMemo.h"
 #include "tests/app/AppFixture.h"
-#include "tests/registers/ScreenInput.h"
+#include "tests/platform/ScreenInput.h"
 
 namespace {
 

@@ -26,7 +26,7 @@
 #include "registers/unMainReference.h"
 #include "registerbase/unPanSearch.h"
 #include "tests/app/AppFixture.h"
-#include "tests/registers/ScreenInput.h"
+#include "tests/platform/ScreenInput.h"
 
 using namespace screen;
 

@@ -1,7 +1,9 @@
 #pragma once
 // What a user does to a window's widgets, as the toolkit delivers it (keys,
 // typed characters, mouse clicks), and what the screen holds of a widget.
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -54,6 +56,18 @@ inline void Click(QWidget* target, QPointF at = QPointF(-1, -1), bool Double = f
     if (!Double) return;
     send(QEvent::MouseButtonDblClick, Qt::LeftButton);
     send(QEvent::MouseButtonRelease, Qt::NoButton);
+}
+
+// The rows an opened combo box list shows whole.
+inline int ListRowsShown(QComboBox* box)
+{
+    QAbstractItemView* view = box->view();
+    int rows = 0;
+    for (int r = 0; r < box->model()->rowCount(); ++r) {
+        const QRect row = view->visualRect(box->model()->index(r, 0));
+        if (row.top() >= 0 && row.bottom() < view->viewport()->height()) ++rows;
+    }
+    return rows;
 }
 
 }  // namespace screen
