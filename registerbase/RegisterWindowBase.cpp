@@ -55,7 +55,10 @@ TRegisterWindowBase::TRegisterWindowBase(TComponent* AOwner) : TForm(AOwner)
     CoolBar->SetName(QStringLiteral("CoolBar"));
     CoolBar->SetParent(this);
     CoolBar->SetAlign(alTop);
+    CoolBar->SetAutoSize(false);
     CoolBar->SetHeight(30);
+    CoolBar->SetEdgeBorders(TEdgeBorders{ebTop, ebBottom});
+    CoolBar->SetBandMaximize(bmDblClick);
     ToolBar = new TToolBar(this);
     ToolBar->SetName(QStringLiteral("ToolBar"));
     ToolBar->SetParent(CoolBar);

@@ -4,7 +4,9 @@
 // paint of the grid, after an add, a delete, a refresh that finds a row
 // another program wrote, a title-click sort, a search hit and the Down key.
 // A data-link event that does not invalidate what it changes leaves stale
-// pixels and fails here. The window's keys go the way a user's do.
+// pixels and fails here. The window's keys go the way a user's do. The cool
+// bar's edges are read from the screen too: the top one only while the
+// status bar shows.
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QGuiApplication>
@@ -228,4 +230,34 @@ TEST_F(PlacesOnScreen, ToolBarsShowPicturesAndTheWindowTheProgramsIcon)
     const QIcon program = QApplication::windowIcon();
     ASSERT_FALSE(program.isNull());
     EXPECT_EQ(w->OuterWidget()->windowIcon().pixmap(16).toImage(), program.pixmap(16).toImage());
+}
+
+TEST_F(PlacesOnScreen, TheCoolBarHasItsTopEdgeOnlyWhileTheStatusBarShows)
+{
+    Open({QStringLiteral("Бишкек")});
+    EXPECT_EQ(w->CoolBar->Height(), 30);
+    EXPECT_EQ(w->CoolBar->BandCount(), 1);
+    EXPECT_EQ(w->CoolBar->Bands(0)->MinHeight, 22);
+    EXPECT_EQ(w->CoolBar->BandMaximize(), bmDblClick);
+    const QRgb shadow = ColorToQColor(clBtnShadow).rgb(), light = ColorToQColor(clBtnHighlight).rgb();
+    // Whether the bar shows an etched line at its top and at its bottom,
+    // read from the screen at its right end, past the tool buttons.
+    auto edges = [&] {
+        Settle();
+        const QImage img = ScreenOf(w->CoolBar->Widget());
+        const int x = img.width() - 4, h = img.height();
+        const bool top = img.pixel(x, 0) == shadow && img.pixel(x, 1) == light;
+        const bool bottom = img.pixel(x, h - 2) == shadow && img.pixel(x, h - 1) == light;
+        return std::pair{top, bottom};
+    };
+    EXPECT_TRUE(w->StatusBar->Visible());
+    EXPECT_EQ(edges(), std::pair(true, true));
+    // The tool bar lies between the edges.
+    EXPECT_EQ(w->ToolBar->BoundsRect(), Rect(0, 2, w->CoolBar->Width(), 28));
+
+    w->SetWindowState(wsMaximized);
+    Settle();
+    EXPECT_FALSE(w->StatusBar->Visible());
+    EXPECT_EQ(edges(), std::pair(false, true));
+    EXPECT_EQ(w->ToolBar->Top(), 0);
 }
