@@ -176,6 +176,8 @@ class TCoolBar : public TCustomControl {
     QV_CLASS(TCoolBar, TCustomControl)
 public:
     explicit TCoolBar(TComponent* AOwner = nullptr);
+    bool TakesClickFocus() const override { return false; }
+    // The band lives as long as the bar; its address until the next AddBand.
     TCoolBand* AddBand(TWinControl* control, int minHeight);
     int BandCount() const { return int(FBands.size()); }
     TCoolBand* Bands(int i) { return &FBands.at(size_t(i)); }

@@ -89,6 +89,17 @@ protected:
         c->SetBounds(10, top, 200, height);
         return c;
     }
+    // The session's form chosen by its name.
+    TDBLookupComboBox* FormLookup()
+    {
+        auto* box = Make<TDBLookupComboBox>(10);
+        box->SetListSource(FormsSrc);
+        box->SetKeyField(QStringLiteral("id"));
+        box->SetListField(QStringLiteral("name"));
+        box->SetDataSource(Src);
+        box->SetDataField(QStringLiteral("id_form"));
+        return box;
+    }
     void Show()
     {
         Form->Show();
@@ -189,12 +200,7 @@ TEST_F(DBCtrlsTest, MemoShowsLinesAndWritesCrLfText)
 
 TEST_F(DBCtrlsTest, LookupShowsTheListTextAndWritesTheKey)
 {
-    auto* box = Make<TDBLookupComboBox>(10);
-    box->SetListSource(FormsSrc);
-    box->SetKeyField(QStringLiteral("id"));
-    box->SetListField(QStringLiteral("name"));
-    box->SetDataSource(Src);
-    box->SetDataField(QStringLiteral("id_form"));
+    TDBLookupComboBox* box = FormLookup();
     Show();
     auto* combo = qobject_cast<QComboBox*>(box->Widget());
     ASSERT_NE(combo, nullptr);
@@ -267,12 +273,7 @@ TEST_F(DBCtrlsTest, LookupDropsDownAtMostItsDropDownRows)
     for (int i = 3; i <= 11; ++i)
         Db->Execute(QStringLiteral("INSERT INTO REF_FORMS VALUES (\"f%1\", \"Форма %1\", #2024-03-01#)").arg(i));
     Forms->Requery();
-    auto* box = Make<TDBLookupComboBox>(10);
-    box->SetListSource(FormsSrc);
-    box->SetKeyField(QStringLiteral("id"));
-    box->SetListField(QStringLiteral("name"));
-    box->SetDataSource(Src);
-    box->SetDataField(QStringLiteral("id_form"));
+    TDBLookupComboBox* box = FormLookup();
     Show();
     auto* combo = qobject_cast<QComboBox*>(box->Widget());
     const int all = Query(Db.get(), QStringLiteral("SELECT COUNT(*) FROM REF_FORMS")).toInt();
