@@ -1,8 +1,7 @@
 // What standard controls show on a form: a tool button asked to hide leaves
-// the bar (on its own and through its action), a cool bar draws the edges it
-// is given and maximises a band on the press it is told to, and a combo box
-// in the simple style is a plain entry line (no arrow, nothing drops down)
-// that becomes a list again when its style changes back.
+// the bar (on its own and through its action), and a combo box in the simple
+// style is a plain entry line (no arrow, nothing drops down) that becomes a
+// list again when its style changes back.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -64,8 +63,10 @@ TEST(ToolButtons, HiddenButtonsAreNotOnTheBar)
     EXPECT_TRUE(bound->QtButton()->isVisible());
 }
 
+// A cool bar draws the edges it is given and maximises a band on the press
+// it is told to.
 namespace {
-// A cool bar across the top of a shown form with a band of a panel in it.
+// A cool bar across the top of a shown form with bands of panels in it.
 struct CoolBarOnForm {
     Shown s;
     TCoolBar* bar = new TCoolBar(s.form);
