@@ -195,6 +195,7 @@ TfmMain::TfmMain(TComponent* AOwner) : TForm(AOwner)
     CoolBar1 = new TCoolBar(this);
     CoolBar1->SetName(QStringLiteral("CoolBar1"));
     CoolBar1->SetParent(this);
+    CoolBar1->SetEdgeBorders(TEdgeBorders{ebBottom});
     ToolBar1 = new TToolBar(this);
     ToolBar1->SetName(QStringLiteral("ToolBar1"));
     ToolBar1->SetFlat(true);

@@ -55,7 +55,10 @@ TRegisterWindowBase::TRegisterWindowBase(TComponent* AOwner) : TForm(AOwner)
     CoolBar->SetName(QStringLiteral("CoolBar"));
     CoolBar->SetParent(this);
     CoolBar->SetAlign(alTop);
+    CoolBar->SetAutoSize(false);
     CoolBar->SetHeight(30);
+    CoolBar->SetEdgeBorders(TEdgeBorders{ebTop, ebBottom});
+    CoolBar->SetBandMaximize(bmDblClick);
     ToolBar = new TToolBar(this);
     ToolBar->SetName(QStringLiteral("ToolBar"));
     ToolBar->SetParent(CoolBar);
@@ -574,35 +577,49 @@ QString TRegisterWindowBase::FilterConditionText()
     return c;
 }
 
+void TRegisterWindowBase::ShowUnfiltered(TDataSet* Shown)
+{
+    Filter->Close();
+    Filter->SetConnection(nullptr);
+    Filter->SQL()->Clear();
+    Shown->Close();
+    Shown->Open();
+}
+
 void TRegisterWindowBase::sbApplyFilterClick(TObject*)
 {
     auto* ds = dynamic_cast<TCustomADODataSet*>(DataSet());
     if (!ds) return;
-    const QString c = FilterConditionText();
     std::vector<int> widths;
     for (int i = 0; i < DBGrid->Columns()->Count(); ++i) widths.push_back(DBGrid->Columns()->Items(i)->Width());
+    // Reopening the dataset makes the columns anew: their pick lists and the
+    // widths the user gave them come back, whether the filter was taken or not.
+    auto restoreColumns = [&] {
+        SetBooleanPickLists();
+        if (FilterKeepsColumnWidths)
+            for (int i = 0; i < DBGrid->Columns()->Count() && i < int(widths.size()); ++i)
+                DBGrid->Columns()->Items(i)->SetWidth(widths[size_t(i)]);
+    };
 
-    if (!c.isEmpty()) {
-        const QString statement = QStringLiteral("SELECT * FROM ") + TableName() + QStringLiteral(" WHERE ") + c;
-        if (Filter->Active()) Filter->Close();
-        Filter->SetConnection(DM->adoConnection);
-        Filter->SQL()->SetText(statement);
-        try {
+    try {
+        const QString c = FilterConditionText();
+        if (!c.isEmpty()) {
+            const QString statement = QStringLiteral("SELECT * FROM ") + TableName() + QStringLiteral(" WHERE ") + c;
+            if (Filter->Active()) Filter->Close();
+            Filter->SetConnection(DM->adoConnection);
+            Filter->SQL()->SetText(statement);
             Filter->Open();
-        } catch (...) {
-            Filter->Close();
-            throw;
+            ds->SetRecordset(Filter->Recordset());
+        } else {
+            ShowUnfiltered(ds);
         }
-        ds->SetRecordset(Filter->Recordset());
-    } else {
-        Filter->Close();
-        Filter->SetConnection(nullptr);
-        Filter->SQL()->Clear();
-        ds->Close();
-        ds->Open();
+    } catch (...) {
+        // A refused filter leaves no filter: the query is closed, so the grid
+        // must not go on showing the rows of an earlier one; it shows the
+        // whole table, as the status bar (no "Фильтр") then says.
+        ShowUnfiltered(ds);
+        restoreColumns();
+        throw;
     }
-    SetBooleanPickLists();
-    if (FilterKeepsColumnWidths)
-        for (int i = 0; i < DBGrid->Columns()->Count() && i < int(widths.size()); ++i)
-            DBGrid->Columns()->Items(i)->SetWidth(widths[size_t(i)]);
+    restoreColumns();
 }

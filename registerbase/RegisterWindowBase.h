@@ -175,4 +175,7 @@ private:
     TQvSpeedButton* MakeFilterButton(TQvSpeedButton*& b, const char* name, const QString& hint, int left);
     int RowIndexOf(TObject* Sender) const;
     void SetBooleanPickLists();
+    // No filter: the query closed and emptied, the dataset opened again on
+    // its own table.
+    void ShowUnfiltered(TDataSet* Shown);
 };

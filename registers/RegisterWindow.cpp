@@ -215,6 +215,9 @@ void TRegisterWindow::TimerTimer(TObject*)
     const int count = open ? ds->RecordCount() : 0;
     UpdateSearchExportActions();
     StatusBar->SetVisible(WindowState() != wsMaximized);
+    // Without the status bar (maximised in the frame, under its bars) the
+    // cool bar drops its top edge.
+    CoolBar->SetEdgeBorders(StatusBar->Visible() ? TEdgeBorders{ebTop, ebBottom} : TEdgeBorders{ebBottom});
 
     QString pos;
     if (open && ds->State() == dsInsert)

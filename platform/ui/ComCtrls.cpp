@@ -343,43 +343,167 @@ void TToolBar::Notification(TComponent* AComponent, TOperation Operation)
 
 // ---------------------------------------------------------------- TCoolBar
 
-TCoolBar::TCoolBar(TComponent* AOwner) : TWinControl(AOwner)
+TCoolBar::TCoolBar(TComponent* AOwner) : TCustomControl(AOwner)
 {
     FWidth = 150;
     FHeight = 26;
+    FTakesFocus = false;
+    FControlStyle = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csDoubleClicks, csOpaque};
     SetAlign(alTop);
 }
 
-QWidget* TCoolBar::CreateWidget(QWidget* parentWidget)
+TCoolBand* TCoolBar::AddBand(TWinControl* control, int minHeight)
 {
-    auto* f = new QFrame(parentWidget);
-    f->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    return f;
+    TCoolBand band;
+    band.Control = control;
+    band.MinHeight = minHeight;
+    control->SetParent(this);
+    control->SetAlign(alNone);
+    // A band starts as wide as its control.
+    band.Width = control->Width();
+    FBands.push_back(band);
+    FitHeight();
+    Realign();
+    Invalidate();
+    return &FBands.back();
 }
 
 void TCoolBar::InitWidget()
 {
-    TWinControl::InitWidget();
+    TCustomControl::InitWidget();
+    // The controls' natural heights are known once they have widgets.
     FitHeight();
 }
 
-void TCoolBar::AddBand(TWinControl* control, int minHeight)
+void TCoolBar::SetAutoSize(bool v)
 {
-    FBands.emplace_back(control, minHeight);
-    control->SetParent(this);
-    control->SetAlign(alClient);
+    FAutoSize = v;
     FitHeight();
+}
+
+void TCoolBar::SetEdgeBorders(TEdgeBorders v)
+{
+    if (v == FEdgeBorders) return;
+    FEdgeBorders = v;
+    FitHeight();
+    Realign();
+    Invalidate();
+}
+
+TRect TCoolBar::RowRect() const
+{
+    TRect r = ClientRect();
+    if (FEdgeBorders.Contains(ebLeft)) r.Left += EdgeWidth;
+    if (FEdgeBorders.Contains(ebTop)) r.Top += EdgeWidth;
+    if (FEdgeBorders.Contains(ebRight)) r.Right -= EdgeWidth;
+    if (FEdgeBorders.Contains(ebBottom)) r.Bottom -= EdgeWidth;
+    return r;
+}
+
+int TCoolBar::BandWidth(int i) const
+{
+    return GripWidth() + std::max(FBands.at(size_t(i)).Width, FBands.at(size_t(i)).MinWidth);
+}
+
+TRect TCoolBar::BandRect(int i) const
+{
+    const TRect row = RowRect();
+    int x = row.Left;
+    for (int k = 0; k < i; ++k) x += BandWidth(k);
+    const bool last = i == BandCount() - 1;
+    const int right = last ? row.Right : std::min(x + BandWidth(i), row.Right);
+    return Rect(x, row.Top, std::max(right, x), row.Bottom);
+}
+
+void TCoolBar::MaximizeBand(int i)
+{
+    if (i < 0 || i >= BandCount()) return;
+    int others = 0;
+    for (int k = 0; k < BandCount(); ++k)
+        if (k != i) {
+            FBands[size_t(k)].Width = FBands[size_t(k)].MinWidth;
+            others += BandMinWidth(k);
+        }
+    FBands[size_t(i)].Width = std::max(RowRect().Width() - others - GripWidth(), FBands[size_t(i)].MinWidth);
+    Realign();
+    Invalidate();
+}
+
+void TCoolBar::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    if (Button != mbLeft) return;
+    const bool pressed = FBandMaximize == bmDblClick ? Shift.Contains(ssDouble)
+                         : FBandMaximize == bmClick  ? !Shift.Contains(ssDouble)
+                                                     : false;
+    if (!pressed) return;
+    for (int i = 0; i < BandCount(); ++i) {
+        const TRect b = BandRect(i);
+        if (X >= b.Left && X < b.Right && Y >= b.Top && Y < b.Bottom) {
+            MaximizeBand(i);
+            return;
+        }
+    }
+}
+
+void TCoolBar::AlignControls(TRect& r)
+{
+    // Each band's control fills its band right of the grip.
+    for (int i = 0; i < BandCount(); ++i) {
+        const TRect b = BandRect(i);
+        if (TWinControl* c = FBands[size_t(i)].Control)
+            c->SetBounds(b.Left + GripWidth(), b.Top, std::max(b.Width() - GripWidth(), 0), b.Height());
+    }
+    r = Rect(r.Left, r.Top, r.Left, r.Top);
 }
 
 void TCoolBar::FitHeight()
 {
-    if (!FAutoSize) return;
-    int h = 0;
-    for (auto& [c, minH] : FBands) {
-        int ch = std::max(minH, c->Widget() ? c->Widget()->sizeHint().height() : c->Height());
-        h += ch;
+    if (!FAutoSize || FBands.empty()) return;
+    int row = 0;
+    for (const TCoolBand& b : FBands) {
+        const TWinControl* c = b.Control;
+        row = std::max({row, b.MinHeight, c->Widget() ? c->Widget()->sizeHint().height() : c->Height()});
     }
-    if (h > 0) SetHeight(h + 4);
+    const int edges = (FEdgeBorders.Contains(ebTop) ? EdgeWidth : 0) + (FEdgeBorders.Contains(ebBottom) ? EdgeWidth : 0);
+    SetHeight(row + edges);
+}
+
+void TCoolBar::Paint()
+{
+    TCanvas* c = Canvas();
+    c->Brush()->SetColor(Color());
+    c->FillRect(ClientRect());
+    const int w = Width(), h = Height();
+    // An etched line: the shadow on the outer side, the highlight inside it.
+    auto line = [c](TColor col, int x1, int y1, int x2, int y2) {
+        c->Pen()->SetColor(col);
+        c->MoveTo(x1, y1);
+        c->LineTo(x2, y2);
+    };
+    if (FEdgeBorders.Contains(ebTop)) {
+        line(clBtnShadow, 0, 0, w, 0);
+        line(clBtnHighlight, 0, 1, w, 1);
+    }
+    if (FEdgeBorders.Contains(ebBottom)) {
+        line(clBtnShadow, 0, h - 2, w, h - 2);
+        line(clBtnHighlight, 0, h - 1, w, h - 1);
+    }
+    if (FEdgeBorders.Contains(ebLeft)) {
+        line(clBtnShadow, 0, 0, 0, h);
+        line(clBtnHighlight, 1, 0, 1, h);
+    }
+    if (FEdgeBorders.Contains(ebRight)) {
+        line(clBtnShadow, w - 2, 0, w - 2, h);
+        line(clBtnHighlight, w - 1, 0, w - 1, h);
+    }
+    // The grips: a raised bar of three pixels at each band's left.
+    if (GripWidth() == 0) return;
+    for (int i = 0; i < BandCount(); ++i) {
+        const TRect b = BandRect(i);
+        TRect grip = Rect(b.Left + 2, b.Top + 2, b.Left + 5, b.Bottom - 2);
+        Frame3D(c, grip, clBtnHighlight, clBtnShadow, 1);
+    }
 }
 
 // --------------------------------------------------------------- TTabSheet

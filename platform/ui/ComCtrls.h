@@ -22,6 +22,7 @@
 
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/PaintCtrls.h"
 
 class QLabel;
 class QToolBar;
@@ -149,25 +150,66 @@ private:
     bool FFlat = false, FTransparent = false;
 };
 
-// A bar of bands; each band holds one control, at least MinHeight high. The
-// bar is as high as its bands.
-class TCoolBar : public TWinControl {
-    QV_CLASS(TCoolBar, TWinControl)
+enum TEdgeBorder { ebLeft, ebTop, ebRight, ebBottom };
+using TEdgeBorders = TSet<TEdgeBorder>;
+// Which press of the mouse on a band maximises it.
+enum TCoolBandMaximize { bmNone, bmClick, bmDblClick };
+
+// A band of a cool bar: the control it holds, the least height of its row,
+// and the least and the present width of its control's part (the band's
+// grip, when it has one, comes in front of it).
+struct TCoolBand {
+    TWinControl* Control = nullptr;
+    int MinHeight = 0;
+    int MinWidth = 0;
+    int Width = 0;
+};
+
+// A bar of bands laid from left to right in one row; the last band reaches
+// to the row's end. With more than one band each band has a grip at its
+// left; a press on a band (its grip, or what of it its control leaves
+// free) maximises it when BandMaximize says so: it takes the whole row but
+// the least widths of the others. Edges (EdgeBorders) are etched lines on
+// the bar's sides, a shadow line outside a highlight line; the row lies
+// inside them. With AutoSize the bar is as high as its edges and its row.
+class TCoolBar : public TCustomControl {
+    QV_CLASS(TCoolBar, TCustomControl)
 public:
-    bool TakesClickFocus() const override { return false; }
     explicit TCoolBar(TComponent* AOwner = nullptr);
-    void AddBand(TWinControl* control, int minHeight);
+    bool TakesClickFocus() const override { return false; }
+    // The band lives as long as the bar; its address until the next AddBand.
+    TCoolBand* AddBand(TWinControl* control, int minHeight);
+    int BandCount() const { return int(FBands.size()); }
+    TCoolBand* Bands(int i) { return &FBands.at(size_t(i)); }
     bool AutoSize() const { return FAutoSize; }
-    void SetAutoSize(bool v) { FAutoSize = v; }
+    void SetAutoSize(bool v);
+    TEdgeBorders EdgeBorders() const { return FEdgeBorders; }
+    void SetEdgeBorders(TEdgeBorders v);
+    TCoolBandMaximize BandMaximize() const { return FBandMaximize; }
+    void SetBandMaximize(TCoolBandMaximize v) { FBandMaximize = v; }
+    void MaximizeBand(int i);
+    // The band's place in the bar and the width of its grip.
+    TRect BandRect(int i) const;
+    int GripWidth() const { return FBands.size() > 1 ? 10 : 0; }
+    // Each edge is two lines.
+    static constexpr int EdgeWidth = 2;
 
 protected:
-    QWidget* CreateWidget(QWidget* parentWidget) override;
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void AlignControls(TRect& r) override;
     void InitWidget() override;
 
 private:
+    TRect RowRect() const;
+    // A band's width in the row, and its least width there.
+    int BandWidth(int i) const;
+    int BandMinWidth(int i) const { return GripWidth() + FBands.at(size_t(i)).MinWidth; }
     void FitHeight();
-    std::vector<std::pair<TWinControl*, int>> FBands;
+    std::vector<TCoolBand> FBands;
     bool FAutoSize = true;
+    TEdgeBorders FEdgeBorders{ebTop};
+    TCoolBandMaximize FBandMaximize = bmClick;
 };
 
 class TPageControl;

@@ -6,10 +6,39 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QApplication>
 #include <QPainter>
+#include <QPointer>
+#include <QProxyStyle>
 #include <QResizeEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
+
+namespace {
+// The application's style, except that a closed list drops down under its
+// box (and so keeps to its number of visible rows).
+class TDropDownListStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_ComboBox_Popup) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+}  // namespace
+
+void DropListUnderBox(QComboBox* Box)
+{
+    // One style for every box; it goes with the application.
+    static QPointer<QStyle> style;
+    if (!style) {
+        style = new TDropDownListStyle(QApplication::style()->name());
+        style->setParent(qApp);
+    }
+    Box->setStyle(style);
+}
 
 namespace {
 // The combo box's widget. In the simple style it is a plain entry line: the
@@ -120,6 +149,7 @@ QComboBox* TComboBox::Combo() const { return qobject_cast<QComboBox*>(FWidget.da
 QWidget* TComboBox::CreateWidget(QWidget* parentWidget)
 {
     auto* c = new TQtComboBox(parentWidget);
+    DropListUnderBox(c);
     QObject::connect(c, qOverload<int>(&QComboBox::activated), Bridge(), [this](int i) {
         if (FSyncing) return;
         CallHandler(this, [&] { Select(i); });

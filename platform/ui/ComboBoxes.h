@@ -18,6 +18,11 @@
 
 class QComboBox;
 
+// Makes the box's list drop down under the box and show at most the box's
+// maxVisibleItems rows, as the platform's closed lists do; some toolkit
+// styles lay a closed list over the box and show every one of its rows.
+void DropListUnderBox(QComboBox* Box);
+
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 
 class TComboBox : public TWinControl {

@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "platform/ui/ComboBoxes.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/EventBridge.h"
 #include "platform/ui/Forms.h"
@@ -291,6 +292,7 @@ QComboBox* TDBLookupComboBox::Combo() const { return qobject_cast<QComboBox*>(FW
 QWidget* TDBLookupComboBox::CreateWidget(QWidget* parentWidget)
 {
     auto* c = new LookupCombo(parentWidget);
+    DropListUnderBox(c);
     auto* view = new QTableView(c);
     view->horizontalHeader()->hide();
     view->verticalHeader()->hide();

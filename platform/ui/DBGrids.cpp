@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "platform/core/TypInfo.h"
+#include "platform/ui/ComboBoxes.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/PaintCtrls.h"
@@ -2198,6 +2199,7 @@ void TDBGrid::CreateEditorWidget()
     QWidget* w;
     if (list) {
         auto* cb = new QComboBox(parent);
+        DropListUnderBox(cb);
         cb->setEditable(editable);
         cb->addItems(items);
         cb->setMaxVisibleItems(std::max(c->DropDownRows(), 1));

@@ -94,7 +94,12 @@ void TForm::SetFormStyle(TFormStyle v)
     if (v == FFormStyle) return;
     if (HandleAllocated() && (v == fsMDIChild || FFormStyle == fsMDIChild || v == fsMDIForm || FFormStyle == fsMDIForm))
         throw EInvalidOperation(QStringLiteral("Cannot change the form style of a shown form"));
+    // The client area is what a form's definition fixes, whichever of its
+    // properties comes first: a style that brings or drops the MDI child's
+    // frame and caption changes the outer size around it.
+    const int clientWidth = ClientWidth(), clientHeight = ClientHeight();
     FFormStyle = v;
+    SetBounds(FLeft, FTop, FWidth + clientWidth - ClientWidth(), FHeight + clientHeight - ClientHeight());
     if (HandleAllocated()) RecreateWnd();
 }
 

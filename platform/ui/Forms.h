@@ -76,6 +76,8 @@ public:
     void Release();
 
     TFormStyle FormStyle() const { return FFormStyle; }
+    // Keeps the client size: an MDI child's frame and caption are added to
+    // (taken from) the outer size.
     void SetFormStyle(TFormStyle v);
     TPosition Position() const { return FPosition; }
     // Stored only; it takes effect when the form is first shown.

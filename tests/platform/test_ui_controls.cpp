@@ -15,9 +15,11 @@
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/ComboBoxes.h"
+#include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
 #include "platform/ui/Mask.h"
 #include "platform/ui/StdCtrls.h"
+#include "tests/platform/ScreenInput.h"
 #include "tests/platform/ShownForm.h"
 
 namespace {
@@ -61,6 +63,82 @@ TEST(ToolButtons, HiddenButtonsAreNotOnTheBar)
     act->SetVisible(true);
     Application->ProcessMessages();
     EXPECT_TRUE(bound->QtButton()->isVisible());
+}
+
+// A cool bar draws the edges it is given and maximises a band on the press
+// it is told to.
+namespace {
+// A cool bar across the top of a shown form with bands of panels in it.
+struct CoolBarOnForm {
+    Shown s;
+    TCoolBar* bar = new TCoolBar(s.form);
+    CoolBarOnForm(int bands = 1)
+    {
+        bar->SetParent(s.form);
+        bar->SetEdgeBorders({});
+        for (int i = 0; i < bands; ++i) {
+            auto* p = new TPanel(s.form);
+            p->SetBounds(0, 0, 60 + 20 * i, 22);
+            bar->AddBand(p, 22)->MinWidth = 20;
+        }
+        s.Show();
+    }
+};
+}  // namespace
+
+TEST(CoolBars, EdgesAreEtchedLinesOnTheSidesSetAndTheBandLiesInside)
+{
+    CoolBarOnForm f;
+    const QRgb shadow = ColorToQColor(clBtnShadow).rgb(), light = ColorToQColor(clBtnHighlight).rgb();
+    const QRgb face = ColorToQColor(clBtnFace).rgb();
+    for (const TEdgeBorders edges : {TEdgeBorders{}, TEdgeBorders{ebTop}, TEdgeBorders{ebBottom},
+                                     TEdgeBorders{ebTop, ebBottom}}) {
+        f.bar->SetEdgeBorders(edges);
+        Application->ProcessMessages();
+        const bool top = edges.Contains(ebTop), bottom = edges.Contains(ebBottom);
+        const int h = f.bar->Height();
+        EXPECT_EQ(h, 22 + (top ? 2 : 0) + (bottom ? 2 : 0));   // AutoSize: the edges and the band
+        TControl* band = f.bar->Bands(0)->Control;
+        EXPECT_EQ(band->BoundsRect(), Rect(0, top ? 2 : 0, f.bar->Width(), h - (bottom ? 2 : 0)));
+        // The lines across the bar, read from the screen left and right of
+        // the band's control (over it, it covers them where they are not).
+        f.bar->Bands(0)->Control->Hide();
+        Application->ProcessMessages();
+        const QImage img = screen::ScreenOf(f.bar->Widget());
+        f.bar->Bands(0)->Control->Show();
+        for (const int x : {3, img.width() / 2, img.width() - 3}) {
+            EXPECT_EQ(img.pixel(x, 0), top ? shadow : face) << x;
+            EXPECT_EQ(img.pixel(x, 1), top ? light : face) << x;
+            EXPECT_EQ(img.pixel(x, h - 2), bottom ? shadow : face) << x;
+            EXPECT_EQ(img.pixel(x, h - 1), bottom ? light : face) << x;
+            EXPECT_EQ(img.pixel(x, h / 2), face) << x;
+        }
+    }
+}
+
+TEST(CoolBars, ABandIsMaximisedByThePressItsBarIsToldTo)
+{
+    struct Case {
+        TCoolBandMaximize how;
+        bool doubleClick, maximised;
+    };
+    for (const Case& c : {Case{bmDblClick, true, true}, Case{bmDblClick, false, false}, Case{bmClick, false, true},
+                          Case{bmNone, true, false}, Case{bmNone, false, false}}) {
+        CoolBarOnForm f(2);
+        f.bar->SetBandMaximize(c.how);
+        const int grip = f.bar->GripWidth(), row = f.bar->Width();
+        ASSERT_GT(grip, 0);   // more than one band: each has its grip
+        EXPECT_EQ(f.bar->BandRect(0), Rect(0, 0, grip + 60, 22));
+        EXPECT_EQ(f.bar->BandRect(1), Rect(grip + 60, 0, row, 22));
+        // A press on the first band's grip.
+        screen::Click(f.bar->Widget(), QPointF(3, 10), c.doubleClick);
+        Application->ProcessMessages();
+        const int first = c.maximised ? row - (grip + 20) : grip + 60;
+        EXPECT_EQ(f.bar->BandRect(0), Rect(0, 0, first, 22)) << c.how << c.doubleClick;
+        EXPECT_EQ(f.bar->BandRect(1), Rect(first, 0, row, 22)) << c.how << c.doubleClick;
+        // The band's control follows its band.
+        EXPECT_EQ(f.bar->Bands(1)->Control->BoundsRect(), Rect(first + grip, 0, row, 22));
+    }
 }
 
 TEST(ComboBoxes, TheSimpleStyleIsAnEntryLineWithoutArrow)

@@ -16,6 +16,7 @@
 #include <QToolButton>
 
 #include "AdoTestUtil.h"
+#include "ScreenInput.h"
 #include "platform/ado/ADODB.h"
 #include "platform/ui/Canvas.h"
 #include "platform/ui/ComCtrls.h"
@@ -90,6 +91,17 @@ protected:
         c->SetParent(Form);
         c->SetBounds(10, top, 200, height);
         return c;
+    }
+    // The session's form chosen by its name.
+    TDBLookupComboBox* FormLookup()
+    {
+        auto* box = Make<TDBLookupComboBox>(10);
+        box->SetListSource(FormsSrc);
+        box->SetKeyField(QStringLiteral("id"));
+        box->SetListField(QStringLiteral("name"));
+        box->SetDataSource(Src);
+        box->SetDataField(QStringLiteral("id_form"));
+        return box;
     }
     void Show()
     {
@@ -255,12 +267,7 @@ TEST_F(DBCtrlsTest, MemoShowsLinesAndWritesCrLfText)
 
 TEST_F(DBCtrlsTest, LookupShowsTheListTextAndWritesTheKey)
 {
-    auto* box = Make<TDBLookupComboBox>(10);
-    box->SetListSource(FormsSrc);
-    box->SetKeyField(QStringLiteral("id"));
-    box->SetListField(QStringLiteral("name"));
-    box->SetDataSource(Src);
-    box->SetDataField(QStringLiteral("id_form"));
+    TDBLookupComboBox* box = FormLookup();
     Show();
     auto* combo = qobject_cast<QComboBox*>(box->Widget());
     ASSERT_NE(combo, nullptr);
@@ -326,6 +333,32 @@ TEST_F(DBCtrlsTest, LookupWithTwoListFieldsShowsColumnsInAWiderDropDown)
     // Aligned to the right edge of the box.
     EXPECT_NEAR(popup->geometry().right(), combo->mapToGlobal(QPoint(combo->width() - 1, 0)).x(), 3);
     box->CloseUp();
+}
+
+TEST_F(DBCtrlsTest, LookupDropsDownAtMostItsDropDownRows)
+{
+    for (int i = 3; i <= 11; ++i)
+        Db->Execute(QStringLiteral("INSERT INTO REF_FORMS VALUES (\"f%1\", \"Форма %1\", #2024-03-01#)").arg(i));
+    Forms->Requery();
+    TDBLookupComboBox* box = FormLookup();
+    Show();
+    auto* combo = qobject_cast<QComboBox*>(box->Widget());
+    const int all = Query(Db.get(), QStringLiteral("SELECT COUNT(*) FROM REF_FORMS")).toInt();
+    // The rows the opened list shows whole; it opens under the box.
+    auto shown = [&] {
+        box->DropDown();
+        Application->ProcessMessages();
+        EXPECT_TRUE(box->ListVisible());
+        EXPECT_GE(combo->view()->window()->y(), combo->mapToGlobal(QPoint(0, combo->height())).y() - 1);
+        const int rows = screen::ListRowsShown(combo);
+        box->CloseUp();
+        Application->ProcessMessages();
+        return rows;
+    };
+    for (const int rows : {8, 7, 3, 20}) {
+        box->SetDropDownRows(rows);
+        EXPECT_EQ(shown(), std::min(rows, all)) << rows;
+    }
 }
 
 TEST_F(DBCtrlsTest, NavigatorButtonsFollowTheStateAndDeleteWithoutAsking)

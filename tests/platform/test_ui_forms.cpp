@@ -253,6 +253,28 @@ TEST(Forms, MdiFrameChildrenActivationAndArrangement)
     frame->Free();
 }
 
+TEST(Forms, AnMdiChildsClientAreaIsTheOneSetWhicheverComesFirst)
+{
+    TForm* frame = NewMdiFrame();
+    for (const bool clientFirst : {true, false}) {
+        auto* child = new TForm(nullptr);
+        if (!clientFirst) child->SetFormStyle(fsMDIChild);
+        child->SetClientWidth(502);
+        child->SetClientHeight(308);
+        if (clientFirst) child->SetFormStyle(fsMDIChild);
+        child->AfterConstruction();
+        Application->ProcessMessages();
+        // The form's own widget lies inside the frame and the caption.
+        EXPECT_EQ(child->Widget()->size(), QSize(502, 308)) << clientFirst;
+        EXPECT_EQ(child->ClientWidth(), 502) << clientFirst;
+        EXPECT_EQ(child->ClientHeight(), 308) << clientFirst;
+        EXPECT_GT(child->Height(), 308) << clientFirst;
+        child->Free();
+    }
+    Application->SetMainForm(nullptr);
+    frame->Free();
+}
+
 TEST(Forms, AlignedAndAnchoredControlsFollowTheClientArea)
 {
     auto* f = NewForm<TForm>(nullptr);

@@ -3,6 +3,7 @@
 // the members' panes following the current member, their stored sizes and
 // caps, Ctrl+Del in a detail grid, details of an unsaved or missing member,
 // closing after a failed post and activation while a detail row is typed.
+#include <QAbstractScrollArea>
 #include <QFile>
 #include <QPlainTextEdit>
 
@@ -11,13 +12,17 @@
 #include "platform/os/IniFiles.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
+#include "platform/ui/ComboBoxes.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/EventBridge.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/StdCtrls.h"
+#include "components/QvDBCtrl.h"
+#include "components/QvCtrls.h"
 #include "registers/unMainReferenceMembers.h"
 #include "registers/unMainReferenceMemo.h"
 #include "tests/app/AppFixture.h"
+#include "tests/platform/ScreenInput.h"
 
 namespace {
 
@@ -58,6 +63,39 @@ protected:
         return DM->adoConnection->Execute(sql)->Value(0, 0).toInt();
     }
 };
+
+// ------------------------------------------------------------ every register window
+
+TEST_F(Directories, EveryRegisterWindowOpensWithTheClientAreaOfItsDefinition)
+{
+    Start();
+    // The client area of the definition and the least size of the whole
+    // window, which wins where this system's caption and frame are thinner
+    // than the ones the least size was set for.
+    struct Case {
+        TAction* command;
+        QSize client, least;
+    };
+    const QSize templ(502, 308), templLeast(510, 150);
+    for (const Case& c :
+         {Case{fmMain->aOpenRefPlaces, templ, templLeast}, Case{fmMain->aOpenRefForms, templ, templLeast},
+          Case{fmMain->aOpenRefMembers, QSize(572, 366), QSize(580, 400)},
+          Case{fmMain->aOpenObjSessions, templ, templLeast}, Case{fmMain->aOpenObjQuestions, templ, templLeast},
+          Case{fmMain->aOpenObjDecisions, templ, templLeast}, Case{fmMain->aOpenObjPayments, templ, templLeast}}) {
+        c.command->Execute();
+        Application->ProcessMessages();
+        TForm* w = fmMain->ActiveMDIChild();
+        ASSERT_NE(w, nullptr) << c.command->Name().toStdString();
+        const QString name = w->ClassName();
+        const QSize frame(w->Width() - w->ClientWidth(), w->Height() - w->ClientHeight());
+        EXPECT_GT(frame.height(), frame.width()) << name.toStdString();   // the caption is in it
+        const QSize expected = c.client.expandedTo(c.least - frame);
+        // What the window's frame holds on the screen, inside its caption.
+        EXPECT_EQ(w->Widget()->size(), expected) << name.toStdString();
+        EXPECT_EQ(w->OuterWidget()->size(), expected + frame) << name.toStdString();
+        Close(w);
+    }
+}
 
 // ------------------------------------------------------------ forms of holding
 
@@ -214,6 +252,74 @@ TEST_F(Directories, MembersPaneSizesAreStoredAndCappedOnShow)
     // A resize caps them again.
     w->SetHeight(430);
     EXPECT_EQ(w->Panel6->Height(), 100);
+}
+
+// The number of data rows the grid shows on the screen: rows whose first
+// data cell holds drawn text; Room gets how many rows there is room for.
+static int RowsShown(TQvDBGrid* grid, int* Room = nullptr)
+{
+    QWidget* vp = qobject_cast<QAbstractScrollArea*>(grid->Widget())->viewport();
+    const QImage img = screen::ScreenOf(vp);
+    int rows = 0;
+    if (Room) *Room = 0;
+    for (int r = grid->TitleOffset();; ++r) {
+        const TRect cell = grid->CellRect(grid->IndicatorOffset(), r);
+        if (cell.Width() <= 0 || cell.Bottom > img.height()) break;
+        if (Room) ++*Room;
+        // Text on the cell's background, current cell or not: more than one
+        // colour inside the cell's lines.
+        const QRgb back = img.pixel(cell.Left + 2, cell.Top + 2);
+        bool text = false;
+        for (int y = cell.Top + 2; y < cell.Bottom - 2 && !text; ++y)
+            for (int x = cell.Left + 2; x < cell.Right - 2 && !text; ++x) text = img.pixel(x, y) != back;
+        rows += text ? 1 : 0;
+    }
+    return rows;
+}
+
+TEST_F(Directories, ARefusedFilterShowsTheWholeTableAsTheStatusBarSays)
+{
+    Start();
+    TfmMainReferenceMembers* w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    auto settle = [&] {
+        w->Timer->Fire();
+        for (int i = 0; i < 3; ++i) Application->ProcessMessages();
+    };
+    const FilterRow& row = w->FilterRows()[0];
+    auto fill = [&](const QString& op, const QString& value) {
+        row.cmbField->Select(row.cmbField->Items()->IndexOf(QStringLiteral("Дата рождения")));
+        row.cmbExp->Select(row.cmbExp->Items()->IndexOf(op));
+        screen::Type(row.cmbValue->Widget(), value);
+        ASSERT_EQ(row.cmbValue->Text(), value);
+    };
+    const int all = Count(QStringLiteral("SELECT COUNT(*) FROM REF_MEMBERS"));
+    const int young = Count(QStringLiteral("SELECT COUNT(*) FROM REF_MEMBERS WHERE birthday > %1")
+                                .arg(EncodeDate(1978, 1, 1)));
+    settle();
+    int room = 0;
+    const int fit = std::min(all, RowsShown(w->DBGrid, &room));
+    ASSERT_EQ(RowsShown(w->DBGrid), std::min(all, room));
+    ASSERT_LT(young, fit);
+
+    // A filter the database takes: its rows, and the indicator.
+    fill(QStringLiteral("Больше"), QStringLiteral("01.01.1978"));
+    screen::Click(w->sbApplyFilter->Widget());
+    settle();
+    EXPECT_TRUE(w->Filter->Active());
+    EXPECT_EQ(RowsShown(w->DBGrid), young);
+    EXPECT_EQ(w->StatusBar->PanelText(1), QStringLiteral("Фильтр"));
+
+    // One it refuses: the error is shown once, and the grid and the status
+    // bar agree that no filter is on.
+    fill(QStringLiteral("Равно"), QStringLiteral("abc"));
+    screen::Click(w->sbApplyFilter->Widget());
+    settle();
+    EXPECT_EQ(rec->Calls.size(), 1u);
+    EXPECT_FALSE(w->Filter->Active());
+    EXPECT_EQ(DM->adoRefMembers->RecordCount(), all);
+    EXPECT_EQ(RowsShown(w->DBGrid), fit);
+    EXPECT_EQ(w->StatusBar->PanelText(1), QString());
 }
 
 TEST_F(Directories, CtrlDelDeletesOnePostAfterTheQuestion)

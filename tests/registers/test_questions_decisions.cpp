@@ -5,6 +5,7 @@
 // clicks on calculated columns and the highlight toggle.
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QImage>
 #include <sqlcipher/sqlite3.h>
@@ -23,6 +24,7 @@
 #include "registers/unDecisionObject.h"
 #include "registers/unQuestionObject.h"
 #include "tests/app/AppFixture.h"
+#include "tests/platform/ScreenInput.h"
 
 using namespace RegisterFilter;
 
@@ -737,6 +739,36 @@ TEST_F(Objects, DialogLayouts)
     }
     EXPECT_EQ(d->DBMemo1->DataField(), QStringLiteral("description"));
     d->Free();
+}
+
+TEST_F(Objects, TheDecisionDialogsListsDropDownAtMostEightRows)
+{
+    MakeDb(QString(), true);
+    ShowMain();
+    TfmDecisionObject* w = Decisions();
+    ASSERT_NE(w, nullptr);
+    const int questions = Rows("OBJ_QUESTIONS"), sessions = Rows("OBJ_SESSIONS");
+    ASSERT_GT(questions, 8);
+    std::vector<int> shown;
+    rec->OnModal = [&](TForm* f) {
+        auto* d = dynamic_cast<TfmAddEditDecisionObject*>(f);
+        for (TDBLookupComboBox* box : {d->DBLookupComboBox1, d->DBLookupComboBox2}) {
+            box->SetFocus();
+            Application->ProcessMessages();
+            // Alt+Down on the focused box opens its list, as a user opens it.
+            screen::Key(QApplication::focusWidget(), Qt::Key_Down, Qt::AltModifier);
+            Application->ProcessMessages();
+            EXPECT_TRUE(box->ListVisible()) << box->Name().toStdString();
+            auto* combo = qobject_cast<QComboBox*>(box->Widget());
+            shown.push_back(screen::ListRowsShown(combo));
+            screen::Key(combo->view(), Qt::Key_Escape);
+            Application->ProcessMessages();
+            EXPECT_FALSE(box->ListVisible());
+        }
+        return mrCancel;
+    };
+    w->aNEdit->Execute();
+    EXPECT_EQ(shown, (std::vector<int>{std::min(8, questions), std::min(8, sessions)}));
 }
 
 TEST_F(Objects, RefusedQuestionKeepsTheDialogOpenForAnotherOk)

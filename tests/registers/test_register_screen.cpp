@@ -4,7 +4,9 @@
 // paint of the grid, after an add, a delete, a refresh that finds a row
 // another program wrote, a title-click sort, a search hit and the Down key.
 // A data-link event that does not invalidate what it changes leaves stale
-// pixels and fails here. The window's keys go the way a user's do.
+// pixels and fails here. The window's keys go the way a user's do. The cool
+// bar's edges are read from the screen too: the top one only while the
+// status bar shows.
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QGuiApplication>
@@ -26,6 +28,9 @@
 #include "registers/unMainReference.h"
 #include "registerbase/unPanSearch.h"
 #include "tests/app/AppFixture.h"
+#include "tests/platform/ScreenInput.h"
+
+using namespace screen;
 
 namespace {
 
@@ -60,16 +65,6 @@ protected:
         w->Timer->Fire();
         for (int i = 0; i < 3; ++i) Application->ProcessMessages();
     }
-    // The widget's area as the screen holds it now.
-    static QImage ScreenOf(QWidget* w)
-    {
-        QWidget* top = w->window();
-        const QPoint at = w->mapTo(top, QPoint(0, 0));
-        return QGuiApplication::primaryScreen()
-            ->grabWindow(top->winId(), at.x(), at.y(), w->width(), w->height())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
-    }
     QImage Shown() const { return ScreenOf(Viewport()); }
     QString FilterText() { w->Timer->Fire(); return w->StatusBar->PanelText(1); }
     QImage Fresh() const { return Viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
@@ -82,32 +77,10 @@ protected:
         ASSERT_FALSE(shown.isNull()) << step;
         EXPECT_TRUE(shown == fresh) << step << ": the grid shows stale pixels";
     }
-    void Key(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
-        QKeyEvent press(QEvent::KeyPress, key, mods);
-        QKeyEvent release(QEvent::KeyRelease, key, mods);
-        QApplication::sendEvent(target, &press);
-        QApplication::sendEvent(target, &release);
-    }
-    // Characters typed on the keyboard into the widget that has the focus.
-    void Type(QWidget* target, const QString& text)
-    {
-        for (QChar c : text) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(target, &press);
-        }
-    }
     void ClickTitle(int dataCol)
     {
         const TRect r = w->DBGrid->CellRect(dataCol, 0);
-        const QPointF at((r.Left + r.Right) / 2.0, (r.Top + r.Bottom) / 2.0);
-        QWidget* vp = Viewport();
-        QMouseEvent press(QEvent::MouseButtonPress, at, vp->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, vp->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QApplication::sendEvent(vp, &press);
-        QApplication::sendEvent(vp, &release);
+        Click(Viewport(), QPointF((r.Left + r.Right) / 2.0, (r.Top + r.Bottom) / 2.0));
     }
 };
 
@@ -257,4 +230,34 @@ TEST_F(PlacesOnScreen, ToolBarsShowPicturesAndTheWindowTheProgramsIcon)
     const QIcon program = QApplication::windowIcon();
     ASSERT_FALSE(program.isNull());
     EXPECT_EQ(w->OuterWidget()->windowIcon().pixmap(16).toImage(), program.pixmap(16).toImage());
+}
+
+TEST_F(PlacesOnScreen, TheCoolBarHasItsTopEdgeOnlyWhileTheStatusBarShows)
+{
+    Open({QStringLiteral("Бишкек")});
+    EXPECT_EQ(w->CoolBar->Height(), 30);
+    EXPECT_EQ(w->CoolBar->BandCount(), 1);
+    EXPECT_EQ(w->CoolBar->Bands(0)->MinHeight, 22);
+    EXPECT_EQ(w->CoolBar->BandMaximize(), bmDblClick);
+    const QRgb shadow = ColorToQColor(clBtnShadow).rgb(), light = ColorToQColor(clBtnHighlight).rgb();
+    // Whether the bar shows an etched line at its top and at its bottom,
+    // read from the screen at its right end, past the tool buttons.
+    auto edges = [&] {
+        Settle();
+        const QImage img = ScreenOf(w->CoolBar->Widget());
+        const int x = img.width() - 4, h = img.height();
+        const bool top = img.pixel(x, 0) == shadow && img.pixel(x, 1) == light;
+        const bool bottom = img.pixel(x, h - 2) == shadow && img.pixel(x, h - 1) == light;
+        return std::pair{top, bottom};
+    };
+    EXPECT_TRUE(w->StatusBar->Visible());
+    EXPECT_EQ(edges(), std::pair(true, true));
+    // The tool bar lies between the edges.
+    EXPECT_EQ(w->ToolBar->BoundsRect(), Rect(0, 2, w->CoolBar->Width(), 28));
+
+    w->SetWindowState(wsMaximized);
+    Settle();
+    EXPECT_FALSE(w->StatusBar->Visible());
+    EXPECT_EQ(edges(), std::pair(false, true));
+    EXPECT_EQ(w->ToolBar->Top(), 0);
 }
