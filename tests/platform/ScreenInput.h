@@ -24,10 +24,10 @@ inline QImage ScreenOf(QWidget* w)
         .convertToFormat(QImage::Format_RGB32);
 }
 
-inline void Key(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+inline void Key(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString())
 {
-    QKeyEvent press(QEvent::KeyPress, key, mods);
-    QKeyEvent release(QEvent::KeyRelease, key, mods);
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
     QApplication::sendEvent(target, &press);
     QApplication::sendEvent(target, &release);
 }

@@ -4,8 +4,6 @@
 // "Очная"), place 21, sessions 31 (No. 1) and 32 (No. 2), question 41 with
 // decisions 51 and 52 linked to session 32 and 53 linked to session 31.
 #include <QApplication>
-#include <QKeyEvent>
-#include <QMouseEvent>
 #include <QStringList>
 #include <QTabBar>
 #include <functional>
@@ -20,6 +18,7 @@
 #include "registers/unAddEditSessionObject.h"
 #include "registers/unSessionObject.h"
 #include "tests/app/AppFixture.h"
+#include "tests/platform/ScreenInput.h"
 
 
 inline QString Key(int n) { return QStringLiteral("{00000000-0000-0000-0000-%1}").arg(n, 12, 10, QLatin1Char('0')); }
@@ -158,10 +157,7 @@ protected:
     {
         QWidget* to = QApplication::focusWidget();
         ASSERT_NE(to, nullptr);
-        QKeyEvent press(QEvent::KeyPress, key, mods, text);
-        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-        QApplication::sendEvent(to, &press);
-        QApplication::sendEvent(to, &release);
+        screen::Key(to, key, mods, text);
         Application->ProcessMessages();
     }
     static void Type(const QString& text)
@@ -170,12 +166,7 @@ protected:
     }
     static void ClickAt(QWidget* w, const QPoint& at)
     {
-        QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QApplication::sendEvent(w, &press);
-        QApplication::sendEvent(w, &release);
+        screen::Click(w, at);
         Application->ProcessMessages();
     }
     static void ClickOn(TControl* c) { ClickAt(c->Widget(), c->Widget()->rect().center()); }
