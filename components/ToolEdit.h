@@ -92,6 +92,8 @@ public:
     TNumGlyphs NumGlyphs() const;
     void SetNumGlyphs(TNumGlyphs v);
     bool PopupVisible() const { return FPopup && FPopupVisible; }
+    // While the pop-up is open Enter accepts it and Esc closes it.
+    bool WantsDialogKey(WORD Key, TShiftState Shift) const override { return PopupVisible(); }
     TPopupWindow* Popup() const { return FPopup; }
     bool Focused() const { return FFocused; }
 

@@ -825,6 +825,15 @@ void TWinControl::WndProc(TMessage& Message)
         Realign();
         TControl::WndProc(Message);
         break;
+    case CM_DIALOGKEY:
+        // Offered to the children in turn until one takes it.
+        for (TControl* c : std::vector<TControl*>(FControls)) {
+            if (c->Perform(CM_DIALOGKEY, Message.WParam, Message.LParam) != 0) {
+                Message.Result = 1;
+                return;
+            }
+        }
+        break;
     default: TControl::WndProc(Message); break;
     }
 }

@@ -265,6 +265,13 @@ public:
     // Whether a click gives the control the focus (Tab does while TabStop is
     // on). Bars and forms never take it from the control the user is in.
     virtual bool TakesClickFocus() const { return true; }
+    // The dialog keys, Enter and Esc: one that the focused control does not
+    // claim goes on to its form once the control has seen it, and the form's
+    // default button (Enter) or cancel button (Esc) takes it (CM_DIALOGKEY,
+    // sent down to every control of the form). A control that acts on the
+    // key itself claims it: a memo breaking a line, an open drop-down or
+    // calendar, a grid's open in-place editor, a focused button.
+    virtual bool WantsDialogKey(WORD Key, TShiftState Shift) const { return false; }
     Qt::FocusPolicy FocusPolicy() const;
     bool Focused() const;
     virtual void SetFocus();

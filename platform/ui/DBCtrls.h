@@ -158,6 +158,8 @@ public:
     void DropDown();
     void CloseUp();
     bool ListVisible() const;
+    // While the list is open Enter and Esc are the list's.
+    bool WantsDialogKey(WORD Key, TShiftState Shift) const override { return ListVisible(); }
 
     TNotifyEvent OnCloseUp;
     TNotifyEvent OnDropDown;

@@ -585,6 +585,11 @@ bool TForm::IsShortCut(TShortCut ShortCut)
     return false;
 }
 
+bool TForm::DialogKey(WORD Key, TShiftState Shift)
+{
+    return Perform(CM_DIALOGKEY, Key, LPARAM(Shift.Bits())) != 0;
+}
+
 void TForm::CloseModal()
 {
     TCloseAction action = caNone;
@@ -1332,28 +1337,58 @@ bool FormShortCut(QWidget* w, const QKeyEvent* k)
     return frame && frame != f && frame->IsShortCut(sc);
 }
 
+// The form that gets the key as a dialog key once the focused control has
+// seen it: an Enter or Esc pressed in the form's own window (not in a pop-up
+// over it) that the control does not claim.
+TForm* DialogKeyForm(QWidget* w, const QKeyEvent* k)
+{
+    const WORD key = VirtualKeyOf(k);
+    if (key != VK_RETURN && key != VK_ESCAPE) return nullptr;
+    TControl* c = FindControl(w);
+    while (c && !dynamic_cast<TWinControl*>(c)) c = c->Parent();
+    auto* control = static_cast<TWinControl*>(c);
+    TForm* f = GetParentForm(control);
+    QWidget* window = f ? f->OuterWidget() : nullptr;
+    if (!window || w->window() != window->window()) return nullptr;
+    return control->WantsDialogKey(key, ShiftStateOf(k->modifiers())) ? nullptr : f;
+}
+
 // The toolkit's application object. Every event passes through notify: a
 // key press is first offered to the actions of the form it was pressed in,
-// before the focused control sees it; and an exception that escaped a
-// handler's own bridge ends here, on the error display, instead of ending
-// the program.
+// before the focused control sees it, and a dialog key goes on to the form
+// after the control has seen it; an exception that escaped a handler's own
+// bridge ends here, on the error display, instead of ending the program.
 class TQtApplication : public QApplication {
 public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* e) override
     {
+        TForm* dialogKeyForm = nullptr;
+        QPointer<QWidget> formWindow;
         if (e->type() == QEvent::KeyPress && receiver->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(receiver);
+            auto* k = static_cast<QKeyEvent*>(e);
             bool used = false;
-            const bool ok = CallHandler(
-                nullptr, [&] { used = FormShortCut(static_cast<QWidget*>(receiver), static_cast<QKeyEvent*>(e)); });
+            const bool ok = CallHandler(nullptr, [&] {
+                used = FormShortCut(w, k);
+                if (!used) dialogKeyForm = DialogKeyForm(w, k);
+            });
             if (used || !ok) return true;
+            if (dialogKeyForm) formWindow = dialogKeyForm->Widget();
         }
+        bool result = true;
         try {
-            return QApplication::notify(receiver, e);
+            result = QApplication::notify(receiver, e);
         } catch (...) {
             ReportHandlerException(nullptr);
-            return true;
         }
+        // The control may have closed or freed its form meanwhile.
+        if (dialogKeyForm && formWindow && !dialogKeyForm->IsDestroying() && dialogKeyForm->Showing()) {
+            auto* k = static_cast<QKeyEvent*>(e);
+            CallHandler(dialogKeyForm,
+                        [&] { dialogKeyForm->DialogKey(VirtualKeyOf(k), ShiftStateOf(k->modifiers())); });
+        }
+        return result;
     }
 };
 }  // namespace
