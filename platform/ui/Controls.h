@@ -312,6 +312,7 @@ protected:
     virtual void AlignRemainder(const TRect& r) {}
     virtual void DoEnter();
     virtual void DoExit();
+    void FocusMoved(bool in, Qt::FocusReason reason);
 
     // The tab order: the children's windowed controls that take part.
     std::vector<TWinControl*> TabList() const;

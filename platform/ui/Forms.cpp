@@ -214,6 +214,7 @@ void TForm::Notification(TComponent* AComponent, TOperation Operation)
     // Components made while the form is being created are being loaded too.
     if (Operation == opInsert && FFormState.Contains(fsCreating) && AComponent) AComponent->BeginLoading();
     if (Operation == opRemove && AComponent == FActiveControl) FActiveControl = nullptr;
+    if (Operation == opRemove && AComponent == FEnteredControl) FEnteredControl = nullptr;
     TWinControl::Notification(AComponent, Operation);
 }
 
@@ -528,6 +529,7 @@ void TForm::SetVisible(bool v)
         if (!FVisible) return;
         if (FFormStyle == fsMDIChild) throw EInvalidOperation(QStringLiteral("Cannot hide an MDI Child Form"));
         FVisible = false;
+        FEnteredControl = nullptr;   // shown again, the form enters its control afresh
         DoHide();
         if (QWidget* o = OuterWidget()) o->hide();
     }

@@ -196,6 +196,7 @@ protected:
 
 private:
     friend class TApplication;
+    friend class TWinControl;
     void ApplyWindowFlags();
     void ApplyPosition();
     void ShowInState();
@@ -225,6 +226,8 @@ private:
     // comes one title bar lower and further right than the one before).
     int FDefaultPlacements = 0;
     TWinControl* FActiveControl = nullptr;
+    // The control the focus has entered (OnEnter ran, OnExit not yet).
+    TWinControl* FEnteredControl = nullptr;
     bool FCreated = false;
     bool FVisibleOnCreate = false;
     bool FShownOnce = false;
