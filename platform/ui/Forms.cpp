@@ -1378,14 +1378,17 @@ public:
             if (used || !ok) return true;
             if (dialogKeyForm) formWindow = dialogKeyForm->Widget();
         }
+        const unsigned errors = ReportedHandlerErrors();
         bool result = true;
         try {
             result = QApplication::notify(receiver, e);
         } catch (...) {
             ReportHandlerException(nullptr);
         }
-        // The control may have closed or freed its form meanwhile.
-        if (dialogKeyForm && formWindow && !dialogKeyForm->IsDestroying() && dialogKeyForm->Showing()) {
+        // A control whose handling of the key raised has had it; the control
+        // may also have closed or freed its form meanwhile.
+        if (dialogKeyForm && errors == ReportedHandlerErrors() && formWindow && !dialogKeyForm->IsDestroying() &&
+            dialogKeyForm->Showing()) {
             auto* k = static_cast<QKeyEvent*>(e);
             CallHandler(dialogKeyForm,
                         [&] { dialogKeyForm->DialogKey(VirtualKeyOf(k), ShiftStateOf(k->modifiers())); });

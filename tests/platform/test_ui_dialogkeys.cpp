@@ -220,22 +220,31 @@ TEST_F(DialogKeys, EnterAndEscReachTheButtonsUnlessTheFocusedControlClaimsThem)
     EXPECT_EQ(Query(Db.get(), QStringLiteral("SELECT pnumber FROM OBJ_SESSIONS")), QStringLiteral("12"));
 }
 
-// A refused OK (its handler raises) shows one message and keeps the dialog
-// open; the next Enter tries again.
-TEST_F(DialogKeys, ARefusedOkKeepsTheDialogOpen)
+// A refusal shows one message and keeps the dialog open: OK's handler that
+// raises, or the focused control's own key handler that raises (the key
+// then goes no further); the next Enter tries again.
+TEST_F(DialogKeys, ARefusalKeepsTheDialogOpen)
 {
     Ok->SetModalResult(mrNone);
-    bool refuse = true;
+    bool refuseOk = true, refuseKey = false;
     Ok->OnClick = [&](TObject*) {
         ++OkClicks;
-        if (refuse) throw Exception(QStringLiteral("Не заполнено поле"));
+        if (refuseOk) throw Exception(QStringLiteral("Не заполнено поле"));
         Dlg->SetModalResult(mrOk);
     };
     auto* ed = Make<TEdit>();
+    ed->OnKeyDown = [&](TObject*, WORD& key, TShiftState) {
+        if (refuseKey && key == VK_RETURN) throw Exception(QStringLiteral("Неверная дата"));
+    };
     EXPECT_EQ(Press(ed, Qt::Key_Return), StillOpen);
     EXPECT_EQ(OkClicks, 1);
     EXPECT_EQ(Dialogs.Count(TDialogKind::MessageBox), 1);
-    refuse = false;
+    refuseOk = false;
+    refuseKey = true;
+    EXPECT_EQ(Press(ed, Qt::Key_Return), StillOpen);
+    EXPECT_EQ(OkClicks, 1);
+    EXPECT_EQ(Dialogs.Count(TDialogKind::MessageBox), 2);
+    refuseKey = false;
     EXPECT_EQ(Press(ed, Qt::Key_Return), mrOk);
 }
 
