@@ -1,7 +1,7 @@
 // Data-aware controls on a table: what they show after the event loop, what
 // typing posts through the link, lookups with one and two list fields, the
-// navigator's buttons; the check box set without its click handler, the
-// splitter's limits, hidden tab sheets and their on-show event.
+// navigator's buttons and their hints; the check box set without its click
+// handler, the splitter's limits, hidden tab sheets and their on-show event.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -259,6 +259,40 @@ TEST_F(DBCtrlsTest, LookupWithTwoListFieldsShowsColumnsInAWiderDropDown)
     // Aligned to the right edge of the box.
     EXPECT_NEAR(popup->geometry().right(), combo->mapToGlobal(QPoint(combo->width() - 1, 0)).x(), 3);
     box->CloseUp();
+}
+
+// Each button's hint is a control's own: the mouse over a button makes its
+// long part the application's hint, off the buttons the navigator's (or its
+// parent's) hint is back; the tool tip follows ShowHint set at any time.
+TEST_F(DBCtrlsTest, NavigatorButtonsShowTheirHintsAsControlsDo)
+{
+    Form->SetHint(QStringLiteral("Окно|Окно заседания"));
+    auto* nav = Make<TDBNavigator>(10, 18);
+    nav->SetDataSource(Src);
+    nav->Hints()->SetText(QStringLiteral("Первая|К первой позиции\r\nПредыдущая\r\n\r\nПоследняя"));
+    Show();
+    auto hover = [](QWidget* w, bool enter) {
+        QEvent e(enter ? QEvent::Enter : QEvent::Leave);
+        QApplication::sendEvent(w, &e);
+    };
+    EXPECT_EQ(nav->Button(nbFirst)->toolTip(), QString());   // ShowHint off
+    const struct {
+        TNavigateBtn button;
+        const char* hint;
+    } cases[] = {{nbFirst, "К первой позиции"}, {nbPrior, "Предыдущая"}, {nbNext, "Окно заседания"}};
+    for (const auto& c : cases) {
+        hover(nav->Widget(), true);
+        hover(nav->Button(c.button), true);
+        EXPECT_EQ(Application->Hint(), QString::fromUtf8(c.hint));
+        hover(nav->Button(c.button), false);
+        EXPECT_EQ(Application->Hint(), QStringLiteral("Окно заседания"));
+        hover(nav->Widget(), false);
+    }
+    nav->SetShowHint(true);
+    hover(nav->Button(nbFirst), true);
+    EXPECT_EQ(nav->Button(nbFirst)->toolTip(), QStringLiteral("Первая"));
+    EXPECT_EQ(nav->Button(nbLast)->toolTip(), QStringLiteral("Последняя"));
+    Application->SetHint(QString());
 }
 
 TEST_F(DBCtrlsTest, NavigatorButtonsFollowTheStateAndDeleteWithoutAsking)
