@@ -56,6 +56,25 @@ protected:
         w->Timer->Fire();
     }
     QString Key(TDataSet* ds) const { return ds->FieldByName(QStringLiteral("id"))->AsString(); }
+    // The parameter dialog of a report whose one parameter takes board
+    // members (one or several), shown; Edit is its reference editor.
+    static TfmReportsEnterParams* MembersDialog(bool several, TComboEdit*& Edit)
+    {
+        TReportParam p;
+        p.Name = QStringLiteral("members");
+        p.Kind = QStringLiteral("ptReference");
+        p.Caption = QStringLiteral("Члены совета");
+        p.RefTable = QStringLiteral("REF_MEMBERS");
+        p.MultiSelect = several;
+        CurrentReport = TReport();
+        CurrentReport.Params.Add(p);
+        CurrentSql = QStringLiteral("SELECT * FROM REF_MEMBERS WHERE id IN (:members)");
+        auto* dlg = NewForm<TfmReportsEnterParams>(Application);
+        dlg->Show();
+        QApplication::processEvents();
+        Edit = dynamic_cast<TComboEdit*>(dlg->FindComponent(QStringLiteral("edParam0")));
+        return dlg;
+    }
     // A real double click at the point of the grid, the mouse pointer there.
     void DoubleClick(QPoint p)
     {
@@ -164,19 +183,8 @@ TEST_F(Picker, TheDataSetIsGivenBackAsItWas)
 
 TEST_F(Picker, ThroughTheDialogThreeRowsGiveThreeKeysAndNames)
 {
-    TReportParam p;
-    p.Name = QStringLiteral("members");
-    p.Kind = QStringLiteral("ptReference");
-    p.Caption = QStringLiteral("Члены совета");
-    p.RefTable = QStringLiteral("REF_MEMBERS");
-    p.MultiSelect = true;
-    CurrentReport = TReport();
-    CurrentReport.Params.Add(p);
-    CurrentSql = QStringLiteral("SELECT * FROM REF_MEMBERS WHERE id IN (:members)");
-    auto* dlg = NewForm<TfmReportsEnterParams>(Application);
-    dlg->Show();
-    QApplication::processEvents();
-    auto* edit = dynamic_cast<TComboEdit*>(dlg->FindComponent(QStringLiteral("edParam0")));
+    TComboEdit* edit = nullptr;
+    auto* dlg = MembersDialog(true, edit);
     ASSERT_NE(edit, nullptr);
 
     members()->Last();
@@ -220,19 +228,10 @@ TEST_F(Picker, ThroughTheDialogThreeRowsGiveThreeKeysAndNames)
 // its Enter (search on) and Esc (back to the grid).
 TEST_F(Picker, EnterOnTheGridChoosesTheRowTheSearchLineKeepsItsKeys)
 {
-    TReportParam p;
-    p.Name = QStringLiteral("member");
-    p.Kind = QStringLiteral("ptReference");
-    p.Caption = QStringLiteral("Член совета");
-    p.RefTable = QStringLiteral("REF_MEMBERS");
-    CurrentReport = TReport();
-    CurrentReport.Params.Add(p);
-    CurrentSql = QStringLiteral("SELECT * FROM REF_MEMBERS WHERE id=:member");
-    auto* dlg = NewForm<TfmReportsEnterParams>(Application);
-    dlg->Show();
-    ActivateForm(dlg);
-    auto* edit = dynamic_cast<TComboEdit*>(dlg->FindComponent(QStringLiteral("edParam0")));
+    TComboEdit* edit = nullptr;
+    auto* dlg = MembersDialog(false, edit);
     ASSERT_NE(edit, nullptr);
+    ActivateForm(dlg);
     ASSERT_TRUE(edit->TWinControl::Focused());
     QString chosen, chosenName;
     TDialogRecorder recorder;
