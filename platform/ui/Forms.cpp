@@ -1386,9 +1386,12 @@ public:
             ReportHandlerException(nullptr);
         }
         // A control whose handling of the key raised has had it; the control
-        // may also have closed or freed its form meanwhile.
+        // may also have closed (or be closing) or freed its form meanwhile.
+        const auto closing = [](TForm* f) {
+            return !f->Showing() || (f->FormState().Contains(fsModal) && f->ModalResult() != mrNone);
+        };
         if (dialogKeyForm && errors == ReportedHandlerErrors() && formWindow && !dialogKeyForm->IsDestroying() &&
-            dialogKeyForm->Showing()) {
+            !closing(dialogKeyForm)) {
             auto* k = static_cast<QKeyEvent*>(e);
             CallHandler(dialogKeyForm,
                         [&] { dialogKeyForm->DialogKey(VirtualKeyOf(k), ShiftStateOf(k->modifiers())); });

@@ -568,6 +568,7 @@ TEST_F(DialogKeys, EnterAndEscReachTheButtonsUnlessTheFocusedControlClaimsThem)
         {"edit", Qt::Key_Return, none, mrOk},
         {"edit", Qt::Key_Escape, none, mrCancel},
         {"edit", Qt::Key_Return, Qt::ShiftModifier, StillOpen},   // a shift key: no button's key
+        {"closing edit", Qt::Key_Escape, none, mrAbort},            // its own Esc closed the dialog
         {"memo", Qt::Key_Return, none, StillOpen},                 // breaks the line
         {"memo", Qt::Key_Escape, none, mrCancel},
         {"check box", Qt::Key_Return, none, mrOk},
@@ -597,6 +598,12 @@ TEST_F(DialogKeys, EnterAndEscReachTheButtonsUnlessTheFocusedControlClaimsThem)
         std::function<void()> before;
         if (name == QLatin1String("edit")) {
             control = Make<TEdit>(10);
+        } else if (name == QLatin1String("closing edit")) {
+            auto* ed = Make<TEdit>(10);
+            ed->OnKeyDown = [this](TObject*, WORD& key, TShiftState) {
+                if (key == VK_ESCAPE) Form->SetModalResult(mrAbort);
+            };
+            control = ed;
         } else if (name == QLatin1String("memo")) {
             control = Make<TMemo>(10, 60);
         } else if (name == QLatin1String("check box")) {
