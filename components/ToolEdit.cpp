@@ -606,6 +606,11 @@ void TCustomDateEdit::KeyPress(QChar& Key)
     if (calChar && PopupVisible()) {
         FPopup->KeyPress(Key);
         Key = QChar();
+    } else if (Key == QLatin1Char('\r') && FCheckOnExit && !PopupVisible()) {
+        // Enter ends the typing as leaving does: an impossible date raises
+        // its error here, once, and the key goes no further (not to the
+        // form's default button).
+        CheckValidDate();
     } else if (DirectInput()) {
         if (Key == QLatin1Char('T') || Key == QLatin1Char('t')) {
             ApplyDate(std::trunc(Now()));

@@ -7,7 +7,10 @@
 // going to the edit, which passes the calendar's keys on while it is open.
 // The date edit keeps its text in the date format with a matching edit mask
 // (digits only), reads an empty text as the null date (0.0), and opens a
-// pop-up calendar or, with csDialog, the modal date dialog.
+// pop-up calendar or, with csDialog, the modal date dialog. With CheckOnExit
+// an impossible date raises its conversion error once, when the edit is left
+// and when Enter is pressed in it (before the form's default button could
+// take the key), and the edit keeps the focus.
 #include <QPointer>
 
 #include "components/DateUtil.h"
@@ -92,6 +95,8 @@ public:
     TNumGlyphs NumGlyphs() const;
     void SetNumGlyphs(TNumGlyphs v);
     bool PopupVisible() const { return FPopup && FPopupVisible; }
+    // While the pop-up is open Enter accepts it and Esc closes it.
+    bool WantsDialogKey(WORD Key, TShiftState Shift) const override { return PopupVisible(); }
     TPopupWindow* Popup() const { return FPopup; }
     bool Focused() const { return FFocused; }
 

@@ -112,7 +112,7 @@ TRegisterWindowBase::TRegisterWindowBase(TComponent* AOwner) : TForm(AOwner)
     Bevel1->SetBevelOuter(bvLowered);
     Bevel1->SetAlign(alTop);
     Bevel1->SetHeight(2);
-    edSearch = new TEdit(this);
+    edSearch = new TSearchEdit(this);
     edSearch->SetName(QStringLiteral("edSearch"));
     edSearch->SetParent(panSearch);
     edSearch->SetBounds(0, 3, panSearch->Width(), 21);

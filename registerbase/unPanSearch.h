@@ -8,12 +8,21 @@
 // none of them.
 #include "platform/core/Classes.h"
 #include "platform/ui/Controls.h"
+#include "platform/ui/StdCtrls.h"
 
 class TDataSet;
 class TQvDBGrid;
-class TEdit;
 class TPanel;
 class TForm;
+
+// The search line's edit: Enter and Esc are its own (search on, back to the
+// grid), so in a dialog they never reach its OK and Cancel buttons.
+class TSearchEdit : public TEdit {
+    QV_CLASS(TSearchEdit, TEdit)
+public:
+    explicit TSearchEdit(TComponent* AOwner = nullptr) : TEdit(AOwner) {}
+    bool WantsDialogKey(WORD Key, TShiftState Shift) const override { return true; }
+};
 
 class cPanelSearch : public TObject {
     QV_CLASS(cPanelSearch, TObject)

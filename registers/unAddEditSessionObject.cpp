@@ -133,6 +133,7 @@ TDBNavigator* NewNavigator(TWinControl* parent, const char* name, TDataSource* s
     n->SetVisibleButtons(buttons);
     n->SetFlat(true);
     n->SetConfirmDelete(false);
+    n->SetShowHint(true);
     TStringList hints;
     for (const char* h : kNavigatorHints) hints.Add(QString::fromUtf8(h));
     n->SetHints(&hints);

@@ -47,6 +47,8 @@ public:
     // deletes the last one, Enter is passed to OnKeyPress only).
     void Select(int i);
     void TypeChar(QChar c);
+    // Enter in an entry line is the line's (OnKeyPress acts on it).
+    bool WantsDialogKey(WORD Key, TShiftState Shift) const override { return Key == VK_RETURN && Editable(); }
 
     TNotifyEvent OnSelect;
     TNotifyEvent OnChange;

@@ -572,6 +572,7 @@ TWinControl::~TWinControl()
     // Whoever watches the window procedure sees WM_DESTROY of a control that
     // is going, not of a window about to be made again.
     Destroying();
+    if (TForm* f = GetParentForm(this); f && f->FEnteredControl == this) f->FEnteredControl = nullptr;
     DestroyHandle();
     for (TControl* c : FControls) c->FParent = nullptr;
     FControls.clear();
@@ -829,6 +830,15 @@ void TWinControl::WndProc(TMessage& Message)
         Realign();
         TControl::WndProc(Message);
         break;
+    case CM_DIALOGKEY:
+        // Offered to the children in turn until one takes it.
+        for (TControl* c : std::vector<TControl*>(FControls)) {
+            if (c->Perform(CM_DIALOGKEY, Message.WParam, Message.LParam) != 0) {
+                Message.Result = 1;
+                return;
+            }
+        }
+        break;
     default: TControl::WndProc(Message); break;
     }
 }
@@ -837,15 +847,33 @@ bool TWinControl::WidgetEvent(QObject* watched, QEvent* event)
 {
     // A control on its way out gets no enter or exit events (the focus moves
     // while its window is torn down; an exit check must not run then).
-    if (watched == FWidget && !IsDestroying()) {
-        if (event->type() == QEvent::FocusIn) {
-            if (TForm* f = GetParentForm(this)) f->FocusControl(this);
-            DoEnter();
-        } else if (event->type() == QEvent::FocusOut) {
-            DoExit();
-        }
-    }
+    if (watched == FWidget && !IsDestroying() && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut))
+        FocusMoved(event->type() == QEvent::FocusIn, static_cast<QFocusEvent*>(event)->reason());
     return TControl::WidgetEvent(watched, event);
+}
+
+// Enter and exit follow the focus from control to control within the form.
+// The focus leaving the window for a while (another window or a message box
+// activated, a pop-up menu or list open) and coming back to the same control
+// neither exits nor enters it: an exit check that shows its error in a box
+// would otherwise run again as the box takes the focus. A control that
+// refuses to be left and takes the focus back stays entered.
+void TWinControl::FocusMoved(bool in, Qt::FocusReason reason)
+{
+    TForm* f = GetParentForm(this);
+    const bool away = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+    if (in) {
+        if (f) f->FocusControl(this);
+        if (f && f->FEnteredControl == this) return;
+        if (f) f->FEnteredControl = this;
+        DoEnter();
+        return;
+    }
+    if (away || (f && f->FEnteredControl != this)) return;
+    DoExit();
+    QWidget* now = QApplication::focusWidget();
+    const bool back = FWidget && now && (now == FWidget || FWidget->isAncestorOf(now));
+    if (f && f->FEnteredControl == this && !back) f->FEnteredControl = nullptr;
 }
 
 void TWinControl::DoEnter()

@@ -269,6 +269,13 @@ public:
     // Whether a click gives the control the focus (Tab does while TabStop is
     // on). Bars and forms never take it from the control the user is in.
     virtual bool TakesClickFocus() const { return true; }
+    // The dialog keys, Enter and Esc: one that the focused control does not
+    // claim goes on to its form once the control has seen it, and the form's
+    // default button (Enter) or cancel button (Esc) takes it (CM_DIALOGKEY,
+    // sent down to every control of the form). A control that acts on the
+    // key itself claims it: a memo breaking a line, an open drop-down or
+    // calendar, a grid's open in-place editor, a focused button.
+    virtual bool WantsDialogKey(WORD Key, TShiftState Shift) const { return false; }
     Qt::FocusPolicy FocusPolicy() const;
     bool Focused() const;
     virtual void SetFocus();
@@ -309,6 +316,7 @@ protected:
     virtual void AlignRemainder(const TRect& r) {}
     virtual void DoEnter();
     virtual void DoExit();
+    void FocusMoved(bool in, Qt::FocusReason reason);
 
     // The tab order: the children's windowed controls that take part.
     std::vector<TWinControl*> TabList() const;

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QComboBox>
+#include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QTableView>
@@ -614,9 +615,33 @@ QWidget* TDBNavigator::CreateWidget(QWidget* parentWidget)
         QObject::connect(b, &QToolButton::clicked, Bridge(),
                          [this, i] { CallHandler(this, [&] { BtnClick(TNavigateBtn(i)); }); });
         FButtons[size_t(i)] = b;
+        WatchWidget(b);
     }
     return w;
 }
+
+bool TDBNavigator::WidgetEvent(QObject* watched, QEvent* event)
+{
+    // The application's hint follows the button under the mouse as it
+    // follows a control; off a button it is the navigator's own.
+    // The tool tip is brought up to date first (ShowHint may have changed).
+    if (event->type() == QEvent::Enter || event->type() == QEvent::Leave) {
+        for (int i = 0; i < NavButtonCount; ++i) {
+            if (watched != FButtons[size_t(i)]) continue;
+            const QString hint = ButtonHint(TNavigateBtn(i));
+            if (event->type() == QEvent::Leave || hint.isEmpty()) {
+                Perform(CM_MOUSEENTER);
+            } else {
+                ApplyHints();
+                Application->SetHint(GetLongHint(hint));
+            }
+            break;
+        }
+    }
+    return TWinControl::WidgetEvent(watched, event);
+}
+
+QString TDBNavigator::ButtonHint(TNavigateBtn b) const { return int(b) < FHints->Count() ? FHints->Strings(int(b)) : QString(); }
 
 void TDBNavigator::InitWidget()
 {
@@ -663,7 +688,8 @@ void TDBNavigator::ApplyHints()
 {
     for (int i = 0; i < NavButtonCount; ++i)
         if (QToolButton* b = FButtons[size_t(i)])
-            b->setToolTip(i < FHints->Count() && EffectiveShowHint() ? GetShortHint(FHints->Strings(i)) : QString());
+            b->setToolTip(EffectiveShowHint() && Application->ShowHint() ? GetShortHint(ButtonHint(TNavigateBtn(i)))
+                                                                         : QString());
 }
 
 bool TDBNavigator::ButtonEnabled(TNavigateBtn b) const

@@ -161,6 +161,8 @@ public:
     void DropDown();
     void CloseUp();
     bool ListVisible() const;
+    // While the list is open Enter and Esc are the list's.
+    bool WantsDialogKey(WORD Key, TShiftState Shift) const override { return ListVisible(); }
 
     TNotifyEvent OnCloseUp;
     TNotifyEvent OnDropDown;
@@ -196,8 +198,11 @@ using TNavClickEvent = std::function<void(TObject* Sender, TNavigateBtn Button)>
 // next and last record, insert, delete, edit, post, cancel and refresh. Only
 // VisibleButtons are shown, sharing the width. A button is enabled when its
 // command makes sense in the dataset's state. Hints: one line per button in
-// the order above (the tool tip shows the short part). Delete asks "Удалить
-// запись?" first only with ConfirmDelete.
+// the order above, each button's hint as a control's own: its tool tip shows
+// the short part (with ShowHint), and the long part is the application's
+// hint while the mouse is over the button (a button without a line shows
+// the navigator's). Delete asks "Удалить запись?" first only with
+// ConfirmDelete.
 class TDBNavigator : public TWinControl {
     QV_CLASS(TDBNavigator, TWinControl)
 public:
@@ -221,6 +226,8 @@ public:
     bool ButtonVisible(TNavigateBtn b) const;
     // The button's widget (none before the control has its window).
     QToolButton* Button(TNavigateBtn b) const;
+    // The button's line of Hints (empty when there is none).
+    QString ButtonHint(TNavigateBtn b) const;
 
     TNavClickEvent BeforeAction;
     TNavClickEvent OnClick;
@@ -230,6 +237,7 @@ protected:
     void InitWidget() override;
     void Resize() override;
     void EnabledChanged() override;
+    bool WidgetEvent(QObject* watched, QEvent* event) override;
 
 private:
     class NavLink;

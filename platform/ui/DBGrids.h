@@ -386,8 +386,9 @@ public:
 
     TBookmarkList* SelectedRows() const { return FSelectedRows; }
 
-    // The in-place editor.
+    // The in-place editor; while it is open Enter and Esc are its own.
     bool EditorMode() const { return FEditorMode; }
+    bool WantsDialogKey(WORD Key, TShiftState Shift) const override { return FEditorMode; }
     void SetEditorMode(bool v);
     TInplaceEdit* InplaceEditor() const { return FEditor; }
     void ShowEditor();

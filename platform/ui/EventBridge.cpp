@@ -7,8 +7,15 @@
 
 #include "platform/ui/Forms.h"
 
+namespace {
+unsigned g_reported = 0;
+}  // namespace
+
+unsigned ReportedHandlerErrors() noexcept { return g_reported; }
+
 void ReportHandlerException(TObject* Sender) noexcept
 {
+    ++g_reported;
     try {
         Application->HandleException(Sender);
     } catch (...) {

@@ -17,6 +17,9 @@ class TObject;
 
 // Reports the exception being handled (call it inside a catch block).
 void ReportHandlerException(TObject* Sender) noexcept;
+// How many handler errors have been reported so far: an event whose handler
+// raised goes no further (a key's dialog-key step, Forms.h).
+unsigned ReportedHandlerErrors() noexcept;
 // The same, from the event loop once the current event is over.
 void ReportHandlerExceptionLater() noexcept;
 

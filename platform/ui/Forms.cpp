@@ -219,6 +219,7 @@ void TForm::Notification(TComponent* AComponent, TOperation Operation)
     // Components made while the form is being created are being loaded too.
     if (Operation == opInsert && FFormState.Contains(fsCreating) && AComponent) AComponent->BeginLoading();
     if (Operation == opRemove && AComponent == FActiveControl) FActiveControl = nullptr;
+    if (Operation == opRemove && AComponent == FEnteredControl) FEnteredControl = nullptr;
     TWinControl::Notification(AComponent, Operation);
 }
 
@@ -533,6 +534,7 @@ void TForm::SetVisible(bool v)
         if (!FVisible) return;
         if (FFormStyle == fsMDIChild) throw EInvalidOperation(QStringLiteral("Cannot hide an MDI Child Form"));
         FVisible = false;
+        FEnteredControl = nullptr;   // shown again, the form enters its control afresh
         DoHide();
         if (QWidget* o = OuterWidget()) o->hide();
     }
@@ -588,6 +590,11 @@ bool TForm::IsShortCut(TShortCut ShortCut)
     for (int i = 0; i < ComponentCount(); ++i)
         if (auto* a = dynamic_cast<TAction*>(Components(i)); a && !a->ActionList() && run(a)) return true;
     return false;
+}
+
+bool TForm::DialogKey(WORD Key, TShiftState Shift)
+{
+    return Perform(CM_DIALOGKEY, Key, LPARAM(Shift.Bits())) != 0;
 }
 
 void TForm::CloseModal()
@@ -1339,28 +1346,64 @@ bool FormShortCut(QWidget* w, const QKeyEvent* k)
     return frame && frame != f && frame->IsShortCut(sc);
 }
 
+// The form that gets the key as a dialog key once the focused control has
+// seen it: an Enter or Esc pressed in the form's own window (not in a pop-up
+// over it) that the control does not claim.
+TForm* DialogKeyForm(QWidget* w, const QKeyEvent* k)
+{
+    const WORD key = VirtualKeyOf(k);
+    if (key != VK_RETURN && key != VK_ESCAPE) return nullptr;
+    TControl* c = FindControl(w);
+    while (c && !dynamic_cast<TWinControl*>(c)) c = c->Parent();
+    auto* control = static_cast<TWinControl*>(c);
+    TForm* f = GetParentForm(control);
+    QWidget* window = f ? f->OuterWidget() : nullptr;
+    if (!window || w->window() != window->window()) return nullptr;
+    return control->WantsDialogKey(key, ShiftStateOf(k->modifiers())) ? nullptr : f;
+}
+
 // The toolkit's application object. Every event passes through notify: a
 // key press is first offered to the actions of the form it was pressed in,
-// before the focused control sees it; and an exception that escaped a
-// handler's own bridge ends here, on the error display, instead of ending
-// the program.
+// before the focused control sees it, and a dialog key goes on to the form
+// after the control has seen it; an exception that escaped a handler's own
+// bridge ends here, on the error display, instead of ending the program.
 class TQtApplication : public QApplication {
 public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* e) override
     {
+        TForm* dialogKeyForm = nullptr;
+        QPointer<QWidget> formWindow;
         if (e->type() == QEvent::KeyPress && receiver->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(receiver);
+            auto* k = static_cast<QKeyEvent*>(e);
             bool used = false;
-            const bool ok = CallHandler(
-                nullptr, [&] { used = FormShortCut(static_cast<QWidget*>(receiver), static_cast<QKeyEvent*>(e)); });
+            const bool ok = CallHandler(nullptr, [&] {
+                used = FormShortCut(w, k);
+                if (!used) dialogKeyForm = DialogKeyForm(w, k);
+            });
             if (used || !ok) return true;
+            if (dialogKeyForm) formWindow = dialogKeyForm->Widget();
         }
+        const unsigned errors = ReportedHandlerErrors();
+        bool result = true;
         try {
-            return QApplication::notify(receiver, e);
+            result = QApplication::notify(receiver, e);
         } catch (...) {
             ReportHandlerException(nullptr);
-            return true;
         }
+        // A control whose handling of the key raised has had it; the control
+        // may also have closed (or be closing) or freed its form meanwhile.
+        const auto closing = [](TForm* f) {
+            return !f->Showing() || (f->FormState().Contains(fsModal) && f->ModalResult() != mrNone);
+        };
+        if (dialogKeyForm && errors == ReportedHandlerErrors() && formWindow && !dialogKeyForm->IsDestroying() &&
+            !closing(dialogKeyForm)) {
+            auto* k = static_cast<QKeyEvent*>(e);
+            CallHandler(dialogKeyForm,
+                        [&] { dialogKeyForm->DialogKey(VirtualKeyOf(k), ShiftStateOf(k->modifiers())); });
+        }
+        return result;
     }
 };
 }  // namespace

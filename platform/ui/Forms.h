@@ -118,6 +118,15 @@ public:
     // when it is enabled; true when one ran. A disabled action leaves the
     // key to the control that has the focus.
     virtual bool IsShortCut(TShortCut ShortCut);
+    // The form's dialog-key step: an Enter or Esc that the focused control
+    // did not claim (WantsDialogKey) comes here after the control has seen
+    // it, and is offered to the form's controls as CM_DIALOGKEY, where the
+    // default button takes Enter and the cancel button Esc (its click gives
+    // the modal result, so a refused OK keeps the dialog open); true when
+    // one took it. The application runs this step for every key pressed in
+    // a form's window; keys pressed in a pop-up (a drop-down list, a menu, a
+    // message box) stay there.
+    bool DialogKey(WORD Key, TShiftState Shift);
     // A click on a form's free area leaves the focus where it is.
     bool TakesClickFocus() const override { return false; }
 
@@ -189,6 +198,7 @@ protected:
 
 private:
     friend class TApplication;
+    friend class TWinControl;
     void ApplyWindowFlags();
     void ApplyPosition();
     void ShowInState();
@@ -218,6 +228,8 @@ private:
     // comes one title bar lower and further right than the one before).
     int FDefaultPlacements = 0;
     TWinControl* FActiveControl = nullptr;
+    // The control the focus has entered (OnEnter ran, OnExit not yet).
+    TWinControl* FEnteredControl = nullptr;
     bool FCreated = false;
     bool FVisibleOnCreate = false;
     bool FShownOnce = false;

@@ -436,15 +436,7 @@ QWidget* TButton::CreateWidget(QWidget* parentWidget)
 void TButton::InitWidget()
 {
     TWinControl::InitWidget();
-    if (auto* b = qobject_cast<QPushButton*>(FWidget.data())) {
-        b->setDefault(FDefault);
-        QWidget* win = b->window();
-        if (win != FWatchedWindow) {
-            if (FWatchedWindow) FWatchedWindow->removeEventFilter(Bridge());
-            FWatchedWindow = win;
-            WatchWidget(win);
-        }
-    }
+    if (auto* b = qobject_cast<QPushButton*>(FWidget.data())) b->setDefault(FDefault);
 }
 
 void TButton::TextChanged()
@@ -465,17 +457,30 @@ void TButton::Click()
         if (TForm* f = GetParentForm(this)) f->SetModalResult(FModalResult);
 }
 
+void TButton::WndProc(TMessage& Message)
+{
+    if (Message.Msg == CM_DIALOGKEY) {
+        // The form's dialog key: Enter for the default button, Esc for the
+        // cancel button, without a shift key, while the button can be pressed.
+        const WORD key = WORD(Message.WParam);
+        const bool mine = (key == VK_RETURN && FDefault) || (key == VK_ESCAPE && FCancel);
+        if (mine && TShiftState::FromBits(quint64(Message.LParam)).Empty() && CanFocus()) {
+            Click();
+            Message.Result = 1;
+        }
+        return;
+    }
+    TWinControl::WndProc(Message);
+}
+
 bool TButton::WidgetEvent(QObject* watched, QEvent* event)
 {
-    if (watched == FWatchedWindow && watched != FWidget && event->type() == QEvent::KeyPress) {
+    if (watched == FWidget && event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
-        bool enter = (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) && FDefault;
-        bool esc = ke->key() == Qt::Key_Escape && FCancel;
-        if ((enter || esc) && Visible() && Enabled() && FWidget && FWidget->isVisible()) {
+        if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {
             Click();
             return true;
         }
-        return false;
     }
     return TWinControl::WidgetEvent(watched, event);
 }

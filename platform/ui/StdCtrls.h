@@ -12,8 +12,9 @@
 //
 // Buttons: a click fires OnClick, then, when ModalResult is set, sets the
 // modal result of the button's form (which closes a modal form). Default
-// buttons answer Enter and cancel buttons Escape when the key is not taken
-// by the focused control (an edit passes both on; a memo keeps Enter).
+// buttons answer Enter and cancel buttons Escape that the focused control
+// does not claim (the form's dialog key, Forms.h; an edit passes both on, a
+// memo keeps Enter). Enter on a focused button presses that button.
 #include <QPointer>
 #include <QString>
 #include <functional>
@@ -145,6 +146,8 @@ public:
     void SetReadOnly(bool v) override;
     void SelectAll() override;
     void TypeChar(QChar c) override;
+    // Enter breaks the line.
+    bool WantsDialogKey(WORD Key, TShiftState Shift) const override { return Key == VK_RETURN; }
 
 protected:
     QWidget* CreateWidget(QWidget* parentWidget) override;
@@ -169,6 +172,8 @@ public:
     int ModalResult() const { return FModalResult; }
     void SetModalResult(int v) { FModalResult = v; }
     void Click() override;
+    bool WantsDialogKey(WORD Key, TShiftState Shift) const override { return Key == VK_RETURN; }
+    void WndProc(TMessage& Message) override;
 
 protected:
     QWidget* CreateWidget(QWidget* parentWidget) override;
@@ -180,7 +185,6 @@ private:
     bool FDefault = false;
     bool FCancel = false;
     int FModalResult = 0;
-    QPointer<QWidget> FWatchedWindow;
 };
 
 // Setting Checked runs OnClick, as a click does, unless clicks are

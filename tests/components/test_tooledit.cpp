@@ -7,6 +7,8 @@
 #include "components/PickDate.h"
 #include "components/ToolEdit.h"
 #include "platform/core/SysUtils.h"
+#include "tests/platform/ScreenBoxes.h"
+#include "tests/platform/UserKeys.h"
 
 namespace {
 
@@ -90,6 +92,39 @@ TEST_F(DateEditTest, BadDateOnExitRaisesAndKeepsTheFocus)
     Events();
     EXPECT_EQ(rec.Calls.size(), 1u);
     EXPECT_TRUE(other->TWinControl::Focused());
+}
+
+// On the screen the error box takes the focus from the edit while it is up:
+// that is no second leaving of the edit, so one box per invalid date,
+// whichever way the edit is left, and the edit keeps the focus and its text.
+TEST_F(DateEditTest, AnInvalidDateShowsOneBoxWhenTheBoxTakesTheFocus)
+{
+    Edit->SetCheckOnExit(true);
+    auto* other = new TDateEdit(Form);
+    other->SetParent(Form);
+    other->SetBounds(10, 60, 120, 21);
+    other->HandleNeeded();
+    int entered = 0;
+    other->OnEnter = [&](TObject*) { ++entered; };
+    for (const char* way : {"Tab", "focus"}) {
+        SCOPED_TRACE(way);
+        Edit->SetFocus();
+        Events();
+        Edit->SelectAll();
+        Edit->TypeText(QStringLiteral("31022024"));
+        TScreenBoxes boxes;
+        if (QLatin1String(way) == QLatin1String("Tab"))
+            PressKey(Qt::Key_Tab);
+        else
+            other->SetFocus();
+        Events();
+        ASSERT_EQ(boxes.Texts.size(), 1) << boxes.Texts.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(boxes.Texts[0].startsWith(QStringLiteral("''31.02.2024'' is not a valid date")));
+        EXPECT_TRUE(Edit->TWinControl::Focused());
+        EXPECT_EQ(Edit->Text(), QStringLiteral("31.02.2024"));
+        EXPECT_EQ(entered, 0);
+    }
+    Edit->SetText(QString());
 }
 
 TEST_F(DateEditTest, ButtonOpensCalendarUnderEditOnInvalidTextShowsToday)

@@ -21,10 +21,13 @@
 #include "platform/ui/StdCtrls.h"
 #include "registers/unAddEditDecisionObject.h"
 #include "registers/unAddEditQuestionObject.h"
+#include "registers/unAddEditSessionObject.h"
 #include "registers/unDecisionObject.h"
 #include "registers/unQuestionObject.h"
+#include "registers/unSessionObject.h"
 #include "tests/app/AppFixture.h"
 #include "tests/platform/ScreenInput.h"
+#include "tests/platform/UserKeys.h"
 
 using namespace RegisterFilter;
 
@@ -446,6 +449,70 @@ TEST_F(Objects, QuestionAddCancelStoresNothingAndOkShowsTheNewQuestion)
     EXPECT_TRUE(painted.contains(DateToStr(Date()))) << painted.join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(painted.contains(QStringLiteral("О дивидендах..."))) << painted.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(Forms(QStringLiteral("TfmAddEditQuestionObject")), 2);
+}
+
+// Esc with the focus in a single-line field of the session, question and
+// decision dialogs (a pending change typed first where the field takes one)
+// ends the dialog as its Cancel button does: the record is cancelled and
+// nothing is stored.
+TEST_F(Objects, EscInAnyFieldOfTheEditDialogsCancelsAndStoresNothing)
+{
+    Start();
+    struct Case {
+        const char* reg;
+        bool add;
+        const char* control;
+        const char* typed;
+    };
+    const Case cases[] = {
+        {"sessions", true, "DBEdit1", "9"},          {"sessions", true, "DBDateEdit1", "1"},
+        {"sessions", false, "DBEdit1", "9"},         {"sessions", false, "DBDateEdit1", "1"},
+        {"questions", true, "DBDateEdit1", "1"},     {"questions", false, "DBDateEdit1", "1"},
+        {"decisions", true, "DBLookupComboBox2", ""}, {"decisions", true, "DBLookupComboBox1", ""},
+    };
+    const QStringList tables{QStringLiteral("OBJ_SESSIONS"), QStringLiteral("OBJ_QUESTIONS"),
+                             QStringLiteral("OBJ_DECISIONS"), QStringLiteral("LNK_SESSIONS_DECISIONS")};
+    auto snapshot = [&] {
+        QString out;
+        for (const QString& t : tables) {
+            ado::RecordsetPtr rs = DM->adoConnection->Execute("SELECT * FROM " + t + " ORDER BY id");
+            for (qsizetype r = 0; r < rs->RowCount(); ++r)
+                for (int c = 0; c < rs->ColumnCount(); ++c) out += rs->Text(r, c) + QLatin1Char('|');
+        }
+        return out;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.reg) + (c.add ? " add " : " edit ") + c.control);
+        const QString reg = QString::fromLatin1(c.reg);
+        TRegisterWindow* w = reg == QLatin1String("sessions")    ? Open<TfmSessionObject>(fmMain->aOpenObjSessions)
+                             : reg == QLatin1String("questions") ? static_cast<TRegisterWindow*>(Questions())
+                                                                 : Decisions();
+        ASSERT_NE(w, nullptr);
+        const QString before = snapshot();
+        TModalResult result = mrNone;
+        rec->OnModal = [&](TForm* f) {
+            ActivateForm(f);
+            auto* control = dynamic_cast<TWinControl*>(f->FindComponent(QString::fromLatin1(c.control)));
+            EXPECT_NE(control, nullptr);
+            if (!control) return int(mrCancel);
+            control->SetFocus();
+            Application->ProcessMessages();
+            const QString shown = control->Text();
+            TypeKeys(QString::fromLatin1(c.typed));
+            if (*c.typed) {
+                EXPECT_NE(control->Text(), shown);
+            }
+            PressKey(Qt::Key_Escape);
+            result = f->ModalResult();
+            return int(result == mrNone ? mrIgnore : mrNone);
+        };
+        (c.add ? w->aNAdd : w->aNEdit)->Execute();
+        rec->OnModal = nullptr;
+        EXPECT_EQ(result, mrCancel);
+        EXPECT_EQ(w->DataSource->DataSet()->State(), dsBrowse);
+        EXPECT_EQ(snapshot(), before);
+        EXPECT_FALSE(DM->adoConnection->InTransaction());
+    }
 }
 
 TEST_F(Objects, QuestionEditedThroughADoubleClickOnACell)

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QWidget>
 
 #include "components/DBDateEdit.h"
@@ -129,6 +130,41 @@ TEST_F(SessionDialog, ShowingTheTabsKeepsVotesAndPaymentsInStep)
     });
     EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS")), 0);
     EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS")), 0);
+}
+
+// The navigators' buttons show their hints as the dialog's other controls
+// do: as the tool tip, and in the main window's status bar while the mouse
+// is over the button.
+TEST_F(SessionDialog, NavigatorButtonsShowTheirHints)
+{
+    const char* const hints[] = {"К первой позиции",      "К предыдущей позиции", "К следующей позиции",
+                                 "К последней позиции",   "Добавить позицию",     "Удалить позицию",
+                                 "Редактировать позицию", "Сохранить",            "Отменить",
+                                 "Обновить"};
+    int checked = 0;
+    Edit(SessionB, [&](TfmAddEditSessionObject* d) {
+        User([&] { d->cbxSetPay->Click(); });   // the payment controls enabled
+        for (TTabSheet* tab : {d->TabSheet2, d->TabSheet3}) {
+            d->tabParams->SetActivePage(tab);
+            Application->ProcessMessages();
+            for (TDBNavigator* nav : {d->DBNavigator1, d->DBNavigator2, d->DBNavigator3}) {
+                if (!nav->Showing()) continue;
+                for (int b = nbFirst; b <= nbRefresh; ++b) {
+                    if (!nav->ButtonVisible(TNavigateBtn(b))) continue;
+                    SCOPED_TRACE(nav->Name().toStdString() + " " + hints[b]);
+                    QToolButton* button = nav->Button(TNavigateBtn(b));
+                    QEvent enter(QEvent::Enter), leave(QEvent::Leave);
+                    QApplication::sendEvent(button, &enter);
+                    EXPECT_EQ(button->toolTip(), QString::fromUtf8(hints[b]));
+                    EXPECT_EQ(fmMain->stbMain->PanelText(1), QString::fromUtf8(hints[b]));
+                    QApplication::sendEvent(button, &leave);
+                    ++checked;
+                }
+            }
+        }
+        return int(mrCancel);
+    });
+    EXPECT_EQ(checked, 6 + 4 + 4);
 }
 
 }  // namespace

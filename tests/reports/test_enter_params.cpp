@@ -11,6 +11,8 @@
 #include "platform/ui/StdCtrls.h"
 #include "reports/unReportsEnterParams.h"
 #include "tests/data/DmFixture.h"
+#include "tests/platform/ScreenBoxes.h"
+#include "tests/platform/UserKeys.h"
 
 namespace {
 TReportParam Param(const QString& name, const QString& kind, const QString& value = QString())
@@ -251,6 +253,38 @@ TEST_F(EnterParams, RequiredAndMalformedValuesAreRefused)
         dlg->Free();
         dlg = nullptr;
     }
+}
+
+// An impossible date shows its conversion error once, the box taking the
+// focus as on the screen, when the editor is left and when OK is pressed
+// with Enter from it; the dialog stays open with the focus in the editor,
+// and OK runs nothing until the date is mended.
+TEST_F(EnterParams, AnImpossibleDateShowsOneBoxOnLeavingAndOnOk)
+{
+    Show({Def(QStringLiteral("d"), QStringLiteral("ptDate"), QString(), true),
+          Def(QStringLiteral("t"), QStringLiteral("ptString"), QString())},
+         QStringLiteral("x=:d"));
+    ActivateForm(dlg);
+    auto* date = Ed<TDateEdit>(0);
+    ASSERT_TRUE(date->TWinControl::Focused());
+    date->SelectAll();
+    TypeKeys(QStringLiteral("31022024"));
+    ASSERT_EQ(date->Text(), QStringLiteral("31.02.2024"));
+    for (int key : {Qt::Key_Tab, Qt::Key_Return}) {
+        SCOPED_TRACE(key == Qt::Key_Tab ? "Tab" : "Enter");
+        TScreenBoxes boxes;
+        PressKey(key);
+        ASSERT_EQ(boxes.Texts.size(), 1) << boxes.Texts.join(QLatin1Char('\n')).toStdString();
+        EXPECT_TRUE(boxes.Texts[0].startsWith(QStringLiteral("''31.02.2024'' is not a valid date")));
+        EXPECT_TRUE(date->TWinControl::Focused());
+        EXPECT_EQ(dlg->ModalResult(), mrNone);
+        EXPECT_EQ(CurrentSql, QStringLiteral("x=:d"));
+    }
+    date->SelectAll();
+    TypeKeys(QStringLiteral("29022024"));
+    PressKey(Qt::Key_Return);
+    EXPECT_EQ(dlg->ModalResult(), mrOk);
+    EXPECT_EQ(CurrentSql, QStringLiteral("x='29.02.2024'"));
 }
 
 TEST_F(EnterParams, AReferenceValueShowsItsRecordsTextsWithoutMovingTheDataSet)

@@ -1,5 +1,5 @@
-// The record picker: captions, command states, the double click, the
-// choice read back through the parameter dialog, and the shared dataset
+// The record picker: captions, command states, the double click and Enter,
+// the choice read back through the parameter dialog, and the shared dataset
 // given back as it was.
 #include <gtest/gtest.h>
 
@@ -20,6 +20,7 @@
 #include "reports/unReportsEnterParams.h"
 #include "reports/unReportsSelectFromRef.h"
 #include "tests/data/DmFixture.h"
+#include "tests/platform/UserKeys.h"
 
 namespace {
 class Picker : public DmFixture {
@@ -55,6 +56,25 @@ protected:
         w->Timer->Fire();
     }
     QString Key(TDataSet* ds) const { return ds->FieldByName(QStringLiteral("id"))->AsString(); }
+    // The parameter dialog of a report whose one parameter takes board
+    // members (one or several), shown; Edit is its reference editor.
+    static TfmReportsEnterParams* MembersDialog(bool several, TComboEdit*& Edit)
+    {
+        TReportParam p;
+        p.Name = QStringLiteral("members");
+        p.Kind = QStringLiteral("ptReference");
+        p.Caption = QStringLiteral("Члены совета");
+        p.RefTable = QStringLiteral("REF_MEMBERS");
+        p.MultiSelect = several;
+        CurrentReport = TReport();
+        CurrentReport.Params.Add(p);
+        CurrentSql = QStringLiteral("SELECT * FROM REF_MEMBERS WHERE id IN (:members)");
+        auto* dlg = NewForm<TfmReportsEnterParams>(Application);
+        dlg->Show();
+        QApplication::processEvents();
+        Edit = dynamic_cast<TComboEdit*>(dlg->FindComponent(QStringLiteral("edParam0")));
+        return dlg;
+    }
     // A real double click at the point of the grid, the mouse pointer there.
     void DoubleClick(QPoint p)
     {
@@ -163,19 +183,8 @@ TEST_F(Picker, TheDataSetIsGivenBackAsItWas)
 
 TEST_F(Picker, ThroughTheDialogThreeRowsGiveThreeKeysAndNames)
 {
-    TReportParam p;
-    p.Name = QStringLiteral("members");
-    p.Kind = QStringLiteral("ptReference");
-    p.Caption = QStringLiteral("Члены совета");
-    p.RefTable = QStringLiteral("REF_MEMBERS");
-    p.MultiSelect = true;
-    CurrentReport = TReport();
-    CurrentReport.Params.Add(p);
-    CurrentSql = QStringLiteral("SELECT * FROM REF_MEMBERS WHERE id IN (:members)");
-    auto* dlg = NewForm<TfmReportsEnterParams>(Application);
-    dlg->Show();
-    QApplication::processEvents();
-    auto* edit = dynamic_cast<TComboEdit*>(dlg->FindComponent(QStringLiteral("edParam0")));
+    TComboEdit* edit = nullptr;
+    auto* dlg = MembersDialog(true, edit);
     ASSERT_NE(edit, nullptr);
 
     members()->Last();
@@ -210,6 +219,51 @@ TEST_F(Picker, ThroughTheDialogThreeRowsGiveThreeKeysAndNames)
     dlg->btOK->Click();
     EXPECT_EQ(CurrentSql, QStringLiteral("SELECT * FROM REF_MEMBERS WHERE id IN (") + keys.join(QStringLiteral(", ")) +
                               QStringLiteral(")"));
+    dlg->Free();
+    CurrentReport = TReport();
+}
+
+// Enter on the grid moves the current column and then chooses the row, as
+// OK does; with Shift it only moves the column back. The search line keeps
+// its Enter (search on) and Esc (back to the grid).
+TEST_F(Picker, EnterOnTheGridChoosesTheRowTheSearchLineKeepsItsKeys)
+{
+    TComboEdit* edit = nullptr;
+    auto* dlg = MembersDialog(false, edit);
+    ASSERT_NE(edit, nullptr);
+    ActivateForm(dlg);
+    ASSERT_TRUE(edit->TWinControl::Focused());
+    QString chosen, chosenName;
+    TDialogRecorder recorder;
+    recorder.OnModal = [&](TForm* f) {
+        auto* picker = dynamic_cast<TfmReportsSelectFromRef*>(f);
+        if (!picker) return int(mrCancel);
+        ActivateForm(picker);
+        TQvDBGrid* grid = picker->DBGrid;
+        EXPECT_TRUE(grid->Focused());
+        PressKey(Qt::Key_F, Qt::ControlModifier);   // the search line
+        EXPECT_TRUE(picker->edSearch->Focused());
+        for (int key : {Qt::Key_Return, Qt::Key_Escape}) PressKey(key);
+        EXPECT_EQ(picker->ModalResult(), mrNone);
+        EXPECT_TRUE(grid->Focused());
+        PressKey(Qt::Key_Down);
+        PressKey(Qt::Key_Down);
+        const int column = grid->SelectedIndex();
+        PressKey(Qt::Key_Return, Qt::ShiftModifier);
+        EXPECT_EQ(picker->ModalResult(), mrNone);
+        EXPECT_EQ(grid->SelectedIndex(), column);   // already the first column
+        TDataSet* ds = picker->DataSource->DataSet();
+        chosen = QLatin1Char('\'') + Key(ds) + QLatin1Char('\'');
+        chosenName = ds->FieldByName(QStringLiteral("fullname"))->AsString();
+        PressKey(Qt::Key_Return);
+        EXPECT_EQ(grid->SelectedIndex(), column + 1);
+        EXPECT_EQ(picker->ModalResult(), mrOk);
+        return int(picker->ModalResult() == mrNone ? mrIgnore : mrNone);
+    };
+    PressKey(Qt::Key_F2);
+    EXPECT_EQ(recorder.Count(TDialogKind::ModalForm), 1);
+    EXPECT_EQ(CurrentReport.Params[0].Value, chosen);
+    EXPECT_EQ(edit->Text(), chosenName);
     dlg->Free();
     CurrentReport = TReport();
 }
