@@ -19,6 +19,7 @@
 #include "registers/unSessionObject.h"
 #include "tests/app/AppFixture.h"
 #include "tests/platform/ScreenInput.h"
+#include "tests/platform/UserKeys.h"
 
 
 inline QString Key(int n) { return QStringLiteral("{00000000-0000-0000-0000-%1}").arg(n, 12, 10, QLatin1Char('0')); }
@@ -155,15 +156,9 @@ protected:
     // them; the event loop runs after each.
     static void Press(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString())
     {
-        QWidget* to = QApplication::focusWidget();
-        ASSERT_NE(to, nullptr);
-        screen::Key(to, key, mods, text);
-        Application->ProcessMessages();
+        ASSERT_TRUE(PressKey(key, mods, text));
     }
-    static void Type(const QString& text)
-    {
-        for (QChar c : text) Press(c.isDigit() ? Qt::Key_0 + c.digitValue() : int(c.unicode()), Qt::NoModifier, c);
-    }
+    static void Type(const QString& text) { TypeKeys(text); }
     static void ClickAt(QWidget* w, const QPoint& at)
     {
         screen::Click(w, at);
