@@ -795,6 +795,9 @@ TDBGrid::~TDBGrid()
     FDataLink->SetDataSource(nullptr);
     delete FEditor;
     FEditor = nullptr;
+    // After the editor: its widgets may still send it events while they go.
+    delete FEditorFilter;
+    FEditorFilter = nullptr;
     delete FSelectedRows;
     delete FColumns;
     FColumns = nullptr;
