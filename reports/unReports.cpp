@@ -360,7 +360,7 @@ void LoadSysParamPairs(TStringArray& Pairs)
 namespace {
 
 // Builds the document in the application: a new document from the template,
-// the macro run in it, the application shown. On failure the half-made
+// the macro run in it and then taken out of it, the application shown. On failure the half-made
 // document is closed unsaved and the application asked to quit (which ends
 // the office only when this program started it and nothing else is open
 // in it), and the message is shown.
@@ -377,6 +377,9 @@ void BuildDocument(const OleVariant& App, bool IsExcel, const QString& Template,
         }
         App.Call(QStringLiteral("Run"), {QStringLiteral("BuildReport"), Doc, Data, OleVariant(Variant(ParamPairs)),
                                          OleVariant(Variant(SysPairs))});
+        // The document the user keeps carries no macros (the office would
+        // warn of them each time it is opened again); the template keeps them.
+        Doc.Call(QStringLiteral("RemoveMacros"));
         if (IsExcel) App.Get(QStringLiteral("Application")).Set(QStringLiteral("EnableEvents"), true);
         App.Set(QStringLiteral("Visible"), true);
     } catch (const Exception& e) {

@@ -33,6 +33,9 @@ struct TOfficeOptions {
     QString PipeName;      // empty: "qorvane-office-<user id>"
     QString ProfileDir;    // empty: <user cache>/qorvane/office-profile
     QString OutputDir;     // empty: the user's documents folder
+    // Headless: store in the office's own format (.ods, .odt), as a user
+    // saving the shown document from the office would, instead of .xlsx/.docx.
+    bool StoreOwnFormat = false;
     THeadless Headless = hlAuto;
     int StartTimeoutMs = 60000;
     int CallTimeoutMs = 60000;
@@ -64,6 +67,9 @@ void OfficeShutdown(bool Force = false);
 // spreadsheet's first sheet one row a line with its cells as shown, separated
 // by ";". EOleError when it cannot be read. For tests and diagnostics.
 QString OfficeDocumentText(const QString& File);
+// A stored document exported to PDF as the office prints it (EOleError when
+// it cannot be). For tests and diagnostics.
+void OfficeExportPdf(const QString& File, const QString& Pdf);
 // The number of documents open in the office (shown or hidden); 0 when no
 // office answers. For tests and diagnostics.
 int OfficeDocumentCount();

@@ -95,6 +95,13 @@ protected:
         return name;
     }
 
+    // The report folders the build installs beside the executable.
+    static void UseShippedReports()
+    {
+        ExcelReportsDir = QStringLiteral(QORVANE_BIN_DIR "/reports/excel/");
+        WordReportsDir = QStringLiteral(QORVANE_BIN_DIR "/reports/word/");
+    }
+
     static TReport Report(const QString& caption, const QString& file, const QString& sql, const QString& params = QString())
     {
         TReport r;

@@ -280,9 +280,15 @@ Sub AddParagraph(doc, Text As String, Optional Bold, Optional Centered, Optional
 End Sub
 
 ' Appends a table filled with Cells (an array of rows of texts); the first
-' row is the bold header.
-Sub AddTable(doc, Cells, Widths)
-    Dim t As Object, tbl As Object, rows As Long, cols As Long, i As Long, seps As Variant, total As Double, acc As Double
+' row is the bold header, repeated on every page the table runs over.
+' TextCols tells for each column whether it holds running text (a name, a
+' decision) or short items (a number, a date, a count under its heading):
+' the columns are sized by FitColumns for the page. When a table does not
+' fit a portrait page, the document is set on landscape pages
+' ("Landscape") from its start.
+Sub AddTable(doc, Cells, TextCols)
+    Dim t As Object, tbl As Object, rows As Long, cols As Long, i As Long, seps As Variant, acc As Double
+    Dim std As Object, widths, fits As Boolean
     rows = RowCountOf(Cells)
     cols = RowCountOf(Cells(LBound(Cells)))
     t = doc.Text
@@ -290,22 +296,219 @@ Sub AddTable(doc, Cells, Widths)
     tbl.initialize(rows, cols)
     t.insertTextContent(t.End, tbl, False)
     tbl.setDataArray(Cells)
+    tbl.RepeatHeadline = True
+    tbl.HeaderRowCount = 1
     tbl.getRows().getByIndex(0).setPropertyValue("BackColor", RGB(217, 217, 217))
     tbl.getCellRangeByPosition(0, 0, cols - 1, 0).CharWeight = com.sun.star.awt.FontWeight.BOLD
-    If IsArray(Widths) Then
-        total = 0
-        For i = LBound(Widths) To UBound(Widths)
-            total = total + Widths(i)
-        Next i
-        seps = tbl.TableColumnSeparators
-        acc = 0
-        For i = LBound(seps) To UBound(seps)
-            acc = acc + Widths(i)
-            seps(i).Position = CInt(acc / total * tbl.TableColumnRelativeSum)
-        Next i
-        tbl.TableColumnSeparators = seps
+
+    std = doc.StyleFamilies.getByName("ParagraphStyles").getByName("Standard")
+    widths = FitColumns(Cells, TextCols, TextAreaWidth(doc, "Standard"), std.CharFontName, std.CharHeight, 300, 3000, True, fits)
+    If Not fits Then
+        widths = FitColumns(Cells, TextCols, TextAreaWidth(doc, "Landscape"), std.CharFontName, std.CharHeight, 300, 3000, True, fits)
+        t.createTextCursorByRange(t.Start).PageDescName = "Landscape"
     End If
+    seps = tbl.TableColumnSeparators
+    acc = 0
+    For i = LBound(seps) To UBound(seps)
+        acc = acc + widths(i)
+        seps(i).Position = CInt(acc / SumOf(widths) * tbl.TableColumnRelativeSum)
+    Next i
+    tbl.TableColumnSeparators = seps
 End Sub
+
+' The width of the text area of the page style Name.
+Function TextAreaWidth(doc, Name As String) As Long
+    Dim ps As Object
+    ps = doc.StyleFamilies.getByName("PageStyles").getByName(Name)
+    TextAreaWidth = ps.Width - ps.LeftMargin - ps.RightMargin
+End Function
+
+Function SumOf(Values) As Double
+    Dim i As Long
+    SumOf = 0
+    For i = LBound(Values) To UBound(Values)
+        SumOf = SumOf + Values(i)
+    Next i
+End Function
+
+' --- fitting texts to the page ---
+'
+' Widths are in 1/100 mm, measured in the office's own fonts, so that a
+' column is never narrower than the longest word it holds (a date, a name, a
+' word of its heading) and no word breaks inside.
+
+' A font to measure texts in, at 1000 units to the em.
+Function MeasuringFont(FontName As String, Bold As Boolean) As Object
+    Dim dev As Object, fd As New com.sun.star.awt.FontDescriptor
+    dev = CreateUnoService("com.sun.star.awt.Toolkit").createScreenCompatibleDevice(1, 1)
+    fd.Name = FontName
+    fd.Height = 1000
+    If Bold Then fd.Weight = com.sun.star.awt.FontWeight.BOLD
+    MeasuringFont = dev.getFont(fd)
+End Function
+
+' The width of Text in Font (of MeasuringFont) at Points.
+Function TextWidth(Font, Text As String, Points As Double) As Long
+    TextWidth = CLng(Font.getStringWidth(Text) * Points * 2540 / 72000 + 0.5)
+End Function
+
+' The height of a line of Font at Points.
+Function LineHeight(Font, Points As Double) As Long
+    Dim m As Object
+    m = Font.getFontMetric()
+    LineHeight = CLng((m.Ascent + m.Descent + m.Leading) * Points * 2540 / 72000 + 0.5)
+End Function
+
+' The lines of a text (at its line breaks).
+Function LinesOf(Text As String)
+    LinesOf = Split(Replace(Text, Chr(13), ""), Chr(10))
+End Function
+
+' The widths of the longest word and of the longest line of Text:
+' Array(word, line).
+Function TextExtent(Font, Text As String, Points As Double) As Variant
+    Dim lines, words, i As Long, j As Long, word As Long, line As Long
+    word = 0 : line = 0
+    lines = LinesOf(Text)
+    For i = LBound(lines) To UBound(lines)
+        line = MaxOf(line, TextWidth(Font, lines(i), Points))
+        words = Split(lines(i), " ")
+        For j = LBound(words) To UBound(words)
+            word = MaxOf(word, TextWidth(Font, words(j), Points))
+        Next j
+    Next i
+    TextExtent = Array(word, line)
+End Function
+
+Function MaxOf(a, b)
+    If a > b Then MaxOf = a Else MaxOf = b
+End Function
+
+' The number of lines Text takes wrapped at its spaces into Width.
+Function WrappedLineCount(Font, Text As String, Points As Double, Width As Long) As Long
+    Dim lines, words, i As Long, j As Long, n As Long, current As String
+    n = 0
+    lines = LinesOf(Text)
+    For i = LBound(lines) To UBound(lines)
+        n = n + 1
+        current = ""
+        words = Split(lines(i), " ")
+        For j = LBound(words) To UBound(words)
+            If current <> "" And TextWidth(Font, current & " " & words(j), Points) > Width Then
+                n = n + 1
+                current = words(j)
+            ElseIf current = "" Then
+                current = words(j)
+            Else
+                current = current & " " & words(j)
+            End If
+        Next j
+    Next i
+    WrappedLineCount = MaxOf(n, 1)
+End Function
+
+' The widths of the columns of a table of texts (Cells: rows of texts, the
+' first the bold header) in Available, Padding the room a cell takes round
+' its text. Every column is at least as wide as its longest word, a column
+' of running text (TextCols true) at least MinText (with Fill; without it no
+' more than its longest line needs). What is left goes first to the short
+' items, so that they keep to one line while there is room (they break only
+' between their heading's words), then to the text columns. Fits is False when not even the longest words fit in
+' Available: the widths are then those words', scaled down to Available.
+Function FitColumns(Cells, TextCols, Available As Long, FontName As String, Points As Double, Padding As Long, MinText As Long, Fill As Boolean, Fits As Boolean) As Variant
+    Dim cols As Long, c As Long, r As Long, normal As Object, bold As Object, ext, first As Long
+    Dim lo() As Long, hi() As Long, w() As Double, used As Double, texts As Long, rest As Double, ask As Double, give As Double
+    cols = RowCountOf(Cells(LBound(Cells)))
+    ReDim lo(cols - 1) As Long : ReDim hi(cols - 1) As Long : ReDim w(cols - 1) As Double
+    normal = MeasuringFont(FontName, False)
+    bold = MeasuringFont(FontName, True)
+    first = LBound(Cells)
+    For r = first To UBound(Cells)
+        For c = 0 To cols - 1
+            If r = first Then ext = TextExtent(bold, Txt(Cells(r)(c)), Points) Else ext = TextExtent(normal, Txt(Cells(r)(c)), Points)
+            lo(c) = MaxOf(lo(c), ext(0) + Padding)
+            hi(c) = MaxOf(hi(c), ext(1) + Padding)
+        Next c
+    Next r
+    used = 0 : texts = 0
+    For c = 0 To cols - 1
+        w(c) = lo(c)
+        If TextCols(c) Then
+            texts = texts + 1
+            If Fill Then w(c) = MaxOf(lo(c), MinText) Else w(c) = MaxOf(lo(c), MinOf(MinText, hi(c)))
+        End If
+        used = used + w(c)
+    Next c
+    Fits = used <= Available
+    If Not Fits Then
+        For c = 0 To cols - 1
+            w(c) = w(c) * Available / used
+        Next c
+        FitColumns = w
+        Exit Function
+    End If
+    ' The short items first, with what the text columns can spare while
+    ' each keeps twice MinText (or its longest line); then the text columns
+    ' share the rest evenly, none more than its lines ask (with Fill the rest
+    ' goes to them all the same).
+    Dim comfort As Double
+    rest = Available - used
+    ask = 0 : comfort = 0
+    For c = 0 To cols - 1
+        If TextCols(c) Then
+            comfort = comfort + MaxOf(MinOf(hi(c), 2 * MinText) - w(c), 0)
+        Else
+            ask = ask + MaxOf(hi(c) - w(c), 0)
+        End If
+    Next c
+    If ask > 0 Then
+        give = MinOf(MaxOf(rest - comfort, 0), ask)
+        For c = 0 To cols - 1
+            If Not TextCols(c) Then w(c) = w(c) + MaxOf(hi(c) - w(c), 0) * give / ask
+        Next c
+        rest = rest - give
+    End If
+    Dim growing() As Boolean, growingCount As Long, share As Double, capped As Boolean
+    ReDim growing(cols - 1) As Boolean
+    growingCount = 0
+    For c = 0 To cols - 1
+        growing(c) = TextCols(c) And hi(c) > w(c)
+        If growing(c) Then growingCount = growingCount + 1
+    Next c
+    Do While growingCount > 0 And rest > 0
+        share = rest / growingCount
+        capped = False
+        For c = 0 To cols - 1
+            If growing(c) And hi(c) - w(c) <= share Then
+                rest = rest - (hi(c) - w(c))
+                w(c) = hi(c)
+                growing(c) = False
+                growingCount = growingCount - 1
+                capped = True
+            End If
+        Next c
+        If Not capped Then
+            For c = 0 To cols - 1
+                If growing(c) Then w(c) = w(c) + share
+            Next c
+            rest = 0
+        End If
+    Loop
+    If Fill And rest > 0 Then
+        For c = 0 To cols - 1
+            If texts = 0 Then
+                w(c) = w(c) + rest / cols
+            ElseIf TextCols(c) Then
+                w(c) = w(c) + rest / texts
+            End If
+        Next c
+    End If
+    FitColumns = w
+End Function
+
+Function MinOf(a, b)
+    If a < b Then MinOf = a Else MinOf = b
+End Function
 
 ' --- spreadsheets ---
 
@@ -339,8 +542,10 @@ Sub SetCell(sheet, Row As Long, Col As Long, Text As String, Optional Bold, Opti
     If Not IsMissing(Size) Then c.CharHeight = Size
 End Sub
 
-' Header fill and borders of a table block; the columns are fitted to their
-' contents unless Widths gives them (in 1/100 mm; fitting many rows costs).
+' Header fill and borders of a table block, its texts wrapped at their
+' spaces inside the cells (rows as high as they need); the columns are
+' fitted to their contents unless Widths gives them (in 1/100 mm; fitting
+' many rows costs).
 Sub FormatTable(sheet, Row1 As Long, Col1 As Long, Row2 As Long, Col2 As Long, Optional Widths)
     Dim r As Object, head As Object, lineStyle As New com.sun.star.table.BorderLine2, b As Object
     r = sheet.getCellRangeByPosition(Col1, Row1, Col2, Row2)
@@ -354,7 +559,7 @@ Sub FormatTable(sheet, Row1 As Long, Col1 As Long, Row2 As Long, Col2 As Long, O
     head = sheet.getCellRangeByPosition(Col1, Row1, Col2, Row1)
     head.CharWeight = com.sun.star.awt.FontWeight.BOLD
     head.CellBackColor = RGB(217, 217, 217)
-    head.IsTextWrapped = True
+    r.IsTextWrapped = True
     If IsMissing(Widths) Then
         r.Columns.OptimalWidth = True
     Else
@@ -363,4 +568,45 @@ Sub FormatTable(sheet, Row1 As Long, Col1 As Long, Row2 As Long, Col2 As Long, O
             r.Columns.getByIndex(i).Width = Widths(i)
         Next i
     End If
+    r.Rows.OptimalHeight = True
+End Sub
+
+' The widths of the columns of a sheet's table (Cells as FitColumns takes
+' them) on the page of the sheet's page style, in the cells' font: a column
+' of text no wider than its longest line, the table no wider than the page
+' while its words fit (the page style prints it one page wide otherwise).
+Function SheetColumnWidths(doc, Cells, TextCols) As Variant
+    Dim cellStyle As Object, fits As Boolean
+    cellStyle = doc.StyleFamilies.getByName("CellStyles").getByName("Default")
+    SheetColumnWidths = FitColumns(Cells, TextCols, TextAreaWidth(doc, "Default"), cellStyle.CharFontName, cellStyle.CharHeight, 250, 4000, False, fits)
+End Function
+
+' Texts in column Col of rows Row1 to Row2 wrapped inside the width of the
+' columns Col to LastCol (at least 16 cm, on the page): each cell merged
+' across them, the row as high as its lines.
+Sub WrapAcross(doc, sheet, Row1 As Long, Row2 As Long, Col As Long, LastCol As Long)
+    Dim cellStyle As Object, font As Object, points As Double, width As Long, last As Long, page As Long
+    Dim r As Long, cell As Object, block As Object
+    If Row2 < Row1 Then Exit Sub
+    cellStyle = doc.StyleFamilies.getByName("CellStyles").getByName("Default")
+    points = cellStyle.CharHeight
+    font = MeasuringFont(cellStyle.CharFontName, False)
+    page = TextAreaWidth(doc, "Default")
+    width = 0
+    For last = Col To LastCol
+        width = width + sheet.Columns.getByIndex(last).Width
+    Next last
+    last = LastCol
+    Do While width < MinOf(16000, page) And last < 1000
+        last = last + 1
+        width = width + sheet.Columns.getByIndex(last).Width
+    Loop
+    For r = Row1 To Row2
+        block = sheet.getCellRangeByPosition(Col, r, last, r)
+        block.merge(True)
+        cell = sheet.getCellByPosition(Col, r)
+        cell.IsTextWrapped = True
+        cell.VertJustify = com.sun.star.table.CellVertJustify2.TOP
+        sheet.Rows.getByIndex(r).Height = WrappedLineCount(font, cell.String, points, width - 250) * LineHeight(font, points) + 100
+    Next r
 End Sub

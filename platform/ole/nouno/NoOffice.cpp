@@ -25,6 +25,7 @@ int OfficeProcessId() { return 0; }
 void OfficeShutdown(bool) {}
 int OfficeDocumentCount() { return 0; }
 QString OfficeDocumentText(const QString&) { throw EOleError(QStringLiteral("The program was built without the office client")); }
+void OfficeExportPdf(const QString&, const QString&) { throw EOleError(QStringLiteral("The program was built without the office client")); }
 
 namespace office {
 bool ActiveServer(const QString& ProgId, OleVariant&)

@@ -750,6 +750,7 @@ public:
             }
             if (Is(n, "Close")) return ForgetBlock(), CloseDocument(this, FComp, a), OleVariant();
             if (Is(n, "FullName")) return OleVariant(DocumentFileName(FComp));
+            if (Is(n, "RemoveMacros")) return NeedArgs(this, n, a, 0, 0), RemoveMacros(FComp), OleVariant();
             ole::UnknownMember(this, n);
         });
     }

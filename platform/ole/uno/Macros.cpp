@@ -238,6 +238,30 @@ QString RunnerSource(const QString& runner, const QString& proc, int argc)
 
 }  // namespace
 
+void RemoveMacros(const Reference<lang::XComponent>& Doc)
+{
+    Reference<document::XEmbeddedScripts> es(Doc, UNO_QUERY);
+    if (!es.is()) return;
+    // Basic modules and dialogs alike: the office warns of either.
+    for (const Reference<script::XLibraryContainer>& libs :
+         {Reference<script::XLibraryContainer>(es->getBasicLibraries(), UNO_QUERY),
+          Reference<script::XLibraryContainer>(es->getDialogLibraries(), UNO_QUERY)}) {
+        if (!libs.is()) continue;
+        Reference<container::XNameAccess> names(libs, UNO_QUERY_THROW);
+        for (const rtl::OUString& libName : names->getElementNames()) {
+            // "Standard" always exists; emptied, it counts as no macros.
+            if (libName != "Standard") {
+                libs->removeLibrary(libName);
+                continue;
+            }
+            libs->loadLibrary(libName);
+            Reference<container::XNameContainer> modules(names->getByName(libName), UNO_QUERY);
+            if (!modules.is()) continue;
+            for (const rtl::OUString& module : modules->getElementNames()) modules->removeByName(module);
+        }
+    }
+}
+
 OleVariant RunMacro(const IDispatch* App, const OleArgs& Args)
 {
     if (Args.empty()) ole::BadArguments(App, QStringLiteral("Run"));

@@ -397,17 +397,19 @@ void ShowHiddenDocuments()
             QDir().mkpath(dir);
             QString file;
             const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-            // A workbook as .xlsx, a word-processor document as .docx.
-            const bool text = Reference<text::XTextDocument>(doc, UNO_QUERY).is();
+            // A workbook as .xlsx, a word-processor document as .docx (or
+            // .ods and .odt).
+            const bool text = Reference<text::XTextDocument>(doc, UNO_QUERY).is(), own = o.StoreOwnFormat;
             const QString kind = text ? QStringLiteral("Document") : QStringLiteral("Workbook");
-            const QString ext = text ? QStringLiteral("docx") : QStringLiteral("xlsx");
+            const QString ext = own ? (text ? QStringLiteral("odt") : QStringLiteral("ods"))
+                                    : (text ? QStringLiteral("docx") : QStringLiteral("xlsx"));
             for (int n = 0;; ++n) {
                 file = QStringLiteral("%1/%2-%3%4.%5").arg(dir, kind, stamp, n ? QStringLiteral("-%1").arg(n) : QString(), ext);
                 if (!QFileInfo::exists(file)) break;
             }
             Reference<frame::XStorable>(doc, UNO_QUERY_THROW)
                 ->storeToURL(OU(QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded)),
-                             StoreArgs(text ? "MS Word 2007 XML" : "Calc MS Excel 2007 XML"));
+                             StoreArgs(own ? (text ? "writer8" : "calc8") : (text ? "MS Word 2007 XML" : "Calc MS Excel 2007 XML")));
             s.Shown.append(file);
             ++s.ShownCount;
             s.LastStoreMs = storing.elapsed();
@@ -666,7 +668,12 @@ void OfficeShutdown(bool Force)
     }
 }
 
-QString OfficeDocumentText(const QString& File)
+namespace {
+
+// Runs f on the stored document File, opened read-only and hidden, and
+// closes it again; every failure raised as EOleError of Context.
+template <class F>
+auto WithStoredDocument(const QString& File, const QString& Context, F&& f) -> decltype(f(Reference<lang::XComponent>(), false))
 {
     TCallGuard guard;
     try {
@@ -678,7 +685,17 @@ QString OfficeDocumentText(const QString& File)
             } catch (...) {
             }
         });
-        const bool text = Reference<text::XTextDocument>(doc, UNO_QUERY).is();
+        return f(doc, Reference<text::XTextDocument>(doc, UNO_QUERY).is());
+    } catch (...) {
+        RethrowAsOleError(Context);
+    }
+}
+
+}  // namespace
+
+QString OfficeDocumentText(const QString& File)
+{
+    return WithStoredDocument(File, QStringLiteral("OfficeDocumentText"), [&](const Reference<lang::XComponent>& doc, bool text) {
         QTemporaryDir dir;
         const QString out = dir.filePath(QStringLiteral("text.txt"));
         uno::Sequence<beans::PropertyValue> a(3);
@@ -696,9 +713,16 @@ QString OfficeDocumentText(const QString& File)
         if (content.startsWith(QChar(0xFEFF))) content.remove(0, 1);
         content.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         return content;
-    } catch (...) {
-        RethrowAsOleError(QStringLiteral("OfficeDocumentText"));
-    }
+    });
+}
+
+void OfficeExportPdf(const QString& File, const QString& Pdf)
+{
+    WithStoredDocument(File, QStringLiteral("OfficeExportPdf"), [&](const Reference<lang::XComponent>& doc, bool text) {
+        Reference<frame::XStorable>(doc, UNO_QUERY_THROW)
+            ->storeToURL(OU(QUrl::fromLocalFile(QFileInfo(Pdf).absoluteFilePath()).toString(QUrl::FullyEncoded)),
+                         StoreArgs(text ? "writer_pdf_Export" : "calc_pdf_Export"));
+    });
 }
 
 int OfficeDocumentCount()

@@ -123,6 +123,9 @@ public:
 // Application.Run (Macros.cpp): Args[0] is the macro's name, the rest its
 // arguments; the macro is looked for in the document passed among them.
 OleVariant RunMacro(const IDispatch* App, const OleArgs& Args);
+// The document's macros taken out (its Basic modules and dialogs), so that
+// the office does not warn of macros when the saved document is opened again.
+void RemoveMacros(const Reference<css::lang::XComponent>& Doc);
 // Application.Quit: ends the office only when this program started it and
 // it holds no document; otherwise the office and its documents stay.
 void QuitOffice();

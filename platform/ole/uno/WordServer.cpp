@@ -1,6 +1,6 @@
 // "Word.Application" over LibreOffice Writer: the application (Documents,
 // Visible, Run, Quit), the documents (Add [template], Open file) and a
-// document (Close [SaveChanges], FullName).
+// document (Close [SaveChanges], FullName, RemoveMacros).
 #include <com/sun/star/text/XTextDocument.hpp>
 
 #include "platform/ole/uno/UnoOffice.h"
@@ -24,6 +24,7 @@ public:
         return Guarded(QStringLiteral("Document.") + n, [&]() -> OleVariant {
             if (Is(n, "Close")) return CloseDocument(this, FComp, a), OleVariant();
             if (Is(n, "FullName")) return OleVariant(DocumentFileName(FComp));
+            if (Is(n, "RemoveMacros")) return NeedArgs(this, n, a, 0, 0), RemoveMacros(FComp), OleVariant();
             ole::UnknownMember(this, n);
         });
     }

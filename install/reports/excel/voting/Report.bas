@@ -75,14 +75,15 @@ Function BuildReport(doc, rs, params, sysparams)
     Next k
     PutRows(sheet, 4, 0, grid)
     If totals > 0 Then sheet.getCellRangeByPosition(0, 5 + mc, dc, 4 + mc + totals).CharWeight = com.sun.star.awt.FontWeight.BOLD
-    ' The members' column fits the longest name, not the titles above it.
-    Dim widths()
-    ReDim widths(dc)
-    widths(0) = 8000
+    ' The members' column fits the longest name (not the titles above it),
+    ' each decision's column its heading and the names of the votes.
+    Dim textCols()
+    ReDim textCols(dc)
+    textCols(0) = True
     For d = 1 To dc
-        widths(d) = 3000
+        textCols(d) = False
     Next d
-    FormatTable(sheet, 4, 0, 4 + mc + totals, dc, widths)
+    FormatTable(sheet, 4, 0, 4 + mc + totals, dc, SheetColumnWidths(doc, grid, textCols))
 
     Dim below As Long
     below = 6 + mc + totals
@@ -91,5 +92,6 @@ Function BuildReport(doc, rs, params, sysparams)
     For d = 0 To dc - 1
         SetCell(sheet, below + 1 + d, 0, "Решение " & (d + 1) & ". " & Txt(rows(starts(d))(fText)))
     Next d
+    WrapAcross(doc, sheet, below + 1, below + dc, 0, dc)
     SetCell(sheet, below + IIf(dc > 0, dc, 1) + 2, 0, "Секретарь Совета директоров _______________ " & PairValue(sysparams, "secretar_name"))
 End Function

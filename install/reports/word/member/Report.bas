@@ -59,7 +59,7 @@ Function BuildReport(doc, rs, params, sysparams)
                     End If
                 End If
             Next r
-            AddTable(doc, cells, Array(30, 40, 15, 15))
+            AddTable(doc, cells, Array(True, True, False, False))
         End If
     Next kind
     AddParagraph(doc, "", False, False)

@@ -72,7 +72,7 @@ Function BuildReport(doc, rs, params, sysparams)
     If dc = 0 Then
         AddParagraph(doc, "Проекты решений к заседанию не внесены.", False, False)
     Else
-        AddTable(doc, VoteTable(rows, fText, members, starts, votes, mc, dc, kindNames), VoteTableWidths(kc))
+        AddTable(doc, VoteTable(rows, fText, members, starts, votes, mc, dc, kindNames), VoteTableTextColumns(kc))
     End If
 
     AddParagraph(doc, "", False, False)
@@ -122,15 +122,16 @@ Function VoteTable(rows, fText As Long, members, starts, votes, mc As Long, dc A
     VoteTable = cells
 End Function
 
-' Relative widths of the columns of VoteTable.
-Function VoteTableWidths(kc As Long) As Variant
+' Which columns of VoteTable hold running text: the decision and the names
+' of those who voted otherwise; the number and the counts do not.
+Function VoteTableTextColumns(kc As Long) As Variant
     Dim w(), k As Long, cols As Long
     cols = kc + 1 + IIf(kc > 2, 1, 0)
     ReDim w(cols)
-    w(0) = 4 : w(1) = 40
+    w(0) = False : w(1) = True
     For k = 0 To kc - 1
-        w(k + 2) = 9
+        w(k + 2) = False
     Next k
-    If kc > 2 Then w(cols) = 22
-    VoteTableWidths = w
+    If kc > 2 Then w(cols) = True
+    VoteTableTextColumns = w
 End Function
