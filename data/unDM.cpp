@@ -673,6 +673,10 @@ void TDM::adoLnkDecisionsMembersAfterInsert(TDataSet* DataSet) { SetField(DataSe
 
 // A participant is stored only with a member who is not yet in the session;
 // he then gets a vote row (vote 0) for every decision linked to the session.
+// A stored row whose member is changed hands the participation over: the
+// votes and the payment belong to the participation, so the old member's go
+// as when his row is deleted, and the new member is paid like the others
+// when the session has payments.
 void TDM::adoLnkSessionsMembersBeforePost(TDataSet* DataSet)
 {
     const QString member = FieldText(DataSet, "id_member");
@@ -687,16 +691,55 @@ void TDM::adoLnkSessionsMembersBeforePost(TDataSet* DataSet)
         DataSet->Cancel();
         Abort();
     }
+    // The participation as stored, when the row is being edited.
+    QString storedMember, storedSession;
+    if (DataSet->State() == dsEdit) {
+        ado::RecordsetPtr stored = adoConnection->Execute(
+            QStringLiteral("SELECT id_member, id_session FROM LNK_SESSIONS_MEMBERS WHERE id=") +
+            Q(FieldText(DataSet, "id")));
+        if (stored && stored->RowCount() > 0) {
+            storedMember = stored->Text(0, 0);
+            storedSession = stored->Text(0, 1);
+        }
+    }
+    const bool handedOver = !storedMember.isEmpty() && (storedMember != member || storedSession != session);
+    if (handedOver) {
+        PayNewParticipant(member, session, storedMember);
+        RemoveParticipation(storedMember, storedSession, storedSession);
+    }
     ado::RecordsetPtr decisions = adoConnection->Execute(
         QStringLiteral("SELECT id_decision FROM LNK_SESSIONS_DECISIONS WHERE id_session=") + Q(session));
-    if (!decisions) return;
-    for (qsizetype i = 0; i < decisions->RowCount(); ++i) {
+    for (qsizetype i = 0; decisions && i < decisions->RowCount(); ++i) {
         adoLnkDecisionsMembers->Insert();
         SetField(adoLnkDecisionsMembers, "id_decision", decisions->Text(i, 0));
         SetField(adoLnkDecisionsMembers, "id_member", member);
         SetField(adoLnkDecisionsMembers, "vote", 0);
         adoLnkDecisionsMembers->Post();
     }
+    // The vote list still shows the old member's votes: it follows the row
+    // to the new member at once.
+    if (handedOver) adoLnkSessionsMembersAfterScroll(DataSet);
+}
+
+// The new participant's payment for a session that has payments: a copy of
+// the old member's row, or of any row of the session, with the amount 0, so
+// it carries the date, the signatory and the rules of the others. A member
+// who already has a payment there keeps it alone.
+void TDM::PayNewParticipant(const QString& Member, const QString& Session, const QString& OldMember)
+{
+    ado::RecordsetPtr rs = adoConnection->Execute(
+        QStringLiteral("SELECT id, id_member FROM OBJ_PAYMENTS WHERE id_session=") + Q(Session));
+    QString model;
+    for (qsizetype i = 0; rs && i < rs->RowCount(); ++i) {
+        if (rs->Text(i, 1) == Member) return;
+        if (model.isEmpty() || rs->Text(i, 1) == OldMember) model = rs->Text(i, 0);
+    }
+    if (model.isEmpty()) return;
+    adoConnection->Execute(
+        QStringLiteral("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member, suma, paymentdate, reglament, signpost, "
+                       "signname) SELECT ") +
+        Q(NewKey()) + QStringLiteral(", id_session, ") + Q(Member) +
+        QStringLiteral(", 0, paymentdate, reglament, signpost, signname FROM OBJ_PAYMENTS WHERE id=") + Q(model));
 }
 
 void TDM::DataSetBeforeDelete(TDataSet*) { ConfirmDelete(U(kDeleteQuestion)); }
@@ -711,18 +754,24 @@ void TDM::WarningBeforeDelete(TDataSet*)
 void TDM::adoLnkSessionsMembersBeforeDelete(TDataSet* DataSet)
 {
     ConfirmDelete(U(kDeleteQuestion));
-    const QString member = FieldText(DataSet, "id_member");
-    const QString session = FieldText(DataSet, "id_session");
-    if (!session.isEmpty()) {
+    RemoveParticipation(FieldText(DataSet, "id_member"), FieldText(DataSet, "id_session"),
+                        FieldText(adoObjSessions, "id"));
+}
+
+// The member's votes on the decisions of Session and his payments for
+// PaymentSession (on delete, the session being edited).
+void TDM::RemoveParticipation(const QString& Member, const QString& Session, const QString& PaymentSession)
+{
+    if (!Session.isEmpty()) {
         ado::RecordsetPtr decisions = adoConnection->Execute(
-            QStringLiteral("SELECT id_decision FROM LNK_SESSIONS_DECISIONS WHERE id_session=") + Q(session));
+            QStringLiteral("SELECT id_decision FROM LNK_SESSIONS_DECISIONS WHERE id_session=") + Q(Session));
         for (qsizetype i = 0; decisions && i < decisions->RowCount(); ++i)
             adoConnection->Execute(QStringLiteral("DELETE * FROM LNK_DECISIONS_MEMBERS WHERE id_decision=") +
-                                   Q(decisions->Text(i, 0)) + QStringLiteral(" and id_member=") + Q(member));
+                                   Q(decisions->Text(i, 0)) + QStringLiteral(" and id_member=") + Q(Member));
         RequeryIfOpen(adoLnkDecisionsMembers);
     }
-    adoConnection->Execute(QStringLiteral("DELETE * FROM OBJ_PAYMENTS WHERE id_session=") +
-                           Q(FieldText(adoObjSessions, "id")) + QStringLiteral(" and id_member=") + Q(member));
+    adoConnection->Execute(QStringLiteral("DELETE * FROM OBJ_PAYMENTS WHERE id_session=") + Q(PaymentSession) +
+                           QStringLiteral(" and id_member=") + Q(Member));
     RequeryIfOpen(adoObjPayments);
     RequeryIfOpen(adoObjPayments2);
 }

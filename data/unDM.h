@@ -99,6 +99,10 @@ public:
 private:
     void CreateFields();
     void BindEvents();
+    // The participant cascade: a member's votes and payments in a session.
+    void RemoveParticipation(const QString& Member, const QString& Session, const QString& PaymentSession);
+    // A payment for the member who takes the old member's place.
+    void PayNewParticipant(const QString& Member, const QString& Session, const QString& OldMember);
 };
 
 // The one data module of the program.

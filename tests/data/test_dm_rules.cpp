@@ -5,6 +5,7 @@
 #include <map>
 
 #include "data/unCommon.h"
+#include "tests/platform/AdoTestUtil.h"
 
 namespace {
 QString S(const char* s) { return QString::fromUtf8(s); }
@@ -161,6 +162,78 @@ TEST_F(ParticipantRules, DeletingAParticipantRemovesHisVotesAndPaymentsOfThatSes
     EXPECT_EQ(Votes("id_member='{M1}'"), 1);   // his vote in the other session stays
     EXPECT_EQ(Scalar(S("SELECT COUNT(*) FROM OBJ_PAYMENTS")).toInt(), 1);
     EXPECT_EQ(Scalar(S("SELECT id_session FROM OBJ_PAYMENTS")).toString(), S("{S2}"));
+}
+
+// A stored participant row moved to another member hands the participation
+// over: the old member's votes on the session's decisions and his payment
+// for it go, his rows of the other session stay; the new member gets one vote
+// row per decision and, when the session has payments, one payment carrying
+// the others' date, rules and signatory with the amount 0. A rolled-back
+// transaction puts every row back.
+TEST_F(ParticipantRules, ChangingTheMemberOfAParticipantMovesVotesAndPaymentToTheNewOne)
+{
+    auto snapshot = [&] {
+        QString out;
+        for (const char* t : {"LNK_SESSIONS_MEMBERS", "LNK_DECISIONS_MEMBERS", "OBJ_PAYMENTS"})
+            out += adotest::Query(dm->adoConnection, S("SELECT * FROM ") + S(t) + S(" ORDER BY id")) + S("\n");
+        return out;
+    };
+    auto payments = [&](const char* where) {
+        return Scalar(S("SELECT COUNT(*) FROM OBJ_PAYMENTS WHERE ") + S(where)).toInt();
+    };
+    for (bool paid : {true, false}) {
+        SCOPED_TRACE(paid ? "paid session" : "session without payments");
+        for (const char* t : {"LNK_SESSIONS_MEMBERS", "LNK_DECISIONS_MEMBERS", "OBJ_PAYMENTS"})
+            Exec(S("DELETE FROM ") + S(t));
+        dm->adoLnkSessionsMembers->Requery();
+        AddParticipant("{M1}");
+        Exec(S("UPDATE LNK_DECISIONS_MEMBERS SET vote=1"));
+        Exec(S("INSERT INTO LNK_DECISIONS_MEMBERS (id, id_decision, id_member, vote) VALUES ('{V9}', '{D3}', '{M1}', 2)"));
+        if (paid)
+            Exec(S("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member, suma, paymentdate, reglament, signpost, signname) "
+                   "VALUES ('{P1}', '{S1}', '{M1}', 25000, 45000, 'Правила', 'Генеральный директор', 'Иванов')"));
+        Exec(S("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member, suma) VALUES ('{P2}', '{S2}', '{M1}', 700)"));
+        const QString before = snapshot();
+        TADOTable* p = dm->adoLnkSessionsMembers;
+        for (bool keep : {false, true}) {
+            if (!keep) dm->adoConnection->BeginTrans();
+            p->First();
+            p->Edit();
+            p->FieldByName(S("id_member"))->SetAsString(S("{M2}"));
+            p->Post();
+            EXPECT_EQ(Scalar(S("SELECT id_member FROM LNK_SESSIONS_MEMBERS")).toString(), S("{M2}"));
+            EXPECT_EQ(Votes("id_member='{M1}'"), 1);   // his vote in the other session
+            EXPECT_EQ(Votes("id_member='{M1}' AND id_decision='{D3}' AND vote=2"), 1);
+            EXPECT_EQ(Votes("id_member='{M2}'"), 2);
+            EXPECT_EQ(Votes("id_member='{M2}' AND vote=0 AND id_decision IN ('{D1}', '{D2}')"), 2);
+            EXPECT_EQ(payments("id_session='{S1}' AND id_member='{M1}'"), 0);
+            EXPECT_EQ(payments("id_session='{S1}'"), paid ? 1 : 0);
+            EXPECT_EQ(payments("id_session='{S1}' AND id_member='{M2}' AND suma=0 AND paymentdate=45000 AND "
+                               "reglament='Правила' AND signpost='Генеральный директор' AND signname='Иванов'"),
+                      paid ? 1 : 0);
+            EXPECT_EQ(payments("id='{P2}' AND id_member='{M1}' AND suma=700"), 1);
+            // The vote list follows the row to the new member at once.
+            TADOTable* votes = dm->adoLnkDecisionsMembers;
+            EXPECT_EQ(votes->RecordCount(), 2);
+            for (votes->First(); !votes->Eof(); votes->Next())
+                EXPECT_EQ(votes->FieldByName(S("id_member"))->AsString(), S("{M2}"));
+            if (keep) continue;
+            dm->adoConnection->RollbackTrans();
+            EXPECT_EQ(snapshot(), before);
+            p->Requery();
+        }
+
+        // To a member who already takes part: dropped silently, nothing moves.
+        AddParticipant("{M1}");
+        const QString both = snapshot();
+        ASSERT_TRUE(p->Locate(S("id_member"), S("{M2}")));
+        p->Edit();
+        p->FieldByName(S("id_member"))->SetAsString(S("{M1}"));
+        EXPECT_THROW(p->Post(), EAbort);
+        EXPECT_EQ(p->State(), dsBrowse);
+        EXPECT_EQ(snapshot(), both);
+    }
+    EXPECT_TRUE(asked.empty());
 }
 
 // A place, form, member or session deleted after Yes takes its own row

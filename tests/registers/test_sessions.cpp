@@ -2,13 +2,16 @@
 // uses them: opened from the main window, a session added, then edited to
 // record participants, votes and payments; OK keeps all of it, anything
 // else leaves the database as it was before the dialog opened.
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QToolButton>
 
 #include "components/QvDBCtrl.h"
 #include "components/ToolEdit.h"
 #include "platform/ui/ComboBoxes.h"
+#include "platform/ui/DBCtrls.h"
 #include "tests/registers/SessionsFixture.h"
 
 namespace {
@@ -556,6 +559,71 @@ TEST_F(PaidSession, ParticipantAddedLaterIsPaidOnTheStoredDate)
                     QString::number(Paid)),
               1);
     EXPECT_EQ(PaidOn(Paid), 3);
+}
+
+// Алексеев's row changed to Волков as a user does it: a click on the cell,
+// "Вол", Enter, the navigator's Post. Алексеев's votes and payment leave
+// the session with his participation; Волков gets his two votes (0) and a
+// payment of 0 on the session's date and signatory, and the votes grid shows
+// his votes alone. Белова's rows stay as they were. Cancel puts everything
+// back; OK keeps it.
+TEST_F(PaidSession, ParticipantChangedToAnotherMemberTakesTheVotesAndPaymentAlong)
+{
+    const QString before = Snapshot();
+    const QString b = QStringLiteral("'") + Key(SessionB) + QStringLiteral("'");
+    const QString belova = Rows(QStringLiteral("LNK_DECISIONS_MEMBERS WHERE id_member='") + Key(M2) + QStringLiteral("'")) +
+                            Rows(QStringLiteral("OBJ_PAYMENTS WHERE id_member='") + Key(M2) + QStringLiteral("'"));
+    for (bool ok : {false, true}) {
+        EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+            ClickTab(d, d->TabSheet2);
+            TQvDBGrid* g = d->dbgMembers;
+            const TRect cell = g->CellRect(g->IndicatorOffset(), g->TitleOffset());
+            ClickAt(qobject_cast<QAbstractScrollArea*>(g->Widget())->viewport(),
+                    QPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2));
+            TDataSet* p = d->dsoLnkSessionsMembers->DataSet();
+            ASSERT_EQ(Field(p, "id_member"), Key(M1));
+            // A click on the current cell opens its editor.
+            ASSERT_TRUE(g->EditorMode());
+            for (QChar c : QStringLiteral("Вол")) Press(0, Qt::NoModifier, QString(c));
+            Press(Qt::Key_Return);
+            EXPECT_EQ(Field(p, "member"), QStringLiteral("Волков Иван Сергеевич"));
+            QToolButton* post = d->DBNavigator1->Button(nbPost);
+            ClickAt(post, post->rect().center());
+            ASSERT_EQ(p->State(), dsBrowse);
+            EXPECT_EQ(Value(QStringLiteral("SELECT id_member FROM LNK_SESSIONS_MEMBERS WHERE id='") + Key(100 + M1) +
+                            QStringLiteral("'")),
+                      Key(M3));
+            // The votes grid: Волков's two votes, nobody else's.
+            TDataSet* votes = d->dsoLnkDecisionsMembers->DataSet();
+            EXPECT_EQ(votes->RecordCount(), 2);
+            for (votes->First(); !votes->Eof(); votes->Next()) {
+                EXPECT_EQ(Field(votes, "id_member"), Key(M3));
+                EXPECT_EQ(votes->FieldByName(QStringLiteral("vote"))->AsInteger(), 0);
+            }
+            ClickTab(d, d->TabSheet3);
+            TDataSet* pay = d->dsoPayments->DataSet();
+            EXPECT_EQ(pay->RecordCount(), 2);
+            EXPECT_FALSE(pay->Locate(QStringLiteral("id_member"), Variant(Key(M1))));
+            EXPECT_EQ(ShownPayDate(d), QStringLiteral("27.07.2024"));
+            ClickOn(ok ? d->btnOK : d->btnCancel);
+        });
+        if (!ok) EXPECT_EQ(Snapshot(), before);
+    }
+    EXPECT_EQ(Count(QStringLiteral("LNK_SESSIONS_MEMBERS WHERE id_member='") + Key(M1) + QStringLiteral("'")), 0);
+    EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS WHERE id_member='") + Key(M1) + QStringLiteral("'")), 0);
+    EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS WHERE id_member='") + Key(M1) + QStringLiteral("'")), 0);
+    EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS WHERE vote=0 AND id_member='") + Key(M3) + QStringLiteral("'")), 2);
+    EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS WHERE id_member='") + Key(M3) + QStringLiteral("'")), 2);
+    EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS WHERE id_member='") + Key(M3) + QStringLiteral("'")), 1);
+    EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS WHERE suma=0 AND id_session=") + b + QStringLiteral(" AND id_member='") +
+                    Key(M3) + QStringLiteral("' AND signpost='Генеральный директор' AND signname='Иванов И. И.' AND "
+                                             "reglament='Выплата в течение месяца' AND paymentdate=") +
+                    QString::number(Paid)),
+              1);
+    EXPECT_EQ(Rows(QStringLiteral("LNK_DECISIONS_MEMBERS WHERE id_member='") + Key(M2) + QStringLiteral("'")) +
+                  Rows(QStringLiteral("OBJ_PAYMENTS WHERE id_member='") + Key(M2) + QStringLiteral("'")),
+              belova);
+    EXPECT_EQ(Errors(), 0);
 }
 
 // A date the user types goes on every payment of the session; Cancel undoes
