@@ -542,7 +542,9 @@ void TQvDBGrid::SelectionStep(int direction, TShiftState Shift)
                     }
                 }
             } else {
+                // A plain move leaves the new current row alone selected.
                 DoClearSelection();
+                add = FClearSelection;
             }
         }
         CheckBrowse();
@@ -603,11 +605,18 @@ void TQvDBGrid::KeyDown(WORD& Key, TShiftState Shift)
     if (!DataLink()->Active() || !ds) return base();
     const bool ctrl = Shift.Contains(ssCtrl);
     const TDBGridOptions opts = TDBGrid::Options();
+    // A row move by a key without Shift: the selection is cleared and, as
+    // after a plain click, the row moved to is selected.
+    auto rowMove = [&] {
+        DoClearSelection();
+        base();
+        if (FMultiSelect && FClearSelection && !Shift.Contains(ssShift) && ds->State() == dsBrowse)
+            SelectedRows()->SetCurrentRowSelected(true);
+    };
     if (ctrl) {
         switch (Key) {
         case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME: case VK_UP: case VK_DOWN:
-            DoClearSelection();
-            return base();
+            return rowMove();
         case VK_LEFT:
             if (FixedCols() > 0) {
                 SetCol(FirstNonFrozenVisible());
@@ -635,10 +644,13 @@ void TQvDBGrid::KeyDown(WORD& Key, TShiftState Shift)
             SetCol(FirstNonFrozenVisible());
             return;
         }
-        if (Columns()->Count() == 1 || opts.Contains(dgRowSelect)) DoClearSelection();
+        // In row-select mode Home and End go to the first and last rows.
+        if (opts.Contains(dgRowSelect)) return rowMove();
+        if (Columns()->Count() == 1) DoClearSelection();
         return base();
     case VK_END:
-        if (Columns()->Count() == 1 || opts.Contains(dgRowSelect)) DoClearSelection();
+        if (opts.Contains(dgRowSelect)) return rowMove();
+        if (Columns()->Count() == 1) DoClearSelection();
         return base();
     case VK_LEFT:
         if (FixedCols() > 0 && !opts.Contains(dgRowSelect) && Col() <= FirstNonFrozenVisible()) return;
@@ -654,7 +666,9 @@ void TQvDBGrid::KeyDown(WORD& Key, TShiftState Shift)
             return;
         }
         return base();
-    case VK_ESCAPE: case VK_PRIOR: case VK_NEXT:
+    case VK_PRIOR: case VK_NEXT:
+        return rowMove();
+    case VK_ESCAPE:
         DoClearSelection();
         return base();
     case VK_INSERT:

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
@@ -1964,10 +1965,17 @@ void TDBGrid::KeyPressBase(QChar& Key)
         }
         FEditorWanted = true;
         ShowEditor();
-        if (FEditor->Visible() && !FEditor->FList) {
+        if (!FEditor->Visible()) return;
+        if (!FEditor->FList) {
             FEditor->SetText(QString(Key));
             if (auto* e = qobject_cast<QLineEdit*>(FEditor->Widget())) e->end(false);
             FEditor->SetModified(true);
+        } else {
+            // The character that opened a list starts its search (a closed
+            // list) or its text (an editable one), as if typed into it.
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(Key));
+            QScopedValueRollback<bool> forwarding(FEditorTypedKey, true);
+            QApplication::sendEvent(FEditor->Widget(), &press);
         }
     }
 }
@@ -2132,12 +2140,29 @@ void TDBGrid::ColumnMoved(int, int)
     if (OnColumnMoved) OnColumnMoved(this);
 }
 
+bool TDBGrid::FocusStaysOnRecord() const
+{
+    TDataSource* src = FDataLink->DataSource();
+    const TForm* form = GetParentForm(this);
+    if (!src || !form) return false;
+    for (TControl* c = FindControl(QApplication::focusWidget()); c; c = c->Parent()) {
+        if (c == this || GetParentForm(c) != form) return false;
+        for (int i = 0; i < src->DataLinkCount(); ++i)
+            if (auto* l = dynamic_cast<TFieldDataLink*>(src->DataLinks(i)); l && l->Control() == c) return true;
+    }
+    return false;
+}
+
 void TDBGrid::FocusLost()
 {
     if (FEditor && FEditor->Widget() && FEditor->Widget()->hasFocus()) return;
     TDataSet* ds = FDataLink->DataSet();
+    // A new row is thrown away when the user leaves it untouched, but not
+    // when the focus goes to a control of the same window that edits a
+    // field of this very record (a memo beside the grid): that control
+    // fills the new row in.
     if (FOptions.Contains(dgCancelOnExit) && ds && ds->Active() && ds->State() == dsInsert && !ds->Modified() &&
-        !(FEditorMode && FEditor->Modified()))
+        !(FEditorMode && FEditor->Modified()) && !FocusStaysOnRecord())
         ds->Cancel();
 }
 
@@ -2251,6 +2276,9 @@ void TDBGrid::ShowEditor()
     if (!FEditorFilter) {
         FEditorFilter = new TEditorKeyFilter(this);
     }
+    // Asked before the editor is made again: the old one may have the focus,
+    // which goes with it.
+    const bool focused = HasFocusNow();
     CreateEditorWidget();
     if (!FEditor->FEdit) {
         FEditorMode = true;
@@ -2271,7 +2299,7 @@ void TDBGrid::ShowEditor()
     }
     PlaceEditor();
     FEditor->FEdit->show();
-    if (HasFocusNow()) FEditor->FEdit->setFocus();
+    if (focused) FEditor->FEdit->setFocus();
     FEditor->SelectAll();
     InvalidateCell(FCol, Row());
 }
@@ -2312,6 +2340,8 @@ void TDBGrid::UpdateData()
 
 bool TDBGrid::EditorKeyEvent(QKeyEvent* e)
 {
+    // The grid passes on the character that opened the editor: seen already.
+    if (FEditorTypedKey) return false;
     // Keys the editor leaves to the grid.
     WORD key = VirtualKeyOf(e);
     TShiftState shift = ShiftStateOf(e->modifiers());

@@ -562,6 +562,7 @@ protected:
     bool FDefaultRowHeightValid = false;
     bool FEditorWanted = false;      // the user asked for the editor (Enter, F2, typing)
     bool FEditorReplaceHomeEnd = false;
+    bool FEditorTypedKey = false;    // the grid hands the editor the key that opened it
     int FClickCol = -1;
     TRect FPaintClip;
     TEditorKeyFilter* FEditorFilter = nullptr;
@@ -586,6 +587,9 @@ protected:
     void QtKey(QKeyEvent* e);
     void DispatchKeyPress(QChar ch);
     void FocusLost();
+    // Whether the focus went to a control of the grid's form that edits a
+    // field of the grid's data source.
+    bool FocusStaysOnRecord() const;
     void EditorTextChanged();
     void RefreshEditorText();
     bool EditorKeyEvent(QKeyEvent* e);

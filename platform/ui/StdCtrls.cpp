@@ -191,6 +191,8 @@ bool TCustomEdit::WidgetEvent(QObject* watched, QEvent* event)
         QChar c;
         if (ke->key() == Qt::Key_Backspace)
             c = QLatin1Char('\b');
+        else if (ke->key() == Qt::Key_Escape)
+            c = QChar(27);   // a character too, as the mask edits deliver it (a data memo resets on it)
         else if (!ke->text().isEmpty() && ke->text()[0].isPrint())
             c = ke->text()[0];
         if (!c.isNull()) {

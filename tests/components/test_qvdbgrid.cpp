@@ -229,8 +229,16 @@ TEST_F(GridTest, MultiSelectByMouseAndKeys)
     Grid->SimulateKeyDown(VK_UP, TShiftState{ssShift});
     Grid->SimulateKeyDown(VK_UP, TShiftState{ssShift});
     EXPECT_EQ(SelectedNames(), QStringList{QStringLiteral("name03")});
+    // A plain move leaves the row moved to alone selected, as a plain click
+    // does; without ClearSelection it leaves the selection as it was.
     Grid->SimulateKeyDown(VK_DOWN);
-    EXPECT_TRUE(SelectedNames().isEmpty());
+    EXPECT_EQ(SelectedNames(), QStringList{QStringLiteral("name04")});
+    Grid->SimulateKeyDown(VK_NEXT);
+    EXPECT_EQ(SelectedNames(), QStringList{Name()});
+    Grid->SetClearSelection(false);
+    Grid->SimulateKeyDown(VK_UP);
+    EXPECT_EQ(SelectedNames().size(), 1);
+    EXPECT_NE(SelectedNames(), QStringList{Name()});
     Grid->SetOptions(Grid->Options() - dgMultiSelect);
     EXPECT_EQ(Grid->SelectedRows()->Count(), 0);
 }

@@ -270,6 +270,155 @@ TEST_F(DBCtrlsTest, MemoShowsLinesAndWritesCrLfText)
     EXPECT_TRUE(plain->toPlainText().isEmpty());
 }
 
+// "+" on a grid, then a click into the memo beside it: the new row stays,
+// because the memo edits a field of that very record, and the memo's text
+// goes into it; the other records keep theirs. Leaving the grid for a control
+// of anything else still throws an untouched new row away. Esc in the memo
+// puts the stored text back, so a later move to another row stores nothing.
+TEST_F(DBCtrlsTest, AMemoBesideTheGridFillsTheNewRowAndEscPutsBackTheStoredText)
+{
+    auto* grid = Make<TDBGrid>(10, 120);
+    grid->SetDataSource(Src);
+    auto* memo = Make<TDBMemo>(140, 80);
+    memo->SetDataSource(Src);
+    memo->SetDataField(QStringLiteral("mcomment"));
+    auto* other = Make<TEdit>(230);
+    Show();
+    ActivateForm(Form);
+    QWidget* cells = qobject_cast<QAbstractScrollArea*>(grid->Widget())->viewport();
+    QWidget* memoText = qobject_cast<QAbstractScrollArea*>(memo->Widget())->viewport();
+    auto clickRow = [&](int dataRow) {
+        const TRect r = grid->CellRect(1, grid->TopRow() + dataRow);
+        screen::Click(cells, QPointF(r.Left + 3, r.Top + 3));
+        Application->ProcessMessages();
+    };
+    auto stored = [&] { return Query(Db.get(), QStringLiteral("SELECT id, mcomment FROM OBJ_SESSIONS ORDER BY id")); };
+    auto typeIntoFocus = [](const QString& text) {
+        for (QChar c : text) PressKey(0, Qt::NoModifier, QString(c));
+    };
+    // A click into the memo; the focus comes with it as the window system
+    // gives it (a click the toolkit did not get from the screen moves none).
+    auto clickMemo = [&] {
+        memo->SetFocus();
+        screen::Click(memoText);
+        Application->ProcessMessages();
+    };
+    const QString before = stored();
+
+    clickRow(1);
+    ASSERT_TRUE(grid->Focused());
+    Sessions->Insert();   // the tool bar's "+": the focus stays in the grid
+    clickMemo();
+    ASSERT_TRUE(memo->Focused());
+    EXPECT_EQ(Sessions->State(), dsInsert);
+    typeIntoFocus(QStringLiteral("новая"));
+    clickRow(0);
+    EXPECT_EQ(Sessions->State(), dsBrowse);
+    EXPECT_EQ(stored(), QStringLiteral("|новая,") + before);   // the new row has no key
+
+    // An untouched new row goes when the focus leaves for another control.
+    Db->Execute(QStringLiteral("DELETE FROM OBJ_SESSIONS WHERE id IS NULL"));
+    Sessions->Requery();
+    clickRow(0);
+    Sessions->Insert();
+    other->SetFocus();
+    Application->ProcessMessages();
+    EXPECT_EQ(Sessions->State(), dsBrowse);
+
+    // Typing at the end of the memo, Esc: the stored text is back and
+    // nothing typed is saved by the move to another row.
+    clickRow(0);
+    clickMemo();
+    ASSERT_TRUE(memo->Focused());
+    auto* plain = qobject_cast<QPlainTextEdit*>(memo->Widget());
+    plain->moveCursor(QTextCursor::End);
+    typeIntoFocus(QStringLiteral(" три"));
+    EXPECT_EQ(plain->toPlainText(), QStringLiteral("раз\nдва три"));
+    PressKey(Qt::Key_Escape);
+    EXPECT_EQ(plain->toPlainText(), QStringLiteral("раз\nдва"));
+    clickRow(1);
+    EXPECT_EQ(Sessions->State(), dsBrowse);
+    EXPECT_EQ(stored(), before);
+}
+
+// A character typed on a cell whose editor is not open opens it with that
+// character as the start: of the text in a text cell, of the search in a
+// lookup cell's list, so that the letters typed choose the row they begin.
+TEST_F(DBCtrlsTest, ACharacterTypedOnACellStartsItsEditorsTextOrSearch)
+{
+    Db->Execute(QStringLiteral("INSERT INTO REF_FORMS VALUES (\"f3\", \"Опрос\", #2024-03-07#)"));
+    Forms->Requery();
+    auto* sessions = new TADOTable(Form);
+    sessions->SetConnection(Db.get());
+    sessions->SetTableName(QStringLiteral("OBJ_SESSIONS"));
+    for (const char* name : {"id", "pnumber", "id_form"}) {
+        auto* f = new TWideStringField(Form);
+        f->SetFieldName(QString::fromLatin1(name));
+        f->SetDataSet(sessions);
+    }
+    auto* form = new TWideStringField(Form);
+    form->SetFieldName(QStringLiteral("form"));
+    form->SetFieldKind(fkLookup);
+    form->SetKeyFields(QStringLiteral("id_form"));
+    form->SetLookupDataSet(Forms);
+    form->SetLookupKeyFields(QStringLiteral("id"));
+    form->SetLookupResultField(QStringLiteral("name"));
+    form->SetDataSet(sessions);
+    sessions->Open();
+    auto* src = new TDataSource(Form);
+    src->SetDataSet(sessions);
+    auto* grid = Make<TDBGrid>(10, 120);
+    grid->SetDataSource(src);
+    Show();
+    ActivateForm(Form);
+    struct Case { const char* field; const char* typed; const char* stored, *result; };
+    // Session s1 holds "12" and the form f2, "Заочная"; the forms' list reads
+    // Очная, Заочная, Опрос.
+    const Case cases[] = {
+        {"pnumber", "7", "pnumber", "7"},
+        {"form", "О", "id_form", "f3"},    // the first form after the current one that begins so
+        {"form", "Оч", "id_form", "f1"},
+    };
+    for (const Case& c : cases) {
+        grid->SetSelectedField(sessions->FieldByName(QString::fromLatin1(c.field)));
+        grid->SetFocus();
+        Application->ProcessMessages();
+        ASSERT_FALSE(grid->EditorMode());
+        for (QChar ch : QString::fromUtf8(c.typed)) PressKey(0, Qt::NoModifier, QString(ch));
+        ASSERT_TRUE(grid->EditorMode()) << c.typed;
+        PressKey(Qt::Key_Return);
+        if (sessions->State() != dsBrowse) sessions->Post();
+        EXPECT_EQ(Stored(QString::fromLatin1(c.stored)), QString::fromUtf8(c.result)) << c.typed;
+        sessions->Edit();   // back to the form and number the session had
+        sessions->FieldByName(QStringLiteral("pnumber"))->SetAsString(QStringLiteral("12"));
+        sessions->FieldByName(QStringLiteral("id_form"))->SetAsString(QStringLiteral("f2"));
+        sessions->Post();
+    }
+}
+
+// The editor made again while it has the focus (the register's edit command
+// puts the record into editing and the editor mode on) keeps the keyboard.
+TEST_F(DBCtrlsTest, TheGridsEditorMadeAgainKeepsTheKeyboard)
+{
+    auto* grid = Make<TDBGrid>(10, 120);
+    grid->SetDataSource(Src);
+    Show();
+    ActivateForm(Form);
+    grid->SetSelectedField(Sessions->FieldByName(QStringLiteral("pnumber")));
+    grid->SetFocus();
+    PressKey(Qt::Key_F2);
+    ASSERT_TRUE(grid->EditorMode());
+    Sessions->Edit();
+    grid->SetEditorMode(true);
+    Application->ProcessMessages();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), grid->InplaceEditor()->Widget());
+    for (QChar ch : QStringLiteral("34")) PressKey(0, Qt::NoModifier, QString(ch));
+    PressKey(Qt::Key_Return);
+    Sessions->Post();
+    EXPECT_EQ(Stored(QStringLiteral("pnumber")), QStringLiteral("34"));
+}
+
 TEST_F(DBCtrlsTest, LookupShowsTheListTextAndWritesTheKey)
 {
     TDBLookupComboBox* box = FormLookup();

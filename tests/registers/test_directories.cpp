@@ -22,7 +22,9 @@
 #include "registers/unMainReferenceMembers.h"
 #include "registers/unMainReferenceMemo.h"
 #include "tests/app/AppFixture.h"
+#include "tests/platform/AdoTestUtil.h"
 #include "tests/platform/ScreenInput.h"
+#include "tests/platform/UserKeys.h"
 
 namespace {
 
@@ -132,6 +134,82 @@ TEST_F(Directories, FormsMemoShowsTheCommentAndEditsTheRecord)
     Application->ProcessMessages();
     EXPECT_EQ(Shown(w->DBMemo1),
               ds->FieldByName(QStringLiteral("comment"))->AsString().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+// "+" on the tool bar, a click into the memo beside the grid, typing and a
+// click on another row: the new record gets the text, every other record
+// keeps its own. Typing at the end of a record's memo and Esc puts its text
+// back, and the move to another row stores nothing.
+TEST_F(Directories, PlusThenTheMemoThenAnotherRowChangesNoOtherRecord)
+{
+    Start();
+    struct Case {
+        TAction* command;
+        const char* table;
+        const char* memoField;
+    };
+    for (const Case& c : {Case{fmMain->aOpenRefForms, "REF_FORMS", "comment"},
+                          Case{fmMain->aOpenRefMembers, "REF_MEMBERS", "paymentinfo"}}) {
+        c.command->Execute();
+        Application->ProcessMessages();
+        auto* w = dynamic_cast<TRegisterWindow*>(fmMain->ActiveMDIChild());
+        ASSERT_NE(w, nullptr) << c.table;
+        auto* memo = dynamic_cast<TDBMemo*>(w->FindComponent(QString::fromLatin1(c.table == QByteArray("REF_FORMS") ? "DBMemo1" : "DBMemo")));
+        ASSERT_NE(memo, nullptr) << c.table;
+        ActivateForm(w);
+        QWidget* cells = qobject_cast<QAbstractScrollArea*>(w->DBGrid->Widget())->viewport();
+        QWidget* memoText = qobject_cast<QAbstractScrollArea*>(memo->Widget())->viewport();
+        auto clickRow = [&](int dataRow) {
+            const TRect r = w->DBGrid->CellRect(1, w->DBGrid->TopRow() + dataRow);
+            screen::Click(cells, QPointF(r.Left + 3, r.Top + 3));
+            Application->ProcessMessages();
+        };
+        auto typeIntoFocus = [](const QString& text) {
+            for (QChar ch : text) PressKey(0, Qt::NoModifier, QString(ch));
+        };
+        // A click into the memo, with the focus the window system gives it.
+        auto clickMemo = [&] {
+            memo->SetFocus();
+            screen::Click(memoText);
+            Application->ProcessMessages();
+        };
+        const QString table = QString::fromLatin1(c.table), field = QString::fromLatin1(c.memoField);
+        // The records (all, or all but the new one) with their memo texts.
+        auto rows = [&](const QString& which) {
+            return adotest::Query(DM->adoConnection,
+                                  QStringLiteral("SELECT id, %1 FROM %2 %3 ORDER BY id").arg(field, table, which));
+        };
+        auto others = [&] { return rows(QStringLiteral("WHERE %1 IS NULL OR %1<>\"Новый шаблон\"").arg(field)); };
+        const QString before = others();
+        const int count = Count(QStringLiteral("SELECT COUNT(*) FROM ") + table);
+
+        clickRow(0);
+        screen::Click(w->ToolButton5->QtButton());   // "+"
+        Application->ProcessMessages();
+        ASSERT_EQ(w->DataSource->DataSet()->State(), dsInsert) << c.table;
+        clickMemo();
+        ASSERT_TRUE(memo->Focused()) << c.table;
+        EXPECT_EQ(w->DataSource->DataSet()->State(), dsInsert) << c.table;
+        typeIntoFocus(QStringLiteral("Новый шаблон"));
+        clickRow(2);
+        EXPECT_EQ(w->DataSource->DataSet()->State(), dsBrowse) << c.table;
+        EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM ") + table), count + 1) << c.table;
+        EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2=\"Новый шаблон\"").arg(table, field)), 1)
+            << c.table;
+        EXPECT_EQ(others(), before) << c.table;
+
+        // Esc in the memo: the record keeps its stored text.
+        clickRow(0);
+        const QString all = rows(QString());
+        clickMemo();
+        qobject_cast<QPlainTextEdit*>(memo->Widget())->moveCursor(QTextCursor::End);
+        typeIntoFocus(QStringLiteral(" и ещё"));
+        PressKey(Qt::Key_Escape);
+        PressKey(Qt::Key_Escape);
+        clickRow(1);
+        EXPECT_EQ(rows(QString()), all) << c.table;
+        Close(w);
+    }
 }
 
 TEST_F(Directories, FormsMemoPaneIsCappedOnShowAndResizeAndOnlyItsHeightIsStored)

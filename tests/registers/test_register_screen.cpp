@@ -144,6 +144,33 @@ TEST_F(PlacesOnScreen, TheWindowsKeysWorkFromEachOfItsControlsAndToolButtonsLeav
                 << w->ToolBar->Buttons(i)->Name().toStdString() << " " << b->metaObject()->className();
 }
 
+// The tool bar's edit command pressed while the cell's editor is open (F2)
+// leaves the keyboard with the editor: what is typed next goes into the cell.
+TEST_F(PlacesOnScreen, TheEditCommandPressedWhileTheCellsEditorIsOpenKeepsTheKeys)
+{
+    Open({QStringLiteral("Бишкек")});
+    w->Widget()->window()->activateWindow();
+    QApplication::setActiveWindow(w->Widget()->window());
+    w->DBGrid->SetSelectedField(ds()->FieldByName(QStringLiteral("name")));
+    w->DBGrid->SetFocus();
+    Settle();
+    ASSERT_EQ(QApplication::focusWidget(), w->DBGrid->Widget());
+    Key(QApplication::focusWidget(), Qt::Key_F2);
+    ASSERT_TRUE(w->DBGrid->EditorMode());
+    ASSERT_EQ(ds()->State(), dsBrowse);
+    Click(w->ToolButton7->QtButton());   // "Редактировать"
+    Settle();
+    EXPECT_EQ(ds()->State(), dsEdit);
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), w->DBGrid->InplaceEditor()->Widget());
+    Type(QApplication::focusWidget(), QStringLiteral("Ош"));
+    Key(QApplication::focusWidget(), Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    Click(w->ToolButton8->QtButton());   // "Сохранить изменения"
+    Settle();
+    EXPECT_EQ(ds()->State(), dsBrowse);
+    EXPECT_EQ(DM->adoConnection->Execute(QStringLiteral("SELECT name FROM REF_PLACES"))->Text(0, 0), QStringLiteral("Ош"));
+}
+
 TEST_F(PlacesOnScreen, TheFilterValueBoxSwallowsATypedApostropheAndEnterApplies)
 {
     Open({QStringLiteral("Бишкек"), QStringLiteral("Ташкент")});

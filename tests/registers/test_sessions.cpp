@@ -12,6 +12,7 @@
 #include "components/ToolEdit.h"
 #include "platform/ui/ComboBoxes.h"
 #include "platform/ui/DBCtrls.h"
+#include "tests/platform/AdoTestUtil.h"
 #include "tests/registers/SessionsFixture.h"
 
 namespace {
@@ -654,6 +655,61 @@ TEST_F(PaidSession, TypedPaymentDateGoesOnEveryRowUntilCancelled)
         ClickOn(d->btnCancel);
     });
     EXPECT_EQ(PaidOn(typed), 2);
+    EXPECT_EQ(Errors(), 0);
+}
+
+// Letters typed on a selected lookup cell, its editor not open, choose by
+// those letters: "Пр" on a vote cell showing "За" chooses Против, "Вол" on
+// Белова's participant cell chooses Волков.
+TEST_F(PaidSession, LettersTypedOnASelectedLookupCellChooseByThem)
+{
+    // A click on the cell of the row that is not the current one: the cell
+    // is selected, its editor stays closed.
+    auto clickOtherRow = [](TQvDBGrid* g, const char* field) {
+        int col = -1;
+        for (int i = 0; i < g->Columns()->Count(); ++i)
+            if (g->Columns()->Items(i)->FieldName() == QLatin1String(field)) col = g->IndicatorOffset() + i;
+        ASSERT_GE(col, 0) << field;
+        const int row = g->Row() == g->TopRow() ? g->TopRow() + 1 : g->TopRow();
+        const TRect r = g->CellRect(col, row);
+        ClickAt(qobject_cast<QAbstractScrollArea*>(g->Widget())->viewport(), QPoint(r.Left + 4, r.Top + 4));
+        ASSERT_EQ(g->Row(), row) << field;
+        ASSERT_FALSE(g->EditorMode()) << field;
+    };
+    auto type = [](const QString& letters) {
+        for (QChar ch : letters) Press(0, Qt::NoModifier, QString(ch));
+        Press(Qt::Key_Return);
+    };
+    const QString votesOfM1 = QStringLiteral("LNK_DECISIONS_MEMBERS WHERE id_member='") + Key(M1) + QLatin1Char('\'');
+    // The second tab, on Алексеев's row of the participants.
+    auto atFirstMember = [](TfmAddEditSessionObject* d) {
+        ClickTab(d, d->TabSheet2);
+        ASSERT_TRUE(d->dsoLnkSessionsMembers->DataSet()->Locate(QStringLiteral("id_member"), Variant(Key(M1))));
+        Application->ProcessMessages();
+    };
+    EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+        atFirstMember(d);
+        clickOtherRow(d->dbgVotes, "vvote");
+        EXPECT_EQ(Field(d->dsoLnkDecisionsMembers->DataSet(), "vvote"), QStringLiteral("За"));
+        type(QStringLiteral("Пр"));
+        EXPECT_EQ(Field(d->dsoLnkDecisionsMembers->DataSet(), "vvote"), QStringLiteral("Против"));
+        ClickOn(d->btnOK);
+    });
+    EXPECT_EQ(Count(votesOfM1 + QStringLiteral(" AND vote=2")), 1);
+    EXPECT_EQ(Count(votesOfM1 + QStringLiteral(" AND vote=1")), 1);
+
+    EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+        atFirstMember(d);
+        TDataSet* participants = d->dsoLnkSessionsMembers->DataSet();
+        clickOtherRow(d->dbgMembers, "member");
+        EXPECT_EQ(Field(participants, "id_member"), Key(M2));
+        type(QStringLiteral("Вол"));
+        EXPECT_EQ(Field(participants, "member"), QStringLiteral("Волков Иван Сергеевич"));
+        ClickOn(d->btnOK);
+    });
+    const QString participants = QStringLiteral("SELECT id_member FROM LNK_SESSIONS_MEMBERS WHERE id_session='") +
+                                 Key(SessionB) + QStringLiteral("' ORDER BY id_member");
+    EXPECT_EQ(adotest::Query(DM->adoConnection, participants), Key(M1) + QLatin1Char(',') + Key(M3));
     EXPECT_EQ(Errors(), 0);
 }
 

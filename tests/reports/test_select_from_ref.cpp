@@ -267,3 +267,47 @@ TEST_F(Picker, EnterOnTheGridChoosesTheRowTheSearchLineKeepsItsKeys)
     dlg->Free();
     CurrentReport = TReport();
 }
+
+// In the several-row picker a row reached with the arrow keys is the one
+// selected, so Enter chooses it; Shift+Down adds the rows it passes.
+TEST_F(Picker, ArrowKeysSelectTheRowTheyReachAndEnterChoosesIt)
+{
+    TComboEdit* edit = nullptr;
+    auto* dlg = MembersDialog(true, edit);
+    ASSERT_NE(edit, nullptr);
+    ActivateForm(dlg);
+    struct Case {
+        std::vector<std::pair<int, Qt::KeyboardModifiers>> keys;
+        int firstRow, rows;   // the rows chosen: from the first, 0-based
+    };
+    const Case cases[] = {
+        {{{Qt::Key_Down, Qt::NoModifier}, {Qt::Key_Down, Qt::NoModifier}}, 2, 1},
+        {{{Qt::Key_Down, Qt::NoModifier}, {Qt::Key_Down, Qt::ShiftModifier}}, 1, 2},
+        {{{Qt::Key_Down, Qt::ShiftModifier}, {Qt::Key_Down, Qt::NoModifier}, {Qt::Key_Up, Qt::NoModifier}}, 1, 1},
+    };
+    for (const Case& c : cases) {
+        QStringList keys;
+        TDialogRecorder recorder;
+        recorder.OnModal = [&](TForm* f) {
+            auto* picker = dynamic_cast<TfmReportsSelectFromRef*>(f);
+            if (!picker) return int(mrCancel);
+            ActivateForm(picker);
+            EXPECT_TRUE(picker->DBGrid->Focused());
+            for (const auto& [key, mods] : c.keys) PressKey(key, mods);
+            TDataSet* ds = picker->DataSource->DataSet();
+            const TBookmark at = ds->GetBookmark();
+            ds->First();
+            ds->MoveBy(c.firstRow);
+            for (int i = 0; i < c.rows; ++i, ds->Next()) keys << QLatin1Char('\'') + Key(ds) + QLatin1Char('\'');
+            ds->GotoBookmark(at);
+            PressKey(Qt::Key_Return);
+            EXPECT_EQ(picker->ModalResult(), mrOk);
+            return int(picker->ModalResult() == mrNone ? mrIgnore : mrNone);
+        };
+        edit->Button()->Click();
+        EXPECT_EQ(recorder.Count(TDialogKind::ModalForm), 1);
+        EXPECT_EQ(CurrentReport.Params[0].Value, keys.join(QStringLiteral(", "))) << c.firstRow << " " << c.rows;
+    }
+    dlg->Free();
+    CurrentReport = TReport();
+}
