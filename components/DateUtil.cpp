@@ -210,7 +210,7 @@ TDateTime StrToDateFmt(const QString& DateFormat, const QString& S)
     if (S.isEmpty()) return NullDate;
     int d, m, y;
     if (!ScanDateStr(DateFormat, S, d, m, y))
-        throw EConvertError(QStringLiteral("''%1'' is not a valid date").arg(S));
+        throw EConvertError(QStringLiteral("'%1' is not a valid date").arg(S));
     return EncodeDate(y, m, d);
 }
 

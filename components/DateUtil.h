@@ -53,7 +53,7 @@ bool ScanDateStr(const QString& Format, const QString& S, int& Day, int& Month, 
 int MonthFromName(const QString& S, int MaxLen);
 
 // Empty text gives NullDate; a text that is no date raises EConvertError
-// "''<text>'' is not a valid date".
+// "'<text>' is not a valid date".
 TDateTime StrToDateFmt(const QString& DateFormat, const QString& S);
 // As StrToDateFmt, but Default (without its time) instead of the error.
 TDateTime StrToDateDef(const QString& DateFormat, const QString& S, TDateTime Default);

@@ -1,5 +1,7 @@
 #include "components/ToolEdit.h"
 
+#include <QEvent>
+#include <QScopedValueRollback>
 #include <cmath>
 
 #include "components/PickDate.h"
@@ -340,7 +342,7 @@ void TCustomComboEdit::PopupCloseUp(TObject*, bool Accept)
     Variant value = GetPopupValue();
     HidePopup();
     try {
-        if (CanFocus()) SetFocus();
+        if (!FLosingFocus && CanFocus()) SetFocus();
         SetCaretVisible(true);
     } catch (...) {
         // Giving the focus back is a courtesy; a refusal changes nothing.
@@ -428,6 +430,15 @@ void TCustomComboEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, 
         if (FPopupVisible) PopupCloseUp(FPopup, false);
     }
     TCustomMaskEdit::MouseDown(Button, Shift, X, Y);
+}
+
+bool TCustomComboEdit::WidgetEvent(QObject* watched, QEvent* event)
+{
+    if (watched == Widget() && event->type() == QEvent::FocusOut && PopupVisible()) {
+        QScopedValueRollback<bool> losing(FLosingFocus, true);
+        PopupCloseUp(FPopup, false);
+    }
+    return TCustomMaskEdit::WidgetEvent(watched, event);
 }
 
 void TCustomComboEdit::DoEnter()
@@ -546,6 +557,7 @@ bool TCustomDateEdit::TextStored() const
 void TCustomDateEdit::CheckValidDate()
 {
     if (!TextStored()) return;
+    const QString typed = Text();
     FFormatting = true;
     try {
         SetDate(StrToDateFmt(FDateFormat, Text()));
@@ -560,6 +572,9 @@ void TCustomDateEdit::CheckValidDate()
         throw;
     }
     FFormatting = false;
+    // The text written out (a short year, a one-digit day or month) is what
+    // the edit shows from now on: one change, after the formatting.
+    if (Text() != typed) Change();
 }
 
 void TCustomDateEdit::DoExit()

@@ -10,7 +10,10 @@
 // pop-up calendar or, with csDialog, the modal date dialog. With CheckOnExit
 // an impossible date raises its conversion error once, when the edit is left
 // and when Enter is pressed in it (before the form's default button could
-// take the key), and the edit keeps the focus.
+// take the key), and the edit keeps the focus; a date it can read is written
+// out in the date format then (20.12.26 becomes 20.12.2026), and that
+// completion is announced as one change of the text (OnChange), so whoever
+// follows the text sees what the edit shows.
 #include <QPointer>
 
 #include "components/DateUtil.h"
@@ -133,6 +136,10 @@ protected:
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void InitWidget() override;
     void WndProc(TMessage& Message) override;
+    // The pop-up closes, unaccepted, whenever the edit loses the focus: to
+    // another control, and also to another window, which is no leaving of
+    // the control (no exit check then).
+    bool WidgetEvent(QObject* watched, QEvent* event) override;
     void DoEnter() override;
     void DoExit() override;
     void UpdateBtnBounds();
@@ -142,6 +149,9 @@ protected:
     bool FPopupVisible = false;
     bool FCreating = false;
     bool FFocused = false;
+    // Set while the pop-up closes because the focus went elsewhere: the
+    // focus is not called back then.
+    bool FLosingFocus = false;
 
 private:
     TEditButton* FButton;

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         CHECK(text.isEmpty() ? t == NullDate : ValidDate(t));
     } catch (const EConvertError& e) {
         CHECK(!text.isEmpty());
-        CHECK(e.Message() == QStringLiteral("''") + text + QStringLiteral("'' is not a valid date"));
+        CHECK(e.Message() == QStringLiteral("'") + text + QStringLiteral("' is not a valid date"));
     }
     MonthFromName(text, data[0] % 8);
 

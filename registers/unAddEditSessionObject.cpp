@@ -1,9 +1,9 @@
 #include "registers/unAddEditSessionObject.h"
 
-#include <QRegularExpression>
 #include <QScopedValueRollback>
 
 #include "components/DBDateEdit.h"
+#include "components/DateUtil.h"
 #include "components/QvDBCtrl.h"
 #include "components/ToolEdit.h"
 #include "data/unCommon.h"
@@ -458,14 +458,16 @@ void TfmAddEditSessionObject::cbxSetPayClick(TObject*)
     RequeryPayments();
 }
 
-// Only a complete, valid date is written: "d.m.yyyy" with a four-digit year.
+// Whenever the edit's text reads as a date (the date the edit completes it
+// to on leaving: 20.12.26 is 20.12.2026), that date goes on every payment of
+// the session, so OK stores what the field shows; a text that is no date
+// writes nothing. The date goes into the statement as a date value, never as
+// the typed text.
 void TfmAddEditSessionObject::dtePayChange(TObject*)
 {
-    if (FSettingPayDate) return;
-    static const QRegularExpression complete(QStringLiteral("^\\s*\\d{1,2}\\.\\d{1,2}\\.\\d{4}\\s*$"));
-    const QString text = dtePay->Text();
-    TDateTime date = NullDate;
-    if (!complete.match(text).hasMatch() || !TryStrToDate(text.trimmed(), date)) return;
+    if (FSettingPayDate || !dtePay->TextStored()) return;
+    const TDateTime date = StrToDateDef(dtePay->DateFormat(), dtePay->Text(), NullDate);
+    if (date == NullDate) return;
     // An amount being typed is kept before the rows are rewritten.
     if (IsEditing(dsoPayments->DataSet())) dsoPayments->DataSet()->Post();
     Run(QStringLiteral("UPDATE OBJ_PAYMENTS SET paymentdate=") + DateLiteral(date) +

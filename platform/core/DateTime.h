@@ -57,7 +57,7 @@ QString TimeToStr(TDateTime dt);        // long time format
 QString DateTimeToStr(TDateTime dt);    // date, then the time after a blank when not midnight
 // Parses a date in the order of the short date format ("dd.mm.yyyy"); two-digit
 // years are taken within the century window. Raises EConvertError
-// "''%s'' is not a valid date".
+// "'%s' is not a valid date".
 TDateTime StrToDate(const QString& s);
 bool TryStrToDate(const QString& s, TDateTime& out);
 TDateTime StrToDateTime(const QString& s);

@@ -721,7 +721,8 @@ void TWinControl::ApplyTabOrder()
 
 Qt::FocusPolicy TWinControl::FocusPolicy() const
 {
-    return FTabStop ? Qt::StrongFocus : TakesClickFocus() ? Qt::ClickFocus : Qt::NoFocus;
+    if (FTabStop) return TakesClickFocus() ? Qt::StrongFocus : Qt::TabFocus;
+    return TakesClickFocus() ? Qt::ClickFocus : Qt::NoFocus;
 }
 
 void TWinControl::SetTabStop(bool v)

@@ -267,7 +267,8 @@ public:
     void SetTabStop(bool v);
     virtual bool CanFocus() const;
     // Whether a click gives the control the focus (Tab does while TabStop is
-    // on). Bars and forms never take it from the control the user is in.
+    // on). Bars and forms never take it from the control the user is in, nor
+    // does a cancel button (TButton).
     virtual bool TakesClickFocus() const { return true; }
     // The dialog keys, Enter and Esc: one that the focused control does not
     // claim goes on to its form once the control has seen it, and the form's

@@ -71,9 +71,13 @@ void TCustomMaskEdit::InitWidget()
         e->setReadOnly(FWindowReadOnly);
         if (FMaxLength > 0) e->setMaxLength(FMaxLength);
         e->setTextMargins(0, 0, FRightMargin, 0);
+        // What the mask makes of the text (an empty date shows its
+        // separators) is kept without an announcement: making the window
+        // changes nothing.
+        const QString shown = FEditMask.isEmpty() ? e->text() : e->displayText();
+        if (shown != Text()) SetText(shown);
         FSyncing = false;
         SetEditAlignment(FEditAlignment);
-        SyncFromWidget();
         ColorChanged();
     }
 }

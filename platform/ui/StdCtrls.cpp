@@ -2,6 +2,7 @@
 #include "platform/ui/StdCtrls.h"
 #include "platform/ui/EventBridge.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QKeyEvent>
@@ -327,6 +328,9 @@ static QString ToCrLf(QString s)
 QWidget* TMemo::CreateWidget(QWidget* parentWidget)
 {
     auto* e = new QPlainTextEdit(parentWidget);
+    // No memo takes tabs: Tab and Shift+Tab move the focus on, as in every
+    // other control, so the keyboard reaches the buttons after it.
+    e->setTabChangesFocus(true);
     QObject::connect(e, &QPlainTextEdit::textChanged, Bridge(), [this, e] {
         CallHandler(this, [&] {
             QString t = ToCrLf(e->toPlainText());
@@ -452,6 +456,12 @@ void TButton::SetDefault(bool v)
     if (auto* b = qobject_cast<QPushButton*>(FWidget.data())) b->setDefault(v);
 }
 
+void TButton::SetCancel(bool v)
+{
+    FCancel = v;
+    if (FWidget) FWidget->setFocusPolicy(FocusPolicy());
+}
+
 void TButton::Click()
 {
     TWinControl::Click();
@@ -477,6 +487,14 @@ void TButton::WndProc(TMessage& Message)
 
 bool TButton::WidgetEvent(QObject* watched, QEvent* event)
 {
+    if (watched == FWidget && event->type() == QEvent::MouseButtonPress && TakesClickFocus()) {
+        // The press gave the button the focus before it came here; when the
+        // control the user was in refused to be left (its exit check failed)
+        // and took the focus back, the press goes no further, so the button
+        // does not act past the refusal.
+        QWidget* now = QApplication::focusWidget();
+        if (now && now != FWidget && now->window() == FWidget->window()) return true;
+    }
     if (watched == FWidget && event->type() == QEvent::KeyPress) {
         auto* ke = static_cast<QKeyEvent*>(event);
         if (ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter) {

@@ -168,7 +168,14 @@ public:
     bool Default() const { return FDefault; }
     void SetDefault(bool v);
     bool Cancel() const { return FCancel; }
-    void SetCancel(bool v) { FCancel = v; }
+    void SetCancel(bool v);
+    // A click on the cancel button throws away what the form's controls
+    // hold, as Esc does: it leaves the focus where it is, so the control the
+    // user was in is not left and its exit check (an impossible date) does
+    // not stand in the way. Tab still reaches the button, checking as it goes.
+    // Any other button acts on a click only once the control left let the
+    // focus go.
+    bool TakesClickFocus() const override { return !FCancel; }
     int ModalResult() const { return FModalResult; }
     void SetModalResult(int v) { FModalResult = v; }
     void Click() override;

@@ -73,7 +73,7 @@ TEST(DateUtil, StrToDateFmtReadsTheMaskThenFallsBackToTheScanner)
             StrToDateFmt(fmt, t);
             ADD_FAILURE() << "accepted " << t.toStdString();
         } catch (const EConvertError& e) {
-            EXPECT_EQ(e.Message(), QStringLiteral("''") + t + QStringLiteral("'' is not a valid date"));
+            EXPECT_EQ(e.Message(), QStringLiteral("'") + t + QStringLiteral("' is not a valid date"));
         }
     }
     EXPECT_EQ(StrToDateDef(fmt, QStringLiteral("30.02.2020"), 45000.75), 45000.0);

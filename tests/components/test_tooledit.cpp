@@ -82,8 +82,9 @@ TEST_F(DateEditTest, BadDateOnExitRaisesAndKeepsTheFocus)
     other->SetFocus();
     Events();
     ASSERT_EQ(rec.Count(TDialogKind::MessageBox) + rec.Count(TDialogKind::MessageDlg), 1);
-    // The error box ends the sentence with a full stop.
-    EXPECT_TRUE(rec.Last().Text.startsWith(QStringLiteral("''31.02.2024'' is not a valid date"))) << rec.Last().Text.toStdString();
+    // The text in one apostrophe on each side; the box ends the sentence
+    // with a full stop.
+    EXPECT_EQ(rec.Last().Text, QStringLiteral("'31.02.2024' is not a valid date."));
     EXPECT_TRUE(Edit->TWinControl::Focused());
     // A good date leaves quietly.
     Edit->SelectAll();
@@ -119,12 +120,76 @@ TEST_F(DateEditTest, AnInvalidDateShowsOneBoxWhenTheBoxTakesTheFocus)
             other->SetFocus();
         Events();
         ASSERT_EQ(boxes.Texts.size(), 1) << boxes.Texts.join(QLatin1Char('\n')).toStdString();
-        EXPECT_TRUE(boxes.Texts[0].startsWith(QStringLiteral("''31.02.2024'' is not a valid date")));
+        EXPECT_TRUE(boxes.Texts[0].startsWith(QStringLiteral("'31.02.2024' is not a valid date")));
         EXPECT_TRUE(Edit->TWinControl::Focused());
         EXPECT_EQ(Edit->Text(), QStringLiteral("31.02.2024"));
         EXPECT_EQ(entered, 0);
     }
     Edit->SetText(QString());
+}
+
+// A date typed short (a two-digit year, a one-digit day or month) is written
+// out when the edit is left by Tab and when Enter is pressed in it, and the
+// written-out text is announced as a change, so whoever follows the text
+// sees what the edit shows.
+TEST_F(DateEditTest, AShortDateIsWrittenOutOnLeavingAndOnEnterAsAChange)
+{
+    Edit->SetCheckOnExit(true);
+    auto* other = new TDateEdit(Form);
+    other->SetParent(Form);
+    other->SetBounds(10, 60, 120, 21);
+    other->HandleNeeded();
+    QStringList seen;
+    Edit->OnChange = [&](TObject*) { seen << Edit->Text(); };
+    const struct {
+        const char* typed;
+        const char* shown;
+        const char* written;
+    } cases[] = {{"201226", "20.12.26  ", "20.12.2026"}, {"1.2.26", "1 .2 .26  ", "01.02.2026"}};
+    for (const auto& c : cases)
+        for (int key : {Qt::Key_Tab, Qt::Key_Return}) {
+            SCOPED_TRACE(std::string(c.typed) + (key == Qt::Key_Tab ? " Tab" : " Enter"));
+            Edit->SetFocus();
+            Events();
+            Edit->SelectAll();
+            TypeKeys(QString::fromLatin1(c.typed));
+            ASSERT_EQ(Edit->Text(), QString::fromLatin1(c.shown));
+            seen.clear();
+            PressKey(key);
+            EXPECT_EQ(Edit->Text(), QString::fromLatin1(c.written));
+            EXPECT_EQ(seen, QStringList{QString::fromLatin1(c.written)});
+            EXPECT_EQ(Edit->TWinControl::Focused(), key == Qt::Key_Return);
+        }
+}
+
+// The calendar closes, taking no date, when another window takes the focus;
+// that is no leaving of the edit (no exit), and the edit has the focus again
+// when its window comes back.
+TEST_F(DateEditTest, TheCalendarClosesWhenAnotherWindowTakesTheFocus)
+{
+    Edit->SetCheckOnExit(true);
+    Edit->SetDate(EncodeDate(2024, 5, 10));
+    int exits = 0;
+    Edit->OnExit = [&](TObject*) { ++exits; };
+    MouseClick(ButtonWidget(), QPoint(5, 5));
+    Events();
+    ASSERT_TRUE(Edit->PopupVisible());
+    Popup()->Calendar()->SetCalendarDate(EncodeDate(2024, 5, 20));
+    TForm* elsewhere = NewForm<TForm>(Application);
+    elsewhere->SetBounds(600, 100, 200, 100);
+    elsewhere->Show();
+    QWidget* w = elsewhere->OuterWidget();
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    Events();
+    EXPECT_FALSE(Edit->PopupVisible());
+    EXPECT_FALSE(Popup()->Widget()->isVisible());
+    EXPECT_EQ(Edit->Date(), EncodeDate(2024, 5, 10));
+    Activate();
+    EXPECT_TRUE(Edit->TWinControl::Focused());
+    EXPECT_EQ(exits, 0);
+    elsewhere->Free();
+    Events();
 }
 
 TEST_F(DateEditTest, ButtonOpensCalendarUnderEditOnInvalidTextShowsToday)

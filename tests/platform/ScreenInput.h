@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 
@@ -41,12 +42,34 @@ inline void Type(QWidget* target, const QString& text)
     }
 }
 
-// A left click at the point (the widget's centre by default); with Double
-// the second press comes as a double click, as the toolkit sends it.
+// What the toolkit does before it delivers a press of the user's mouse: the
+// first widget from the one under the pointer up to its window that takes
+// the focus by a click gets it, unless one on the way has it already (an
+// event sent by the program is not the user's, so the toolkit leaves that
+// step out for it).
+inline void GiveFocusForPress(QWidget* target)
+{
+    for (QWidget* w = target; w; w = w->parentWidget()) {
+        QWidget* f = w;
+        while (f->focusProxy()) f = f->focusProxy();
+        if (w->isEnabled() && (w->focusPolicy() & Qt::ClickFocus) && (f->focusPolicy() & Qt::ClickFocus)) {
+            w->setFocus(Qt::MouseFocusReason);
+            return;
+        }
+        if (w->isWindow() || f->hasFocus()) return;
+    }
+}
+
+// A left click at the point (the widget's centre by default), the focus
+// given as for the user's press; with Double the second press comes as a
+// double click, as the toolkit sends it.
 inline void Click(QWidget* target, QPointF at = QPointF(-1, -1), bool Double = false)
 {
     if (at.x() < 0) at = QPointF(target->width() / 2.0, target->height() / 2.0);
     const QPointF global = target->mapToGlobal(at);
+    const QPointer<QWidget> alive(target);
+    GiveFocusForPress(target);
+    if (!alive) return;
     auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
         QMouseEvent e(type, at, global, Qt::LeftButton, buttons, Qt::NoModifier);
         QApplication::sendEvent(target, &e);

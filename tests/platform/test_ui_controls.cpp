@@ -2,7 +2,7 @@
 // the bar (on its own and through its action), and a combo box in the simple
 // style is a plain entry line (no arrow, nothing drops down) that becomes a
 // list again when its style changes back; an edit's window made with a text
-// already set announces no change.
+// already set, or a masked edit's made empty, announces no change.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -224,6 +224,28 @@ TEST(Edits, MakingTheWindowIsNoChangeOfTheText)
     ExpectNoChangeOnCreation<TEdit>();
     ExpectNoChangeOnCreation<TCustomMaskEdit>();
     ExpectNoChangeOnCreation<TMemo>();
+}
+
+// A masked edit made empty, whose mask shapes the empty text (a date mask
+// shows its separators), announces no change either when its window is
+// made; the first key typed does.
+TEST(Edits, MakingAnEmptyMaskedEditsWindowIsNoChange)
+{
+    Shown s;
+    auto* edit = new TCustomMaskEdit(s.form);
+    edit->SetParent(s.form);
+    edit->SetEditMask(QStringLiteral("!99/99/9999;1; "));
+    int changes = 0;
+    edit->OnChange = [&](TObject*) { ++changes; };
+    s.Show();
+    ASSERT_NE(edit->LineEdit(), nullptr);
+    EXPECT_EQ(edit->LineEdit()->displayText(), QStringLiteral("  .  .    "));
+    EXPECT_EQ(edit->Text(), QStringLiteral("  .  .    "));
+    EXPECT_EQ(changes, 0);
+    EXPECT_FALSE(edit->Modified());
+    edit->TypeText(QStringLiteral("2"));
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(edit->Text(), QStringLiteral("2 .  .    "));
 }
 
 // A disabled label is drawn in the greyed text colour, not its font colour.

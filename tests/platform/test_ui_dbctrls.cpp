@@ -944,3 +944,98 @@ TEST_F(DialogKeys, ARefusalKeepsTheDialogOpen)
 }
 
 }  // namespace
+
+namespace {
+
+// A click on the cancel button closes the dialog with Cancel whatever the
+// focused control holds: the focus stays where it is, so the control is not
+// left and its exit check (here one that refuses every value, as a date edit
+// refuses 31.02.2026) does not run on a value that is thrown away. A click
+// on OK and Tab do leave the control and meet the check.
+TEST_F(DialogKeys, TheCancelButtonsClickSkipsTheExitCheckOkAndTabMeetIt)
+{
+    auto* ed = Make<TEdit>(10);
+    int checks = 0;
+    ed->OnExit = [&](TObject*) {
+        ++checks;
+        ed->SetFocus();
+        Application->MessageBox(QStringLiteral("'31.02.2026' is not a valid date."), QStringLiteral("Ошибка"),
+                                MB_ICONSTOP | MB_OK);
+    };
+    for (const char* way : {"Cancel", "OK", "Tab"}) {
+        SCOPED_TRACE(way);
+        const QString w = QString::fromLatin1(way);
+        checks = OkClicks = CancelClicks = 0;
+        Dialogs.Calls.clear();
+        Dialogs.OnModal = [&](TForm* f) {
+            ActivateForm(f);
+            ed->SetFocus();
+            Application->ProcessMessages();
+            if (w == QLatin1String("Tab"))
+                PressKey(Qt::Key_Tab);
+            else
+                screen::Click((w == QLatin1String("OK") ? Ok : Cancel)->Widget());
+            Application->ProcessMessages();
+            EXPECT_EQ(QApplication::focusWidget(), ed->Widget());
+            return f->ModalResult() == mrNone ? StillOpen : mrNone;
+        };
+        const TModalResult result = Form->ShowModal();
+        if (w == QLatin1String("Cancel")) {
+            EXPECT_EQ(result, mrCancel);
+            EXPECT_EQ(CancelClicks, 1);
+            EXPECT_EQ(checks, 0);
+            EXPECT_EQ(Dialogs.Count(TDialogKind::MessageBox), 0);
+        } else {
+            EXPECT_EQ(result, StillOpen);
+            EXPECT_EQ(OkClicks + CancelClicks, 0);
+            EXPECT_EQ(checks, 1);
+            EXPECT_EQ(Dialogs.Count(TDialogKind::MessageBox), 1);
+        }
+    }
+    // Tab still reaches the cancel button, and Enter there presses it.
+    ed->OnExit = nullptr;
+    Dialogs.OnModal = [&](TForm* f) {
+        ActivateForm(f);
+        Ok->SetFocus();
+        Application->ProcessMessages();
+        PressKey(Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), Cancel->Widget());
+        PressKey(Qt::Key_Return);
+        return f->ModalResult() == mrNone ? StillOpen : mrNone;
+    };
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+}
+
+// Tab in a memo, plain or data-aware, moves the focus on and Shift+Tab back,
+// instead of typing a tab into the text.
+TEST_F(DialogKeys, TabInAMemoMovesTheFocusOn)
+{
+    auto* before = Make<TEdit>(10);
+    auto* plain = Make<TMemo>(40, 60);
+    auto* data = Make<TDBMemo>(110, 60);
+    data->SetDataSource(Src);
+    data->SetDataField(QStringLiteral("mcomment"));
+    auto* after = Make<TEdit>(180);
+    Dialogs.OnModal = [&](TForm* f) {
+        ActivateForm(f);
+        for (TWinControl* memo : std::initializer_list<TWinControl*>{plain, data}) {
+            SCOPED_TRACE(memo == plain ? "memo" : "data memo");
+            const QString text = memo->Text();
+            memo->SetFocus();
+            Application->ProcessMessages();
+            PressKey(Qt::Key_Tab);
+            EXPECT_EQ(QApplication::focusWidget(), (memo == plain ? static_cast<TWinControl*>(data) : after)->Widget());
+            memo->SetFocus();
+            Application->ProcessMessages();
+            PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+            EXPECT_EQ(QApplication::focusWidget(), (memo == plain ? before : static_cast<TWinControl*>(plain))->Widget());
+            EXPECT_EQ(memo->Text(), text);
+            EXPECT_FALSE(memo->Text().contains(QLatin1Char('\t')));
+        }
+        return int(mrCancel);
+    };
+    Form->ShowModal();
+    EXPECT_EQ(Stored(QStringLiteral("mcomment")), QStringLiteral("раз\r\nдва"));
+}
+
+}  // namespace

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QImage>
+#include <QTabBar>
 #include <sqlcipher/sqlite3.h>
 
 #include "platform/ado/ADODB.h"
@@ -509,6 +510,78 @@ TEST_F(Objects, EscInAnyFieldOfTheEditDialogsCancelsAndStoresNothing)
         (c.add ? w->aNAdd : w->aNEdit)->Execute();
         rec->OnModal = nullptr;
         EXPECT_EQ(result, mrCancel);
+        EXPECT_EQ(w->DataSource->DataSet()->State(), dsBrowse);
+        EXPECT_EQ(snapshot(), before);
+        EXPECT_FALSE(DM->adoConnection->InTransaction());
+    }
+}
+
+// With an impossible date in a date field of the session or question
+// dialog, a click on Отмена closes the dialog with Cancel: the date's error
+// box does not come, the record is cancelled and nothing is stored. The
+// session date while adding and editing, the payment date of a paid session,
+// the question date while adding and editing.
+TEST_F(Objects, CancelClickedWithAnImpossibleDateClosesAndStoresNothing)
+{
+    Start();
+    Exec("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member, suma, paymentdate, signpost) VALUES "
+         "(\"{70000000-0000-0000-0000-000000000001}\", \"" + S2 + "\", \"" + M1 +
+         "\", 500, #03/01/2026#, \"Генеральный директор\")");
+    Reread();
+    struct Case {
+        const char* reg;
+        bool add;
+        const char* control;
+    };
+    const Case cases[] = {
+        {"sessions", true, "DBDateEdit1"},  {"sessions", false, "DBDateEdit1"}, {"sessions", false, "dtePay"},
+        {"questions", true, "DBDateEdit1"}, {"questions", false, "DBDateEdit1"},
+    };
+    auto snapshot = [&] {
+        QString out;
+        for (const char* t : {"OBJ_SESSIONS", "OBJ_QUESTIONS", "OBJ_PAYMENTS"}) {
+            ado::RecordsetPtr rs = DM->adoConnection->Execute(QStringLiteral("SELECT * FROM ") + t + " ORDER BY id");
+            for (qsizetype r = 0; r < rs->RowCount(); ++r)
+                for (int c = 0; c < rs->ColumnCount(); ++c) out += rs->Text(r, c) + QLatin1Char('|');
+        }
+        return out;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.reg) + (c.add ? " add " : " edit ") + c.control);
+        const bool sessions = QLatin1String(c.reg) == QLatin1String("sessions");
+        TRegisterWindow* w =
+            sessions ? Open<TfmSessionObject>(fmMain->aOpenObjSessions) : static_cast<TRegisterWindow*>(Questions());
+        ASSERT_NE(w, nullptr);
+        if (!c.add) ASSERT_TRUE(w->DataSource->DataSet()->Locate(QStringLiteral("id"), Variant(sessions ? S2 : Q1)));
+        const QString before = snapshot();
+        rec->Calls.clear();
+        TModalResult result = mrNone;
+        rec->OnModal = [&](TForm* f) {
+            ActivateForm(f);
+            if (auto* d = dynamic_cast<TfmAddEditSessionObject*>(f); d && QLatin1String(c.control) == QLatin1String("dtePay")) {
+                QTabBar* bar = d->tabParams->TabBar();
+                screen::Click(bar, bar->tabRect(d->TabSheet3->PageIndex()).center());
+                Application->ProcessMessages();
+            }
+            auto* date = dynamic_cast<TCustomDateEdit*>(f->FindComponent(QString::fromLatin1(c.control)));
+            auto* cancel = dynamic_cast<TButton*>(f->FindComponent(QStringLiteral("btnCancel")));
+            EXPECT_TRUE(date && cancel);
+            if (!date || !cancel) return int(mrCancel);
+            EXPECT_TRUE(date->Enabled());
+            date->SetFocus();
+            Application->ProcessMessages();
+            date->SelectAll();
+            TypeKeys(QStringLiteral("31022026"));
+            EXPECT_EQ(date->Text(), QStringLiteral("31.02.2026"));
+            screen::Click(cancel->Widget());
+            Application->ProcessMessages();
+            result = f->ModalResult();
+            return int(result == mrNone ? mrIgnore : mrNone);
+        };
+        (c.add ? w->aNAdd : w->aNEdit)->Execute();
+        rec->OnModal = nullptr;
+        EXPECT_EQ(result, mrCancel);
+        EXPECT_EQ(rec->Count(TDialogKind::MessageBox), 0);
         EXPECT_EQ(w->DataSource->DataSet()->State(), dsBrowse);
         EXPECT_EQ(snapshot(), before);
         EXPECT_FALSE(DM->adoConnection->InTransaction());

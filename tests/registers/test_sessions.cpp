@@ -421,19 +421,22 @@ TEST_F(Sessions, OkCanBeRepeatedAfterAFailedPost)
     EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS WHERE vote=2")), 1);
 }
 
-// The payment date: an incomplete text writes nothing and raises nothing; a
-// complete date goes on every row; no text typed reaches a statement.
-TEST_F(Sessions, PaymentDateIsWrittenOnlyWhenCompleteAndValid)
+// The payment date: a text that reads as no date writes nothing and raises
+// nothing; one that reads as a date (a short year too: the date the edit
+// completes it to) goes on every row; no text typed reaches a statement.
+TEST_F(Sessions, PaymentDateIsWrittenWheneverTheTextReadsAsADate)
 {
     Edit(SessionB, [&](TfmAddEditSessionObject* d) {
         PaymentsOn(d, {M1, M2});
         const QString where = QStringLiteral("OBJ_PAYMENTS WHERE paymentdate=");
         d->dtePay->SetText(QStringLiteral("03.03.2026"));
         EXPECT_EQ(Count(where + QString::number(EncodeDate(2026, 3, 3))), 2);
-        for (const char* text : {"1", "15.0", "15.01.20", "31.02.2026", "xx.yy.zzzz", ""}) {
+        for (const char* text : {"1", "15.0", "15.01.", "31.02.2026", "xx.yy.zzzz", ""}) {
             d->dtePay->SetText(QString::fromLatin1(text));
             EXPECT_EQ(Count(where + QString::number(EncodeDate(2026, 3, 3))), 2) << text;
         }
+        d->dtePay->SetText(QStringLiteral("15.01.20"));
+        EXPECT_EQ(Count(where + QString::number(EncodeDate(2020, 1, 15))), 2);
         // The edit's mask keeps only the digits of whatever is typed.
         d->dtePay->SetText(QStringLiteral("15.01.2026') OR ('1'='1"));
         EXPECT_EQ(Count(where + QString::number(EncodeDate(2026, 1, 15))), 2);
@@ -710,6 +713,48 @@ TEST_F(PaidSession, LettersTypedOnASelectedLookupCellChooseByThem)
     const QString participants = QStringLiteral("SELECT id_member FROM LNK_SESSIONS_MEMBERS WHERE id_session='") +
                                  Key(SessionB) + QStringLiteral("' ORDER BY id_member");
     EXPECT_EQ(adotest::Query(DM->adoConnection, participants), Key(M1) + QLatin1Char(',') + Key(M3));
+    EXPECT_EQ(Errors(), 0);
+}
+
+// A date typed with a short year and left by Tab, by Enter or by a click on
+// OK goes on every payment of the session as the field shows it, written
+// out; opened again, the tab shows it.
+TEST_F(PaidSession, AShortYearTypedAndLeftIsStoredOnEveryPaymentAsShown)
+{
+    const QString others = Rows(QStringLiteral("OBJ_PAYMENTS WHERE id_session<>'") + Key(SessionB) + QStringLiteral("'"));
+    int day = 20;
+    for (const char* way : {"Tab", "Enter", "OK"}) {
+        SCOPED_TRACE(way);
+        const QString w = QString::fromLatin1(way);
+        const TDateTime typed = EncodeDate(2026, 12, day);
+        EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+            ClickTab(d, d->TabSheet3);
+            ClickOn(d->dtePay);
+            Press(Qt::Key_A, Qt::ControlModifier);
+            Press(Qt::Key_Delete);
+            Type(QString::number(day) + QStringLiteral("1226"));
+            EXPECT_EQ(ShownPayDate(d), QString::number(day) + QStringLiteral(".12.26  "));
+            if (w == QLatin1String("Tab")) {
+                Press(Qt::Key_Tab);
+                EXPECT_EQ(ShownPayDate(d), QString::number(day) + QStringLiteral(".12.2026"));
+                ClickOn(d->btnOK);
+            } else if (w == QLatin1String("Enter")) {
+                Press(Qt::Key_Return);
+            } else {
+                ClickOn(d->btnOK);
+            }
+            EXPECT_EQ(d->ModalResult(), mrOk);
+        });
+        EXPECT_EQ(PaidOn(typed), 2);
+        EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS WHERE suma IN (1000, 2000)")), 2);
+        EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+            ClickTab(d, d->TabSheet3);
+            EXPECT_EQ(ShownPayDate(d), QString::number(day) + QStringLiteral(".12.2026"));
+            ClickOn(d->btnCancel);
+        });
+        ++day;
+    }
+    EXPECT_EQ(Rows(QStringLiteral("OBJ_PAYMENTS WHERE id_session<>'") + Key(SessionB) + QStringLiteral("'")), others);
     EXPECT_EQ(Errors(), 0);
 }
 

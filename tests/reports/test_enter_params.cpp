@@ -12,6 +12,7 @@
 #include "reports/unReportsEnterParams.h"
 #include "tests/data/DmFixture.h"
 #include "tests/platform/ScreenBoxes.h"
+#include "tests/platform/ScreenInput.h"
 #include "tests/platform/UserKeys.h"
 
 namespace {
@@ -126,6 +127,16 @@ protected:
         p.Default = def;
         p.Required = required;
         return p;
+    }
+    // The dialog of a required date d (with the default) and a text, shown
+    // active; gives the date's editor.
+    TDateEdit* RequiredDate(const QString& def)
+    {
+        Show({Def(QStringLiteral("d"), QStringLiteral("ptDate"), def, true),
+              Def(QStringLiteral("t"), QStringLiteral("ptString"), QString())},
+             QStringLiteral("x=:d"));
+        ActivateForm(dlg);
+        return Ed<TDateEdit>(0);
     }
     bool Accepts()
     {
@@ -261,11 +272,7 @@ TEST_F(EnterParams, RequiredAndMalformedValuesAreRefused)
 // and OK runs nothing until the date is mended.
 TEST_F(EnterParams, AnImpossibleDateShowsOneBoxOnLeavingAndOnOk)
 {
-    Show({Def(QStringLiteral("d"), QStringLiteral("ptDate"), QString(), true),
-          Def(QStringLiteral("t"), QStringLiteral("ptString"), QString())},
-         QStringLiteral("x=:d"));
-    ActivateForm(dlg);
-    auto* date = Ed<TDateEdit>(0);
+    TDateEdit* date = RequiredDate(QString());
     ASSERT_TRUE(date->TWinControl::Focused());
     date->SelectAll();
     TypeKeys(QStringLiteral("31022024"));
@@ -275,7 +282,7 @@ TEST_F(EnterParams, AnImpossibleDateShowsOneBoxOnLeavingAndOnOk)
         TScreenBoxes boxes;
         PressKey(key);
         ASSERT_EQ(boxes.Texts.size(), 1) << boxes.Texts.join(QLatin1Char('\n')).toStdString();
-        EXPECT_TRUE(boxes.Texts[0].startsWith(QStringLiteral("''31.02.2024'' is not a valid date")));
+        EXPECT_TRUE(boxes.Texts[0].startsWith(QStringLiteral("'31.02.2024' is not a valid date")));
         EXPECT_TRUE(date->TWinControl::Focused());
         EXPECT_EQ(dlg->ModalResult(), mrNone);
         EXPECT_EQ(CurrentSql, QStringLiteral("x=:d"));
@@ -285,6 +292,41 @@ TEST_F(EnterParams, AnImpossibleDateShowsOneBoxOnLeavingAndOnOk)
     PressKey(Qt::Key_Return);
     EXPECT_EQ(dlg->ModalResult(), mrOk);
     EXPECT_EQ(CurrentSql, QStringLiteral("x='29.02.2024'"));
+}
+
+// A required date whose editor the user emptied is refused by Enter and by
+// a click on OK, with the dialog's message, though its value still holds the
+// date shown before; a short year typed and left goes into the SQL written
+// out, as the editor shows it.
+TEST_F(EnterParams, AnEmptiedRequiredDateIsRefusedAndAShortYearGoesInWrittenOut)
+{
+    TDateEdit* date = RequiredDate(QStringLiteral("07.03.2024"));
+    ASSERT_TRUE(date->TWinControl::Focused());
+    date->SelectAll();
+    PressKey(Qt::Key_Delete);
+    ASSERT_FALSE(date->TextStored());
+    EXPECT_EQ(P(0).Value, QStringLiteral("'07.03.2024'"));
+    for (const char* way : {"Enter", "OK"}) {
+        SCOPED_TRACE(way);
+        TScreenBoxes boxes;
+        if (QLatin1String(way) == QLatin1String("Enter"))
+            PressKey(Qt::Key_Return);
+        else
+            screen::Click(dlg->btOK->Widget());
+        Application->ProcessMessages();
+        EXPECT_EQ(boxes.Texts, QStringList{ReportParamsErrorText});
+        EXPECT_EQ(dlg->ModalResult(), mrNone);
+        EXPECT_EQ(CurrentSql, QStringLiteral("x=:d"));
+    }
+    date->SetFocus();
+    Application->ProcessMessages();
+    date->SelectAll();
+    TypeKeys(QStringLiteral("200326"));
+    PressKey(Qt::Key_Tab);
+    EXPECT_EQ(date->Text(), QStringLiteral("20.03.2026"));
+    EXPECT_EQ(P(0).Value, QStringLiteral("'20.03.2026'"));
+    ASSERT_TRUE(Accepts());
+    EXPECT_EQ(CurrentSql, QStringLiteral("x='20.03.2026'"));
 }
 
 TEST_F(EnterParams, AReferenceValueShowsItsRecordsTextsWithoutMovingTheDataSet)
