@@ -15,6 +15,86 @@ QString Plain(QString s)
     s.replace(QChar(0x00A0), QLatin1Char(' ')).replace(QChar(0x202F), QLatin1Char(' '));
     return s;
 }
+
+// The rows of a sheet's text (";" between cells, a cell with a line break or
+// a ";" in quotes), each row as its cells joined by ";" without the empty
+// cells at its end; a cell's line breaks stay in it.
+QStringList SheetRows(const QString& csv)
+{
+    QStringList rows;
+    QStringList cells;
+    QString cell;
+    bool quoted = false, any = false;
+    const auto endRow = [&] {
+        cells << cell;
+        while (!cells.isEmpty() && cells.last().isEmpty()) cells.removeLast();
+        rows << cells.join(QLatin1Char(';'));
+        cells.clear();
+        cell.clear();
+        any = false;
+    };
+    for (qsizetype i = 0; i < csv.size(); ++i) {
+        const QChar ch = csv[i];
+        if (quoted) {
+            if (ch != QLatin1Char('"')) cell += ch;
+            else if (i + 1 < csv.size() && csv[i + 1] == QLatin1Char('"')) cell += ch, ++i;
+            else quoted = false;
+        } else if (ch == QLatin1Char('"')) {
+            quoted = true, any = true;
+        } else if (ch == QLatin1Char(';')) {
+            cells << cell, cell.clear(), any = true;
+        } else if (ch == QLatin1Char('\n')) {
+            endRow();
+        } else {
+            cell += ch, any = true;
+        }
+    }
+    if (any || !cell.isEmpty()) endRow();
+    return rows;
+}
+
+// A text of the database as a document shows it: a line break per CR LF.
+QString Shown(QString s) { return s.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+// What the documents print for a member without a name or without a card.
+const QString kNoName = QStringLiteral("(член совета не указан в справочнике)");
+
+QString NewKey() { return QUuid::createUuid().toString(QUuid::WithBraces).toUpper(); }
+
+// Rows added as the registers' windows would add them.
+QString AddMember(TADOConnection* c, const QString& name, bool null = false)
+{
+    const QString key = NewKey();
+    c->Execute(QStringLiteral("INSERT INTO REF_MEMBERS (id, fullname, enabled) VALUES ('%1', %2, 1)")
+                   .arg(key, null ? QStringLiteral("NULL") : QLatin1Char('\'') + name + QLatin1Char('\'')));
+    return key;
+}
+void AddParticipant(TADOConnection* c, const QString& session, const QString& member)
+{
+    c->Execute(QStringLiteral("INSERT INTO LNK_SESSIONS_MEMBERS (id, id_session, id_member) VALUES ('%1', '%2', '%3')")
+                   .arg(NewKey(), session, member));
+}
+void AddPayment(TADOConnection* c, const QString& session, const QString& member, int sum)
+{
+    c->Execute(QStringLiteral("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member, suma) VALUES ('%1', '%2', '%3', %4)")
+                   .arg(NewKey(), session, member)
+                   .arg(sum));
+}
+// The session's decisions, in the order of their keys.
+QStringList DecisionsOf(TADOConnection* c, const QString& session)
+{
+    ado::RecordsetPtr rs = c->Execute(
+        QStringLiteral("SELECT id_decision FROM LNK_SESSIONS_DECISIONS WHERE id_session = '%1' ORDER BY id_decision").arg(session));
+    QStringList out;
+    for (qsizetype r = 0; r < rs->RowCount(); ++r) out << rs->Text(r, 0);
+    return out;
+}
+void AddVote(TADOConnection* c, const QString& decision, const QString& member, int vote)
+{
+    c->Execute(QStringLiteral("INSERT INTO LNK_DECISIONS_MEMBERS (id, id_decision, id_member, vote) VALUES ('%1', '%2', '%3', %4)")
+                   .arg(NewKey(), decision, member)
+                   .arg(vote));
+}
 }  // namespace
 
 class ShippedTest : public ReportFixture {
@@ -237,8 +317,6 @@ struct TSessionCase {
 
 void PrintTo(const TSessionCase& c, std::ostream* os) { *os << c.What; }
 
-QString NewKey() { return QUuid::createUuid().toString(QUuid::WithBraces).toUpper(); }
-
 const TSessionCase kSessionCases[] = {
     {"a decision postponed from session 3 to session 6 keeps its old vote rows", 6, 5, "'Лист (6)'", "Лист (6)",
      [](TADOConnection* c, const auto& session) {
@@ -272,6 +350,51 @@ const TSessionCase kSessionCases[] = {
          c->Execute(QStringLiteral("UPDATE LNK_DECISIONS_MEMBERS SET vote = 4 WHERE id IN (SELECT TOP 2 id FROM (%1))").arg(votes));
          c->Execute(QStringLiteral("UPDATE LNK_DECISIONS_MEMBERS SET vote = 9 WHERE id IN (SELECT TOP 1 id FROM (%1) ORDER BY id DESC)").arg(votes));
      }},
+    {"a second member of the same full name is a participant of his own, voting Против once", 1, 8, "", "Лист голосования",
+     [](TADOConnection* c, const auto& session) {
+         const QString key = AddMember(c, QStringLiteral("Лебедева Наталья Павловна"));
+         AddParticipant(c, session(1), key);
+         AddVote(c, DecisionsOf(c, session(1)).value(0), key, 2);
+     }},
+    {"a participant whose member has an empty name votes Против twice", 1, 8, "", "Лист голосования",
+     [](TADOConnection* c, const auto& session) {
+         const QString key = AddMember(c, QString());
+         AddParticipant(c, session(1), key);
+         const QStringList decisions = DecisionsOf(c, session(1));
+         AddVote(c, decisions.value(0), key, 2);
+         AddVote(c, decisions.value(1), key, 2);
+     }},
+    {"a participant whose member card was deleted keeps his participant and vote rows", 1, 7, "", "Лист голосования",
+     [](TADOConnection* c, const auto& session) {
+         c->Execute(QStringLiteral("DELETE FROM REF_MEMBERS WHERE id IN (SELECT TOP 1 dm.id_member FROM LNK_DECISIONS_MEMBERS dm "
+                                   "INNER JOIN LNK_SESSIONS_DECISIONS sd ON sd.id_decision = dm.id_decision "
+                                   "WHERE sd.id_session = '%1' AND dm.vote <> 1 ORDER BY dm.id)").arg(session(1)));
+     }},
+    {"a question, a decision and the session's comment hold line breaks (CR LF)", 2, 8, "", "Лист голосования",
+     [](TADOConnection* c, const auto& session) {
+         const QString decision = DecisionsOf(c, session(2)).value(0);
+         c->Execute(QStringLiteral("UPDATE OBJ_SESSIONS SET mcomment = 'Кворум имеется.\r\nЗаседание открыто в 10:00.' "
+                                   "WHERE id = '%1'").arg(session(2)));
+         c->Execute(QStringLiteral("UPDATE OBJ_DECISIONS SET description = 'Утвердить смету расходов:\r\n- на ремонт;\r\n- на связь.' "
+                                   "WHERE id = '%1'").arg(decision));
+         c->Execute(QStringLiteral("UPDATE OBJ_QUESTIONS SET question = 'О смете расходов\r\nна второе полугодие' "
+                                   "WHERE id IN (SELECT id_question FROM OBJ_DECISIONS WHERE id = '%1')").arg(decision));
+     }},
+    {"a session with decisions and no participants yet", 8, 0, "", "Лист голосования",
+     [](TADOConnection* c, const auto&) {
+         const QString key = NewKey(), question = NewKey();
+         c->Execute(QStringLiteral("INSERT INTO OBJ_SESSIONS (id, pnumber, pdate, signpost1, signname1) VALUES "
+                                   "('%1', 8, DateValue('20.12.2024'), 'Председатель Совета директоров', 'Соколов А. Н.')").arg(key));
+         c->Execute(QStringLiteral("INSERT INTO OBJ_QUESTIONS (id, date, question) VALUES ('%1', DateValue('01.12.2024'), "
+                                   "'О плане работы на 2025 год')").arg(question));
+         for (const char* text : {"Утвердить план работы на 2025 год.", "Поручить секретарю разослать план."}) {
+             const QString decision = NewKey();
+             c->Execute(QStringLiteral("INSERT INTO OBJ_DECISIONS (id, id_question, description) VALUES ('%1', '%2', '%3')")
+                            .arg(decision, question, QString::fromUtf8(text)));
+             c->Execute(QStringLiteral("INSERT INTO LNK_SESSIONS_DECISIONS (id, id_session, id_decision) VALUES ('%1', '%2', '%3')")
+                            .arg(NewKey(), key, decision));
+         }
+     }},
 };
 }  // namespace
 
@@ -291,16 +414,22 @@ protected:
     {
         TSessionModel m;
         QStringList ids;
-        auto participants = Rows(QStringLiteral("SELECT l.id_member, r.fullname FROM LNK_SESSIONS_MEMBERS l, REF_MEMBERS r "
-                                                "WHERE r.id = l.id_member AND l.id_session = '%1'").arg(session));
-        std::sort(participants.begin(), participants.end(),
-                  [](const auto& a, const auto& b) { return a[1].compare(b[1], Qt::CaseInsensitive) < 0; });
-        for (const auto& p : participants) ids << p[0], m.Members << p[1];
+        // Every participant, also one whose member has no name or no card
+        // (named by the placeholder); by name (none first), then by key.
+        auto participants = Rows(QStringLiteral("SELECT l.id_member, r.fullname, IIf(r.fullname IS NULL, 0, 1) FROM "
+                                                "LNK_SESSIONS_MEMBERS l LEFT JOIN REF_MEMBERS r ON r.id = l.id_member "
+                                                "WHERE l.id_session = '%1'").arg(session));
+        std::sort(participants.begin(), participants.end(), [](const auto& a, const auto& b) {
+            if (a[2] != b[2]) return a[2] < b[2];
+            if (const int c = a[1].compare(b[1], Qt::CaseInsensitive)) return c < 0;
+            return a[0].compare(b[0], Qt::CaseInsensitive) < 0;
+        });
+        for (const auto& p : participants) ids << p[0], m.Members << (p[1].trimmed().isEmpty() ? kNoName : p[1]);
         std::map<int, QString> kinds;
         for (const auto& k : Rows(QStringLiteral("SELECT id, name FROM REF_VOTE_TYPES"))) kinds[k[0].toInt()] = k[1];
         for (const auto& d : Rows(QStringLiteral("SELECT d.id, d.description FROM LNK_SESSIONS_DECISIONS l, OBJ_DECISIONS d "
                                                  "WHERE d.id = l.id_decision AND l.id_session = '%1'").arg(session))) {
-            m.Decisions << d[1];
+            m.Decisions << Shown(d[1]);
             std::vector<int> votes(size_t(ids.size()), 0);
             for (const auto& v : Rows(QStringLiteral("SELECT id_member, vote FROM LNK_DECISIONS_MEMBERS WHERE id_decision = '%1'").arg(d[0]))) {
                 const qsizetype at = ids.indexOf(v[0]);
@@ -331,14 +460,29 @@ TEST_P(SessionDocuments, TheMinutesAndTheVotingSheetFollowTheParticipants)
 
     values = {{QStringLiteral("id_session"), QLatin1Char('\'') + session + QLatin1Char('\'')}};
     const QStringList minutes = Run(false, QStringLiteral("Протокол заседания Совета директоров")).split(QLatin1Char('\n'));
-    EXPECT_TRUE(minutes.contains(QStringLiteral("Присутствовали члены Совета директоров (%1): %2.")
-                                     .arg(members).arg(m.Members.join(QStringLiteral(", ")))))
+    EXPECT_TRUE(minutes.contains(members ? QStringLiteral("Присутствовали члены Совета директоров (%1): %2.")
+                                               .arg(members).arg(m.Members.join(QStringLiteral(", ")))
+                                         : QStringLiteral("Присутствовали члены Совета директоров (0).")))
         << lines(minutes);
+    // The session's texts, a line break of the text a line break of the
+    // document (not a paragraph end and a line break, a blank line).
+    const QString whole = minutes.join(QLatin1Char('\n'));
+    const QString comment = Shown(Key(QStringLiteral("SELECT mcomment FROM OBJ_SESSIONS WHERE id = '%1'").arg(session)));
+    if (!comment.isEmpty()) {
+        EXPECT_TRUE(whole.contains(QLatin1Char('\n') + comment + QLatin1Char('\n'))) << qPrintable(comment);
+    }
+    for (const auto& q : Rows(QStringLiteral("SELECT q.question FROM (LNK_SESSIONS_DECISIONS l INNER JOIN OBJ_DECISIONS d "
+                                             "ON d.id = l.id_decision) INNER JOIN OBJ_QUESTIONS q ON q.id = d.id_question "
+                                             "WHERE l.id_session = '%1' AND q.question <> ''").arg(session)))
+        EXPECT_TRUE(whole.contains(QRegularExpression(QStringLiteral("\n\\d+\\. ") + QRegularExpression::escape(Shown(q[0])) + QLatin1Char('\n'))))
+            << "the agenda lacks " << qPrintable(q[0]);
+    EXPECT_EQ(minutes.contains(QStringLiteral("ПОВЕСТКА ДНЯ")), decisions > 0) << "an agenda heading needs an agenda";
     if (decisions == 0) {
         EXPECT_TRUE(minutes.contains(QStringLiteral("Проекты решений к заседанию не внесены.")));
     } else {
         // The table: a header, then one row per decision in the session's
-        // order, each cell a line; its decisions are known by their texts.
+        // order, each cell a line (a decision's text as many as it has);
+        // its decisions are known by their texts.
         QStringList header{QStringLiteral("№"), QStringLiteral("Решение")};
         for (const TKind& k : m.Kinds) header << k.Name;
         if (kinds > 2) header << QStringLiteral("Голосовали не «%1»").arg(m.Kinds[0].Name);
@@ -346,10 +490,17 @@ TEST_P(SessionDocuments, TheMinutesAndTheVotingSheetFollowTheParticipants)
         ASSERT_GE(head, 0) << lines(minutes);
         EXPECT_EQ(lines(minutes.mid(head, width)), lines(header));
         QStringList seen;
+        qsizetype at = head + width;
         for (qsizetype i = 0; i < decisions; ++i) {
-            const QStringList row = minutes.mid(head + (i + 1) * width, width);
-            const qsizetype d = m.Decisions.indexOf(row.value(1));
-            ASSERT_GE(d, 0) << "not a decision of the session: " << lines(row);
+            qsizetype d = -1, size = 0;
+            for (qsizetype j = 0; j < decisions; ++j) {
+                const QStringList text = m.Decisions[j].split(QLatin1Char('\n'));
+                if (minutes.mid(at + 1, text.size()) == text && text.size() > size) d = j, size = text.size();
+            }
+            ASSERT_GE(d, 0) << "not a decision of the session: " << lines(minutes.mid(at, width));
+            const QStringList row = QStringList{minutes[at], minutes.mid(at + 1, size).join(QLatin1Char('\n'))} +
+                                    minutes.mid(at + 1 + size, width - 2);
+            at += size + width - 1;
             seen << m.Decisions[d];
             QStringList expected{QString::number(i + 1), m.Decisions[d]};
             for (qsizetype k = 0; k < kinds; ++k) expected << QString::number(m.Count(size_t(d), int(k)));
@@ -358,24 +509,30 @@ TEST_P(SessionDocuments, TheMinutesAndTheVotingSheetFollowTheParticipants)
         }
         seen.removeDuplicates();
         EXPECT_EQ(seen.size(), decisions);
-        qsizetype after = head + (decisions + 1) * width;
-        while (after < minutes.size() && minutes[after].isEmpty()) ++after;
-        EXPECT_TRUE(minutes.value(after).startsWith(QStringLiteral("Председатель Совета директоров")))
+        while (at < minutes.size() && minutes[at].isEmpty()) ++at;
+        EXPECT_TRUE(minutes.value(at).startsWith(QStringLiteral("Председатель Совета директоров")))
             << "the table has more rows than the session has decisions: " << lines(minutes);
     }
 
     values.push_back({QStringLiteral("title"), QString::fromUtf8(c.Title)});
-    QStringList sheet = Run(true, QStringLiteral("Лист голосования по заседанию")).split(QLatin1Char('\n'));
-    for (QString& line : sheet)
-        while (line.endsWith(QLatin1Char(';'))) line.chop(1);
+    const QStringList sheet = SheetRows(Run(true, QStringLiteral("Лист голосования по заседанию")));
     ASSERT_GE(sheet.size(), 5);
     EXPECT_EQ(sheet[1].toStdString(), c.ShownTitle);
     // The decisions of the columns, from their texts below the table.
     QStringList columns;
+    qsizetype last = sheet.indexOf(QStringLiteral("Проекты решений к заседанию не внесены."));
     for (qsizetype i = 1; i <= decisions; ++i)
-        for (const QString& line : sheet)
-            if (line.startsWith(QStringLiteral("Решение %1. ").arg(i))) columns << line.mid(QStringLiteral("Решение %1. ").arg(i).size());
+        for (qsizetype r = 0; r < sheet.size(); ++r)
+            if (sheet[r].startsWith(QStringLiteral("Решение %1. ").arg(i)))
+                columns << sheet[r].mid(QStringLiteral("Решение %1. ").arg(i).size()), last = r;
     ASSERT_EQ(columns.size(), decisions) << lines(sheet);
+    for (const QString& text : columns) EXPECT_TRUE(m.Decisions.contains(text)) << qPrintable(text);
+    EXPECT_TRUE(sheet.value(last + 2).startsWith(QStringLiteral("Секретарь Совета директоров _______________ ")))
+        << "the secretary's line after the decisions: " << lines(sheet);
+    if (members == 0) {
+        EXPECT_EQ(sheet[4], QStringLiteral("Участники заседания не указаны."));
+        return;
+    }
     // The header, a row per participant, the totals of each kind, an empty row.
     QStringList expected{QStringLiteral("Член Совета директоров")};
     for (qsizetype i = 1; i <= decisions; ++i) expected.last() += QStringLiteral(";Решение %1").arg(i);
@@ -394,4 +551,114 @@ TEST_P(SessionDocuments, TheMinutesAndTheVotingSheetFollowTheParticipants)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SessionDocuments, ::testing::ValuesIn(kSessionCases),
+                         [](const auto& info) { return "case" + std::to_string(info.index); });
+
+// The attendance statement against what the tables say of the period: a
+// member's sessions are his participant rows, his pay the payment rows, the
+// lines by name and then by member, members below the minimum left out of
+// both blocks.
+namespace {
+struct TAttendanceCase {
+    const char* What;
+    int MinCount;
+    std::function<void(TADOConnection*, const std::function<QString(int)>& session)> Change;
+};
+
+void PrintTo(const TAttendanceCase& c, std::ostream* os) { *os << c.What; }
+
+const TAttendanceCase kAttendanceCases[] = {
+    {"a second member of the same full name, at one session", 1,
+     [](TADOConnection* c, const auto& session) {
+         const QString key = AddMember(c, QStringLiteral("Лебедева Наталья Павловна"));
+         AddParticipant(c, session(4), key);
+         AddPayment(c, session(4), key, 15000);
+     }},
+    {"members with an empty name and without a name, each at a session of his own", 1,
+     [](TADOConnection* c, const auto& session) {
+         const QString empty = AddMember(c, QString()), none = AddMember(c, QString(), true);
+         AddParticipant(c, session(1), empty);
+         AddPayment(c, session(1), empty, 15000);
+         AddParticipant(c, session(2), none);
+         AddParticipant(c, session(3), none);
+         AddPayment(c, session(3), none, 10000);
+     }},
+    {"a minimum of sessions that leaves members out", 5, [](TADOConnection*, const auto&) {}},
+};
+}  // namespace
+
+class AttendanceStatement : public ShippedTest, public ::testing::WithParamInterface<TAttendanceCase> {};
+
+TEST_P(AttendanceStatement, PrintsEachMemberKeptOnceAndSumsWhatItPrints)
+{
+    RequireOffice();
+    const TAttendanceCase& c = GetParam();
+    c.Change(dm->adoConnection, [this](int n) { return Session(n); });
+    const double rate = 15000;
+    const QString period = QStringLiteral("s.pdate >= DateValue('01.01.2024') AND s.pdate < DateValue('01.01.2025')");
+    const auto money = [](double v) { return Plain(QLocale(QLocale::Russian).toString(v, 'f', 2)); };
+    const auto rows = [this](const QString& sql) {
+        ado::RecordsetPtr rs = dm->adoConnection->Execute(sql);
+        std::vector<QStringList> out;
+        for (qsizetype r = 0; r < rs->RowCount(); ++r) {
+            out.emplace_back();
+            for (int i = 0; i < rs->ColumnCount(); ++i) out.back() << rs->Text(r, i);
+        }
+        return out;
+    };
+    // Every member chosen, by name (none first), then by key.
+    auto members = rows(QStringLiteral("SELECT id, fullname, IIf(fullname IS NULL, 0, 1) FROM REF_MEMBERS"));
+    std::sort(members.begin(), members.end(), [](const QStringList& a, const QStringList& b) {
+        if (a[2] != b[2]) return a[2] < b[2];
+        if (const int r = a[1].compare(b[1], Qt::CaseInsensitive)) return r < 0;
+        return a[0].compare(b[0], Qt::CaseInsensitive) < 0;
+    });
+    QStringList keys, detail, summary;
+    int count = 0, left = 0, namesakes = 0, nameless = 0;
+    double paid = 0;
+    for (const QStringList& member : members) {
+        keys << QLatin1Char('\'') + member[0] + QLatin1Char('\'');
+        const auto sessions = rows(QStringLiteral("SELECT s.pnumber, s.pdate, s.id FROM LNK_SESSIONS_MEMBERS l INNER JOIN OBJ_SESSIONS s "
+                                                  "ON s.id = l.id_session WHERE l.id_member = '%1' AND %2 ORDER BY s.pdate, s.pnumber")
+                                       .arg(member[0], period));
+        if (sessions.empty()) continue;
+        if (int(sessions.size()) < c.MinCount) {
+            ++left;
+            continue;
+        }
+        const QString name = member[1].trimmed().isEmpty() ? kNoName : member[1];
+        namesakes += summary.filter(QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(name) + QLatin1Char(';'))).size();
+        nameless += name == kNoName;
+        double sum = 0;
+        for (const QStringList& session : sessions) {
+            const double one = Scalar(QStringLiteral("SELECT SUM(suma) FROM OBJ_PAYMENTS WHERE id_session = '%1' AND id_member = '%2'")
+                                          .arg(session[2], member[0])).toDouble();
+            detail << QStringLiteral("%1;%2;%3;%4").arg(name, session[0], session[1].left(10), money(one));
+            sum += one;
+        }
+        summary << QStringLiteral("%1;%2;%3;%4").arg(name).arg(sessions.size()).arg(money(sum), money(double(sessions.size()) * rate));
+        count += int(sessions.size());
+        paid += sum;
+    }
+    // The shape the case means to show is there.
+    EXPECT_TRUE(left > 0 || c.MinCount == 1);
+    EXPECT_TRUE(namesakes > 0 || nameless > 0 || c.MinCount > 1);
+    ASSERT_FALSE(summary.isEmpty());
+
+    values = {{QStringLiteral("dt_from"), QStringLiteral("'01.01.2024'")},
+              {QStringLiteral("dt_to"), QStringLiteral("'31.12.2024'")},
+              {QStringLiteral("id_members"), keys.join(QStringLiteral(", "))},
+              {QStringLiteral("rate"), QStringLiteral("15000")},
+              {QStringLiteral("min_count"), QString::number(c.MinCount)}};
+    const QStringList sheet = SheetRows(Run(true, QStringLiteral("Ведомость участия в заседаниях и вознаграждения за период")));
+    const auto lines = [](const QStringList& l) { return l.join(QLatin1Char('\n')).toStdString(); };
+    QStringList expected{QStringLiteral("Член Совета директоров;№ заседания;Дата заседания;Выплачено, руб.")};
+    expected << detail << QString() << QStringLiteral("Итоги по членам Совета директоров")
+             << QStringLiteral("Член Совета директоров;Заседаний;Выплачено, руб.;Начислено по ставке, руб.") << summary
+             << QStringLiteral("Итого;%1;%2;%3").arg(count).arg(money(paid), money(count * rate)) << QString();
+    EXPECT_EQ(lines(sheet.mid(5, expected.size())), lines(expected));
+    EXPECT_TRUE(sheet.value(5 + expected.size()).startsWith(QStringLiteral("Секретарь Совета директоров _______________ ")))
+        << lines(sheet);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AttendanceStatement, ::testing::ValuesIn(kAttendanceCases),
                          [](const auto& info) { return "case" + std::to_string(info.index); });

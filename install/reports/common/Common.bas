@@ -140,9 +140,9 @@ End Function
 ' names in the order of the rows, for each decision the row it starts at,
 ' and votes(m, d) the place in Codes of the kind of participant m's vote on
 ' decision d. A participant without a vote row on a decision has not voted.
-' A row whose participant has no name (his member record is gone) is
-' nobody's; a decision linked twice, or two vote rows of one participant on
-' one decision, still give one vote.
+' Every participant counts, also one whose member record has no name or is
+' gone (he is named by MemberName); a decision linked twice, or two vote rows
+' of one participant on one decision, still give one vote.
 Function SessionVotes(Rows, FromRow As Long, FDecision As Long, FMember As Long, FName As Long, FVote As Long, Codes) As Variant
     Dim n As Long, r As Long, row, ids(), names(), decisions(), starts(), mc As Long, dc As Long
     Dim votes(), m As Long, d As Long, k As Long, notVoted As Long
@@ -151,8 +151,8 @@ Function SessionVotes(Rows, FromRow As Long, FDecision As Long, FMember As Long,
     mc = 0 : dc = 0
     For r = FromRow To n - 1
         row = Rows(r)
-        If Not IsBlank(row(FMember)) And Not IsBlank(row(FName)) Then
-            If IndexOfText(ids, mc, row(FMember)) < 0 Then ids(mc) = row(FMember) : names(mc) = row(FName) : mc = mc + 1
+        If Not IsBlank(row(FMember)) Then
+            If IndexOfText(ids, mc, row(FMember)) < 0 Then ids(mc) = row(FMember) : names(mc) = MemberName(row(FName)) : mc = mc + 1
         End If
         If Not IsBlank(row(FDecision)) Then
             If IndexOfText(decisions, dc, row(FDecision)) < 0 Then decisions(dc) = row(FDecision) : starts(dc) = r : dc = dc + 1
@@ -167,7 +167,7 @@ Function SessionVotes(Rows, FromRow As Long, FDecision As Long, FMember As Long,
     Next m
     For r = FromRow To n - 1
         row = Rows(r)
-        If Not IsBlank(row(FDecision)) And Not IsBlank(row(FMember)) And Not IsBlank(row(FName)) Then
+        If Not IsBlank(row(FDecision)) And Not IsBlank(row(FMember)) Then
             m = IndexOfText(ids, mc, row(FMember))
             d = IndexOfText(decisions, dc, row(FDecision))
             k = KindOf(Codes, row(FVote))
@@ -188,6 +188,35 @@ Function Txt(v) As String
     Else
         Txt = CStr(v)
     End If
+End Function
+
+' A value of the recordset for a cell of a sheet: Empty and Null become an
+' empty text (the sheet would show them as #N/A).
+Function CellValue(v)
+    If IsBlank(v) Then
+        CellValue = ""
+    Else
+        CellValue = v
+    End If
+End Function
+
+' The name a member is printed under: his full name, or a plain placeholder
+' when his member record has no name or is gone (his participant and vote
+' rows stay when his card is deleted).
+Function MemberName(v) As String
+    If Trim(Txt(v)) = "" Then
+        MemberName = "(член совета не указан в справочнике)"
+    Else
+        MemberName = Txt(v)
+    End If
+End Function
+
+' A text of the database as a document shows it. The dialogs store a line
+' break as CR LF, which the text of a document takes for a paragraph end and
+' a line break (a blank line), so each CR LF, and a lone CR, becomes one LF:
+' one line break.
+Function LineBreaks(v) As String
+    LineBreaks = Replace(Replace(Txt(v), Chr(13) & Chr(10), Chr(10)), Chr(13), Chr(10))
 End Function
 
 ' A date of the recordset (not Empty or Null) as a date. A module in VBA

@@ -1,21 +1,23 @@
 ' The statement of attendance and remuneration for a period: the sessions of
 ' the period each chosen member attended, with what was paid for each, then
-' a summary by member (sessions attended, paid, due at the rate per session),
-' leaving out members with fewer sessions than asked.
+' a summary by member (sessions attended, paid, due at the rate per session).
+' Members with fewer sessions than asked are left out of both, so that every
+' total is the sum of the lines printed.
 '
 ' Fields: fullname, pnumber, pday (the session's date as a day number),
-' suma (0 when nothing was paid); one row per member present at a session,
-' ordered by member, then date. The rows go into the sheet as one block.
-' Parameters read here: dt_from, dt_to, rate, min_count.
+' suma (0 when nothing was paid), id_member; one row per member present at a
+' session, ordered by name, then by member (two members may share a name),
+' then date. Parameters read here: dt_from, dt_to, rate, min_count.
 
 Function BuildReport(doc, rs, params, sysparams)
     Dim sheet As Object, rows, names, n As Long, r As Long
-    Dim fMember As Long, fSum As Long
+    Dim fName As Long, fMember As Long, fNumber As Long, fDay As Long, fSum As Long
     Dim perSession As Double, minCount As Long
     sheet = doc.Sheets.getByIndex(0)
     sheet.Name = "Ведомость"
     names = FieldNames(rs)
-    fMember = FieldIndex(names, "fullname") : fSum = FieldIndex(names, "suma")
+    fName = FieldIndex(names, "fullname") : fMember = FieldIndex(names, "id_member")
+    fNumber = FieldIndex(names, "pnumber") : fDay = FieldIndex(names, "pday") : fSum = FieldIndex(names, "suma")
     perSession = ParamNumber(PairValue(params, "rate"))
     minCount = CLng(ParamNumber(PairValue(params, "min_count")))
     rows = AllRows(rs)
@@ -26,41 +28,56 @@ Function BuildReport(doc, rs, params, sysparams)
     SetCell(sheet, 2, 0, "за период с " & PairValue(params, "dt_from") & " по " & PairValue(params, "dt_to"))
     SetCell(sheet, 3, 0, "Вознаграждение за участие в заседании: " & RuNumber(perSession, 2) & " руб.")
 
-    ' The sessions of each member: the header, then the rows as they came.
+    ' One pass over the members' runs of rows (a member's rows come
+    ' together): the rows of the members kept go into the block of sessions,
+    ' and their lines into the summary.
+    Dim detail(), summary(), dc As Long, sc As Long, first As Long, i As Long
+    Dim count As Long, paid As Double, who As String, allCount As Long, allPaid As Double
+    ReDim detail(n)
+    ReDim summary(n + 1)
+    detail(0) = Array("Член Совета директоров", "№ заседания", "Дата заседания", "Выплачено, руб.")
+    summary(0) = Array("Член Совета директоров", "Заседаний", "Выплачено, руб.", "Начислено по ставке, руб.")
+    dc = 0 : sc = 0 : allCount = 0 : allPaid = 0
+    r = 0
+    Do While r < n
+        first = r
+        paid = 0
+        Do While r < n
+            If rows(r)(fMember) <> rows(first)(fMember) Then Exit Do
+            paid = paid + rows(r)(fSum)
+            r = r + 1
+        Loop
+        count = r - first
+        If count >= minCount Then
+            who = MemberName(rows(first)(fName))
+            For i = first To r - 1
+                dc = dc + 1
+                detail(dc) = Array(who, CellValue(rows(i)(fNumber)), rows(i)(fDay), rows(i)(fSum))
+            Next i
+            sc = sc + 1
+            summary(sc) = Array(who, count, paid, count * perSession)
+            allCount = allCount + count
+            allPaid = allPaid + paid
+        End If
+    Loop
+    ReDim Preserve detail(dc)
+    summary(sc + 1) = Array("Итого", allCount, allPaid, allCount * perSession)
+    ReDim Preserve summary(sc + 1)
+
+    ' The sessions of each member kept.
     Dim top As Long
     top = 5
-    PutRows(sheet, top, 0, Array(Array("Член Совета директоров", "№ заседания", "Дата заседания", "Выплачено, руб.")))
-    If n > 0 Then
-        PutRows(sheet, top + 1, 0, rows)
-        sheet.getCellRangeByPosition(2, top + 1, 2, top + n).NumberFormat = RuFormat(doc, "DD.MM.YYYY")
-        sheet.getCellRangeByPosition(3, top + 1, 3, top + n).NumberFormat = RuFormat(doc, "# ##0,00")
+    PutRows(sheet, top, 0, detail)
+    If dc > 0 Then
+        sheet.getCellRangeByPosition(2, top + 1, 2, top + dc).NumberFormat = RuFormat(doc, "DD.MM.YYYY")
+        sheet.getCellRangeByPosition(3, top + 1, 3, top + dc).NumberFormat = RuFormat(doc, "# ##0,00")
     End If
-    FormatTable(sheet, top, 0, top + n, 3, Array(8000, 2600, 3200, 3600))
+    FormatTable(sheet, top, 0, top + dc, 3, Array(8000, 2600, 3200, 3600))
 
-    ' The summary by member, one pass over the rows (they come by member; the
-    ' loop reads the cells in place, for speed).
-    Dim summary(), k As Long, count As Long, paid As Double, member As String, who As String
-    ReDim summary(n + 1)
-    summary(0) = Array("Член Совета директоров", "Заседаний", "Выплачено, руб.", "Начислено по ставке, руб.")
-    summary(1) = Array("Итого", 0, 0, 0)
-    k = 0
-    For r = 0 To n - 1
-        who = rows(r)(fMember)
-        If who <> member Then
-            AddSummaryLine(summary, k, member, count, paid, perSession, minCount)
-            member = who
-            count = 0
-            paid = 0
-        End If
-        count = count + 1
-        paid = paid + rows(r)(fSum)
-    Next r
-    AddSummaryLine(summary, k, member, count, paid, perSession, minCount)
-    summary(k + 1) = Array("Итого", summary(k + 1)(1), summary(k + 1)(2), summary(k + 1)(3))
-    k = k + 1
-    ReDim Preserve summary(k)
-    Dim summaryTop As Long
-    summaryTop = top + n + 2
+    ' The summary: a line per member kept, then the totals.
+    Dim k As Long, summaryTop As Long
+    k = sc + 1
+    summaryTop = top + dc + 2
     SetCell(sheet, summaryTop, 0, "Итоги по членам Совета директоров", True)
     PutRows(sheet, summaryTop + 1, 0, summary)
     sheet.getCellRangeByPosition(2, summaryTop + 2, 3, summaryTop + 1 + k).NumberFormat = RuFormat(doc, "# ##0,00")
@@ -68,14 +85,3 @@ Function BuildReport(doc, rs, params, sysparams)
     FormatTable(sheet, summaryTop + 1, 0, summaryTop + 1 + k, 3, Array(8000, 2600, 3200, 3600))
     SetCell(sheet, summaryTop + k + 3, 0, "Секретарь Совета директоров _______________ " & PairValue(sysparams, "secretar_name"))
 End Function
-
-' Puts a member's line into the summary when the member attended at least
-' MinCount sessions; the line after the last one keeps the running totals.
-Sub AddSummaryLine(summary, k As Long, Member As String, Count As Long, Paid As Double, PerSession As Double, MinCount As Long)
-    Dim totals
-    If Count = 0 Or Count < MinCount Then Exit Sub
-    totals = summary(k + 1)
-    k = k + 1
-    summary(k) = Array(Member, Count, Paid, Count * PerSession)
-    summary(k + 1) = Array("Итого", totals(1) + Count, totals(2) + Paid, totals(3) + Count * PerSession)
-End Sub

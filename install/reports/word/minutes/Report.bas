@@ -53,17 +53,21 @@ Function BuildReport(doc, rs, params, sysparams)
         present = present & IIf(i = 0, ": ", ", ") & members(i)
     Next i
     AddParagraph(doc, "Присутствовали члены Совета директоров (" & mc & ")" & present & ".", False, False)
-    If Txt(row(fComment)) <> "" Then AddParagraph(doc, Txt(row(fComment)), False, False)
+    If Txt(row(fComment)) <> "" Then AddParagraph(doc, LineBreaks(row(fComment)), False, False)
 
+    ' The agenda is the questions of the decisions; without decisions the
+    ' section of the decisions below says so, and no empty heading is left.
+    Dim lastQuestion As String, q As Long, d As Long
+    If dc > 0 Then
     AddParagraph(doc, "", False, False)
     AddParagraph(doc, "ПОВЕСТКА ДНЯ", True, True)
-    Dim lastQuestion As String, q As Long, d As Long
+    End If
     lastQuestion = "" : q = 0
     For d = 0 To dc - 1
         If Txt(rows(starts(d))(fQuestion)) <> lastQuestion Then
             q = q + 1
             lastQuestion = Txt(rows(starts(d))(fQuestion))
-            AddParagraph(doc, q & ". " & lastQuestion, False, False)
+            AddParagraph(doc, q & ". " & LineBreaks(lastQuestion), False, False)
         End If
     Next d
 
@@ -103,7 +107,7 @@ Function VoteTable(rows, fText As Long, members, starts, votes, mc As Long, dc A
         For m = 0 To mc - 1
             counts(votes(m, d)) = counts(votes(m, d)) + 1
         Next m
-        cellsRow(0) = CStr(d + 1) : cellsRow(1) = Txt(rows(starts(d))(fText))
+        cellsRow(0) = CStr(d + 1) : cellsRow(1) = LineBreaks(rows(starts(d))(fText))
         For k = 0 To kc - 1
             cellsRow(k + 2) = CStr(counts(k))
         Next k
