@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "../platform/AdoTestUtil.h"
+#include "../platform/ScreenInput.h"
 #include "GuiFixture.h"
 #include "components/DBUtils.h"
 #include "components/QvDBCtrl.h"
@@ -369,10 +370,7 @@ TEST_F(GridTest, TypingOverTheSelectedTextStartsTheEditAndKeepsEveryCharacter)
     ASSERT_EQ(Table->State(), dsBrowse);
     QWidget* editor = Grid->InplaceEditor()->Widget();
     ASSERT_NE(editor, nullptr);
-    for (QChar c : QStringLiteral("150")) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_0 + (c.unicode() - '0'), Qt::NoModifier, QString(c));
-        QApplication::sendEvent(editor, &press);
-    }
+    screen::Type(editor, QStringLiteral("150"));
     EXPECT_EQ(Table->State(), dsEdit);
     EXPECT_EQ(Grid->InplaceEditor()->Text(), QStringLiteral("150"));
     Grid->SimulateKeyDown(VK_RETURN);

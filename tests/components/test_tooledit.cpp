@@ -8,7 +8,7 @@
 #include "components/ToolEdit.h"
 #include "platform/core/SysUtils.h"
 #include "tests/platform/ScreenBoxes.h"
-#include "tests/platform/UserKeys.h"
+#include "tests/platform/ScreenInput.h"
 
 namespace {
 

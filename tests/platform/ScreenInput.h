@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include "platform/ui/Forms.h"
+
 namespace screen {
 
 // The widget's area as the screen holds it now.
@@ -25,21 +27,55 @@ inline QImage ScreenOf(QWidget* w)
         .convertToFormat(QImage::Format_RGB32);
 }
 
-inline void Key(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString())
+// The widget that has the keyboard: the open pop-up's focused widget (or the
+// pop-up itself), else the focused one.
+inline QWidget* KeyboardWidget()
 {
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QApplication::sendEvent(target, &press);
-    QApplication::sendEvent(target, &release);
+    if (QWidget* popup = QApplication::activePopupWidget()) return popup->focusWidget() ? popup->focusWidget() : popup;
+    return QApplication::focusWidget();
 }
 
-// Characters typed on the keyboard into the widget that has the focus.
+// The key code the keyboard gives with a typed character: digits, the date
+// separator, a blank and Latin letters have theirs; any other character
+// comes with none, its text alone.
+inline int KeyOf(QChar c)
+{
+    if (c.isDigit() && c.unicode() < 128) return Qt::Key_0 + (c.unicode() - '0');
+    if (c == QLatin1Char('.')) return Qt::Key_Period;
+    if (c == QLatin1Char(' ')) return Qt::Key_Space;
+    if (c.unicode() < 128 && c.isLetter()) return c.toUpper().unicode();
+    return 0;
+}
+
+// A key pressed and released as the toolkit delivers them, through the
+// application's notify: the press to the target, the release to whatever has
+// the keyboard then when the target had it (the press may have moved the
+// focus or closed the window), else to the target while it lives; then the
+// event loop runs. Enter, Esc and Tab carry their control characters when no
+// text is given.
+inline void Key(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, QString text = QString())
+{
+    if (!target) return;
+    if (text.isEmpty()) {
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) text = QStringLiteral("\r");
+        else if (key == Qt::Key_Escape) text = QString(QChar(27));
+        else if (key == Qt::Key_Tab) text = QStringLiteral("\t");
+    }
+    const bool atKeyboard = target == KeyboardWidget();
+    const QPointer<QWidget> alive(target);
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(target, &press);
+    if (QWidget* now = atKeyboard || !alive ? KeyboardWidget() : alive.data()) {
+        QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+        QApplication::sendEvent(now, &release);
+    }
+    Application->ProcessMessages();
+}
+
+// Characters typed on the keyboard into the target, one key each.
 inline void Type(QWidget* target, const QString& text)
 {
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(target, &press);
-    }
+    for (QChar c : text) Key(target, KeyOf(c), Qt::NoModifier, QString(c));
 }
 
 // What the toolkit does before it delivers a press of the user's mouse: the
@@ -94,3 +130,32 @@ inline int ListRowsShown(QComboBox* box)
 }
 
 }  // namespace screen
+
+// Makes the form's window the active one, as the window system does for a
+// window the user works in (the offscreen platform activates none itself).
+inline void ActivateForm(TForm* f)
+{
+    QWidget* w = f->OuterWidget() ? f->OuterWidget()->window() : nullptr;
+    if (!w) return;
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    Application->ProcessMessages();
+}
+
+// A key pressed where the keyboard is, as a user presses it: the release
+// goes to whatever has the keyboard after the press. Returns false when no
+// widget has the keyboard.
+inline bool PressKey(int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString())
+{
+    QWidget* w = screen::KeyboardWidget();
+    if (!w) return false;
+    screen::Key(w, key, mods, text);
+    return true;
+}
+
+// Types the characters one key each where the keyboard is (it may move as
+// they are typed).
+inline void TypeKeys(const QString& s)
+{
+    for (QChar c : s) PressKey(screen::KeyOf(c), Qt::NoModifier, QString(c));
+}

@@ -19,7 +19,6 @@
 
 #include "AdoTestUtil.h"
 #include "ScreenInput.h"
-#include "UserKeys.h"
 #include "platform/ado/ADODB.h"
 #include "platform/ui/Canvas.h"
 #include "platform/ui/ComCtrls.h"
@@ -203,16 +202,7 @@ TEST_F(DBCtrlsTest, NumberFieldsRefuseWhatCannotBelongToTheNumberAsItIsTyped)
     int beeps = 0;
     SetBeepHandler([&] { ++beeps; });
     // One key event per character, to whatever has the focus, as typing does.
-    auto type = [](const char* text) {
-        for (QChar c : QString::fromLatin1(text)) {
-            const int key = c.toUpper().unicode();
-            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
-            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(QApplication::focusWidget(), &press);
-            QApplication::sendEvent(QApplication::focusWidget(), &release);
-            Application->ProcessMessages();
-        }
-    };
+    auto type = [](const char* text) { TypeKeys(QString::fromLatin1(text)); };
     struct Case { const char* field; const char* typed; const char* kept; int refused; };
     const Case cases[] = {
         {"n", "-12a3,5e+", "-1235+", 3},   // integer: digits and signs
@@ -293,13 +283,8 @@ TEST_F(DBCtrlsTest, AMemoBesideTheGridFillsTheNewRowAndEscPutsBackTheStoredText)
         Application->ProcessMessages();
     };
     auto stored = [&] { return Query(Db.get(), QStringLiteral("SELECT id, mcomment FROM OBJ_SESSIONS ORDER BY id")); };
-    auto typeIntoFocus = [](const QString& text) {
-        for (QChar c : text) PressKey(0, Qt::NoModifier, QString(c));
-    };
-    // A click into the memo; the focus comes with it as the window system
-    // gives it (a click the toolkit did not get from the screen moves none).
+    // A click into the memo, which takes the focus with it.
     auto clickMemo = [&] {
-        memo->SetFocus();
         screen::Click(memoText);
         Application->ProcessMessages();
     };
@@ -311,7 +296,7 @@ TEST_F(DBCtrlsTest, AMemoBesideTheGridFillsTheNewRowAndEscPutsBackTheStoredText)
     clickMemo();
     ASSERT_TRUE(memo->Focused());
     EXPECT_EQ(Sessions->State(), dsInsert);
-    typeIntoFocus(QStringLiteral("новая"));
+    TypeKeys(QStringLiteral("новая"));
     clickRow(0);
     EXPECT_EQ(Sessions->State(), dsBrowse);
     EXPECT_EQ(stored(), QStringLiteral("|новая,") + before);   // the new row has no key
@@ -332,7 +317,7 @@ TEST_F(DBCtrlsTest, AMemoBesideTheGridFillsTheNewRowAndEscPutsBackTheStoredText)
     ASSERT_TRUE(memo->Focused());
     auto* plain = qobject_cast<QPlainTextEdit*>(memo->Widget());
     plain->moveCursor(QTextCursor::End);
-    typeIntoFocus(QStringLiteral(" три"));
+    TypeKeys(QStringLiteral(" три"));
     EXPECT_EQ(plain->toPlainText(), QStringLiteral("раз\nдва три"));
     PressKey(Qt::Key_Escape);
     EXPECT_EQ(plain->toPlainText(), QStringLiteral("раз\nдва"));

@@ -24,6 +24,7 @@
 #include "platform/ui/Forms.h"
 #include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
+#include "tests/platform/ScreenInput.h"
 #include "tests/platform/ShownForm.h"
 
 namespace {
@@ -35,14 +36,6 @@ void Click(QWidget* w)
                       Qt::NoModifier);
     QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
-    QApplication::sendEvent(w, &release);
-}
-
-void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier)
-{
-    QKeyEvent press(QEvent::KeyPress, key, mods);
-    QKeyEvent release(QEvent::KeyRelease, key, mods);
     QApplication::sendEvent(w, &press);
     QApplication::sendEvent(w, &release);
 }
@@ -106,7 +99,7 @@ TEST(EventBridge, AnExceptionFromAnyHandlerShowsOneMessageAndTheProgramGoesOn)
 
     const std::vector<std::pair<const char*, std::function<void()>>> sources = {
         {"button", [&] { Click(button->Widget()); }},
-        {"key", [&] { Key(edit->Widget(), Qt::Key_F2); }},
+        {"key", [&] { screen::Key(edit->Widget(), Qt::Key_F2); }},
         {"mouse", [&] { Click(panel->Widget()); }},
         {"combo", [&] { Q_EMIT qobject_cast<QComboBox*>(combo->Widget())->activated(1); }},
         {"menu", [&] { item->QtAction()->trigger(); }},
@@ -188,14 +181,14 @@ TEST(FormShortCuts, WorkAnywhereInTheFormOnlyWhileEnabled)
     edit->OnKeyDown = [&](TObject*, WORD& k, TShiftState) { editKeys << k; };
     s.Show();
 
-    Key(edit->Widget(), Qt::Key_F, Qt::ControlModifier);
-    Key(inner->Widget(), Qt::Key_F, Qt::ControlModifier);
-    Key(inner->Widget(), Qt::Key_F5);
+    screen::Key(edit->Widget(), Qt::Key_F, Qt::ControlModifier);
+    screen::Key(inner->Widget(), Qt::Key_F, Qt::ControlModifier);
+    screen::Key(inner->Widget(), Qt::Key_F5);
     EXPECT_EQ(searches, 2);
     EXPECT_EQ(refreshes, 1);
     EXPECT_TRUE(editKeys.isEmpty());   // the form had the key first
     search->SetEnabled(false);
-    Key(edit->Widget(), Qt::Key_F, Qt::ControlModifier);
+    screen::Key(edit->Widget(), Qt::Key_F, Qt::ControlModifier);
     EXPECT_EQ(searches, 2);
     EXPECT_EQ(editKeys, QList<WORD>{WORD('F')});   // a disabled action leaves the key to the control
 }
@@ -229,14 +222,14 @@ TEST(FormShortCuts, AnMdiChildsShortCutsStayInThatChild)
         c.form->AfterConstruction();
     }
     Application->ProcessMessages();
-    Key(children[0].edit->Widget(), Qt::Key_F5);
+    screen::Key(children[0].edit->Widget(), Qt::Key_F5);
     EXPECT_EQ(children[0].runs, 1);
     EXPECT_EQ(children[1].runs, 0);
-    Key(children[1].edit->Widget(), Qt::Key_F5);
+    screen::Key(children[1].edit->Widget(), Qt::Key_F5);
     EXPECT_EQ(children[0].runs, 1);
     EXPECT_EQ(children[1].runs, 1);
     // The frame's own actions work from inside a child.
-    Key(children[1].edit->Widget(), Qt::Key_F1);
+    screen::Key(children[1].edit->Widget(), Qt::Key_F1);
     EXPECT_EQ(frameRuns, 1);
     for (Child& c : children) c.form->Free();
     Application->SetMainForm(nullptr);

@@ -19,7 +19,6 @@
 #include "registers/unSessionObject.h"
 #include "tests/app/AppFixture.h"
 #include "tests/platform/ScreenInput.h"
-#include "tests/platform/UserKeys.h"
 
 
 inline QString Key(int n) { return QStringLiteral("{00000000-0000-0000-0000-%1}").arg(n, 12, 10, QLatin1Char('0')); }

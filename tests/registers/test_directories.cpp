@@ -24,7 +24,6 @@
 #include "tests/app/AppFixture.h"
 #include "tests/platform/AdoTestUtil.h"
 #include "tests/platform/ScreenInput.h"
-#include "tests/platform/UserKeys.h"
 
 namespace {
 
@@ -164,12 +163,8 @@ TEST_F(Directories, PlusThenTheMemoThenAnotherRowChangesNoOtherRecord)
             screen::Click(cells, QPointF(r.Left + 3, r.Top + 3));
             Application->ProcessMessages();
         };
-        auto typeIntoFocus = [](const QString& text) {
-            for (QChar ch : text) PressKey(0, Qt::NoModifier, QString(ch));
-        };
-        // A click into the memo, with the focus the window system gives it.
+        // A click into the memo, which takes the focus with it.
         auto clickMemo = [&] {
-            memo->SetFocus();
             screen::Click(memoText);
             Application->ProcessMessages();
         };
@@ -190,7 +185,7 @@ TEST_F(Directories, PlusThenTheMemoThenAnotherRowChangesNoOtherRecord)
         clickMemo();
         ASSERT_TRUE(memo->Focused()) << c.table;
         EXPECT_EQ(w->DataSource->DataSet()->State(), dsInsert) << c.table;
-        typeIntoFocus(QStringLiteral("Новый шаблон"));
+        TypeKeys(QStringLiteral("Новый шаблон"));
         clickRow(2);
         EXPECT_EQ(w->DataSource->DataSet()->State(), dsBrowse) << c.table;
         EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM ") + table), count + 1) << c.table;
@@ -203,7 +198,7 @@ TEST_F(Directories, PlusThenTheMemoThenAnotherRowChangesNoOtherRecord)
         const QString all = rows(QString());
         clickMemo();
         qobject_cast<QPlainTextEdit*>(memo->Widget())->moveCursor(QTextCursor::End);
-        typeIntoFocus(QStringLiteral(" и ещё"));
+        TypeKeys(QStringLiteral(" и ещё"));
         PressKey(Qt::Key_Escape);
         PressKey(Qt::Key_Escape);
         clickRow(1);

@@ -13,6 +13,7 @@
 #include "platform/ui/ComboBoxes.h"
 #include "registers/unPaymentObject.h"
 #include "tests/app/AppFixture.h"
+#include "tests/platform/ScreenInput.h"
 
 namespace {
 
@@ -111,11 +112,8 @@ TEST_F(Payments, AddEditDeleteAndDoubleClickChangeNothing)
     // Ctrl+Del and Insert typed into the grid.
     w->DBGrid->SetFocus();
     for (auto [key, mods] : {std::pair{Qt::Key_Delete, Qt::ControlModifier}, std::pair{Qt::Key_Insert, Qt::NoModifier},
-                             std::pair{Qt::Key_F2, Qt::NoModifier}}) {
-        QKeyEvent e(QEvent::KeyPress, key, mods);
-        QApplication::sendEvent(w->DBGrid->Widget(), &e);
-    }
-    Application->ProcessMessages();
+                             std::pair{Qt::Key_F2, Qt::NoModifier}})
+        screen::Key(w->DBGrid->Widget(), key, mods);
     EXPECT_EQ(ds()->State(), dsBrowse);
 
     // A double click on a data cell: nothing either.

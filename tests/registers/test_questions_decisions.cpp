@@ -28,7 +28,6 @@
 #include "registers/unSessionObject.h"
 #include "tests/app/AppFixture.h"
 #include "tests/platform/ScreenInput.h"
-#include "tests/platform/UserKeys.h"
 
 using namespace RegisterFilter;
 

@@ -60,11 +60,7 @@ TEST_F(Sessions, RegisterListsByDescendingNumberWithItsOwnCommands)
     struct Typed { int key; const char* text; };
     for (const Typed& t : {Typed{Qt::Key_A, "A"}, Typed{Qt::Key_5, "5"}, Typed{Qt::Key_Space, " "},
                            Typed{Qt::Key_Backspace, "\b"}, Typed{Qt::Key_Delete, ""}}) {
-        QKeyEvent press(QEvent::KeyPress, t.key, Qt::NoModifier, QString::fromLatin1(t.text));
-        QKeyEvent release(QEvent::KeyRelease, t.key, Qt::NoModifier, QString::fromLatin1(t.text));
-        QApplication::sendEvent(QApplication::focusWidget(), &press);
-        QApplication::sendEvent(QApplication::focusWidget(), &release);
-        Application->ProcessMessages();
+        PressKey(t.key, Qt::NoModifier, QString::fromLatin1(t.text));
         EXPECT_EQ(S()->State(), dsBrowse) << t.key;
         EXPECT_FALSE(w->DBGrid->InplaceEditor()->Visible()) << t.key;
     }
@@ -75,13 +71,7 @@ TEST_F(Sessions, RegisterListsByDescendingNumberWithItsOwnCommands)
 // Ins, F2 and Ctrl+Del work from the search line too: they are the window's.
 TEST_F(Sessions, WindowKeysWorkFromTheSearchLine)
 {
-    auto key = [](TControl* c, int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QKeyEvent press(QEvent::KeyPress, k, mods);
-        QKeyEvent release(QEvent::KeyRelease, k, mods);
-        QApplication::sendEvent(c->Widget(), &press);
-        QApplication::sendEvent(c->Widget(), &release);
-        Application->ProcessMessages();
-    };
+    auto key = [](TControl* c, int k, Qt::KeyboardModifiers mods = Qt::NoModifier) { screen::Key(c->Widget(), k, mods); };
     w->Show();
     Application->ProcessMessages();
     w->aSearch->Execute();

@@ -13,7 +13,6 @@
 #include "tests/data/DmFixture.h"
 #include "tests/platform/ScreenBoxes.h"
 #include "tests/platform/ScreenInput.h"
-#include "tests/platform/UserKeys.h"
 
 namespace {
 TReportParam Param(const QString& name, const QString& kind, const QString& value = QString())

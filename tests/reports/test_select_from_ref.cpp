@@ -20,7 +20,7 @@
 #include "reports/unReportsEnterParams.h"
 #include "reports/unReportsSelectFromRef.h"
 #include "tests/data/DmFixture.h"
-#include "tests/platform/UserKeys.h"
+#include "tests/platform/ScreenInput.h"
 
 namespace {
 class Picker : public DmFixture {
@@ -224,7 +224,7 @@ TEST_F(Picker, ThroughTheDialogThreeRowsGiveThreeKeysAndNames)
 }
 
 // Enter on the grid moves the current column and then chooses the row, as
-// OK does; with Shift it only moves the column back. The search line keeps
+// OK does; with Shift it only moves the column back (not past the first). The search line keeps
 // its Enter (search on) and Esc (back to the grid).
 TEST_F(Picker, EnterOnTheGridChoosesTheRowTheSearchLineKeepsItsKeys)
 {
@@ -248,15 +248,20 @@ TEST_F(Picker, EnterOnTheGridChoosesTheRowTheSearchLineKeepsItsKeys)
         EXPECT_TRUE(grid->Focused());
         PressKey(Qt::Key_Down);
         PressKey(Qt::Key_Down);
-        const int column = grid->SelectedIndex();
+        EXPECT_EQ(grid->SelectedIndex(), 0);
+        // Shift+Enter moves the column back, and at the first one stays.
+        PressKey(Qt::Key_Right);
+        EXPECT_EQ(grid->SelectedIndex(), 1);
         PressKey(Qt::Key_Return, Qt::ShiftModifier);
+        EXPECT_EQ(grid->SelectedIndex(), 0);
+        PressKey(Qt::Key_Return, Qt::ShiftModifier);
+        EXPECT_EQ(grid->SelectedIndex(), 0);
         EXPECT_EQ(picker->ModalResult(), mrNone);
-        EXPECT_EQ(grid->SelectedIndex(), column);   // already the first column
         TDataSet* ds = picker->DataSource->DataSet();
         chosen = QLatin1Char('\'') + Key(ds) + QLatin1Char('\'');
         chosenName = ds->FieldByName(QStringLiteral("fullname"))->AsString();
         PressKey(Qt::Key_Return);
-        EXPECT_EQ(grid->SelectedIndex(), column + 1);
+        EXPECT_EQ(grid->SelectedIndex(), 1);
         EXPECT_EQ(picker->ModalResult(), mrOk);
         return int(picker->ModalResult() == mrNone ? mrIgnore : mrNone);
     };
