@@ -329,6 +329,11 @@ Sub AddTable(doc, Cells, TextCols)
     tbl.HeaderRowCount = 1
     tbl.getRows().getByIndex(0).setPropertyValue("BackColor", RGB(217, 217, 217))
     tbl.getCellRangeByPosition(0, 0, cols - 1, 0).CharWeight = com.sun.star.awt.FontWeight.BOLD
+    ' A row goes to the next page whole, so a decision and its votes are read
+    ' together (the office still splits a row taller than a page).
+    For i = 0 To rows - 1
+        tbl.getRows().getByIndex(i).IsSplitAllowed = False
+    Next i
 
     std = doc.StyleFamilies.getByName("ParagraphStyles").getByName("Standard")
     widths = FitColumns(Cells, TextCols, TextAreaWidth(doc, "Standard"), std.CharFontName, std.CharHeight, 300, 3000, True, fits)

@@ -44,10 +44,11 @@ Function BuildReport(doc, rs, params, sysparams)
             AddParagraph(doc, heading, True, True)
             Dim cells()
             ReDim cells(count)
+            ' A seat in another body has no end date: three columns.
             If kind = 1 Then
                 cells(0) = Array("Должность", "Организация", "С", "По")
             Else
-                cells(0) = Array("Должность", "Организация", "С", "")
+                cells(0) = Array("Должность", "Организация", "С")
             End If
             k = 0
             For r = 0 To n - 1
@@ -55,11 +56,15 @@ Function BuildReport(doc, rs, params, sysparams)
                 If Not IsBlank(row(fKind)) Then
                     If row(fKind) = kind Then
                         k = k + 1
-                        cells(k) = Array(Txt(row(fPost)), Txt(row(fOrg)), RuDate(row(fStart)), IIf(kind = 1 And IsBlank(row(fEnd)), "по настоящее время", RuDate(row(fEnd))))
+                        If kind = 1 Then
+                            cells(k) = Array(Txt(row(fPost)), Txt(row(fOrg)), RuDate(row(fStart)), IIf(IsBlank(row(fEnd)), "по настоящее время", RuDate(row(fEnd))))
+                        Else
+                            cells(k) = Array(Txt(row(fPost)), Txt(row(fOrg)), RuDate(row(fStart)))
+                        End If
                     End If
                 End If
             Next r
-            AddTable(doc, cells, Array(True, True, False, False))
+            If kind = 1 Then AddTable(doc, cells, Array(True, True, False, False)) Else AddTable(doc, cells, Array(True, True, False))
         End If
     Next kind
     AddParagraph(doc, "", False, False)
