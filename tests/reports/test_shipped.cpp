@@ -380,6 +380,15 @@ const TSessionCase kSessionCases[] = {
          c->Execute(QStringLiteral("UPDATE OBJ_QUESTIONS SET question = 'О смете расходов\r\nна второе полугодие' "
                                    "WHERE id IN (SELECT id_question FROM OBJ_DECISIONS WHERE id = '%1')").arg(decision));
      }},
+    {"each decision of session 2 on a question of its own, all of one text", 2, 8, "", "Лист голосования",
+     [](TADOConnection* c, const auto& session) {
+         for (const QString& decision : DecisionsOf(c, session(2))) {
+             const QString question = NewKey();
+             c->Execute(QStringLiteral("INSERT INTO OBJ_QUESTIONS (id, date, question) VALUES ('%1', DateValue('10.02.2024'), "
+                                       "'О текущих делах Общества')").arg(question));
+             c->Execute(QStringLiteral("UPDATE OBJ_DECISIONS SET id_question = '%1' WHERE id = '%2'").arg(question, decision));
+         }
+     }},
     {"a session with decisions and no participants yet", 8, 0, "", "Лист голосования",
      [](TADOConnection* c, const auto&) {
          const QString key = NewKey(), question = NewKey();
@@ -477,6 +486,19 @@ TEST_P(SessionDocuments, TheMinutesAndTheVotingSheetFollowTheParticipants)
         EXPECT_TRUE(whole.contains(QRegularExpression(QStringLiteral("\n\\d+\\. ") + QRegularExpression::escape(Shown(q[0])) + QLatin1Char('\n'))))
             << "the agenda lacks " << qPrintable(q[0]);
     EXPECT_EQ(minutes.contains(QStringLiteral("ПОВЕСТКА ДНЯ")), decisions > 0) << "an agenda heading needs an agenda";
+    // One agenda item per question of the decisions, told apart by its key.
+    if (decisions > 0) {
+        const qsizetype from = minutes.indexOf(QStringLiteral("ПОВЕСТКА ДНЯ")),
+                        to = minutes.indexOf(QStringLiteral("РЕШЕНИЯ И ИТОГИ ГОЛОСОВАНИЯ"));
+        ASSERT_LT(from, to);
+        const qsizetype items = std::count_if(minutes.begin() + from, minutes.begin() + to, [](const QString& l) {
+            return QRegularExpression(QStringLiteral("^\\d+\\. ")).match(l).hasMatch();
+        });
+        const auto questions = Rows(QStringLiteral("SELECT DISTINCT q.id FROM (LNK_SESSIONS_DECISIONS l INNER JOIN OBJ_DECISIONS d "
+                                                   "ON d.id = l.id_decision) INNER JOIN OBJ_QUESTIONS q ON q.id = d.id_question "
+                                                   "WHERE l.id_session = '%1'").arg(session));
+        EXPECT_EQ(items, qsizetype(questions.size())) << lines(minutes);
+    }
     if (decisions == 0) {
         EXPECT_TRUE(minutes.contains(QStringLiteral("Проекты решений к заседанию не внесены.")));
     } else {

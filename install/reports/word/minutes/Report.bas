@@ -12,14 +12,15 @@ Function BuildReport(doc, rs, params, sysparams)
     Dim rows, names, i As Long, row, sessionRow As Long
     Dim fPart As Long, fNumber As Long, fDate As Long, fPlace As Long, fForm As Long, fComment As Long
     Dim fPost1 As Long, fName1 As Long, fPost2 As Long, fName2 As Long
-    Dim fQuestion As Long, fDecision As Long, fText As Long, fMember As Long, fName As Long, fVote As Long, fVoteName As Long
+    Dim fQuestion As Long, fQuestionId As Long, fDecision As Long, fText As Long, fMember As Long, fName As Long, fVote As Long, fVoteName As Long
     names = FieldNames(rs)
     fPart = FieldIndex(names, "part")
     fNumber = FieldIndex(names, "pnumber") : fDate = FieldIndex(names, "pdate")
     fPlace = FieldIndex(names, "place") : fForm = FieldIndex(names, "form") : fComment = FieldIndex(names, "mcomment")
     fPost1 = FieldIndex(names, "signpost1") : fName1 = FieldIndex(names, "signname1")
     fPost2 = FieldIndex(names, "signpost2") : fName2 = FieldIndex(names, "signname2")
-    fQuestion = FieldIndex(names, "question") : fDecision = FieldIndex(names, "id_decision")
+    fQuestion = FieldIndex(names, "question") : fQuestionId = FieldIndex(names, "id_question")
+    fDecision = FieldIndex(names, "id_decision")
     fText = FieldIndex(names, "description") : fMember = FieldIndex(names, "id_member") : fName = FieldIndex(names, "fullname")
     fVote = FieldIndex(names, "vote") : fVoteName = FieldIndex(names, "votename")
     rows = AllRows(rs)
@@ -55,19 +56,22 @@ Function BuildReport(doc, rs, params, sysparams)
     AddParagraph(doc, "Присутствовали члены Совета директоров (" & mc & ")" & present & ".", False, False)
     If Txt(row(fComment)) <> "" Then AddParagraph(doc, LineBreaks(row(fComment)), False, False)
 
-    ' The agenda is the questions of the decisions; without decisions the
-    ' section of the decisions below says so, and no empty heading is left.
-    Dim lastQuestion As String, q As Long, d As Long
+    ' The agenda is the questions of the decisions, one item per question
+    ' (by its key: two questions of one text are two items); without
+    ' decisions the section of the decisions below says so, and no empty
+    ' heading is left.
+    Dim lastQuestion As String, question As String, q As Long, d As Long
     If dc > 0 Then
-    AddParagraph(doc, "", False, False)
-    AddParagraph(doc, "ПОВЕСТКА ДНЯ", True, True)
+        AddParagraph(doc, "", False, False)
+        AddParagraph(doc, "ПОВЕСТКА ДНЯ", True, True)
     End If
     lastQuestion = "" : q = 0
     For d = 0 To dc - 1
-        If Txt(rows(starts(d))(fQuestion)) <> lastQuestion Then
+        question = Txt(rows(starts(d))(fQuestionId))
+        If question <> "" And question <> lastQuestion Then
             q = q + 1
-            lastQuestion = Txt(rows(starts(d))(fQuestion))
-            AddParagraph(doc, q & ". " & LineBreaks(lastQuestion), False, False)
+            lastQuestion = question
+            AddParagraph(doc, q & ". " & LineBreaks(Txt(rows(starts(d))(fQuestion))), False, False)
         End If
     Next d
 
