@@ -360,10 +360,10 @@ void LoadSysParamPairs(TStringArray& Pairs)
 namespace {
 
 // Builds the document in the application: a new document from the template,
-// the macro run in it and then taken out of it, the application shown. On failure the half-made
-// document is closed unsaved and the application asked to quit (which ends
-// the office only when this program started it and nothing else is open
-// in it), and the message is shown.
+// the macro run in it and then taken out of it, the application shown. On
+// failure the half-made document is closed unsaved and the application asked
+// to quit (which ends the office only when this program started it and
+// nothing else is open in it), and the message is shown.
 void BuildDocument(const OleVariant& App, bool IsExcel, const QString& Template, const OleVariant& Data,
                    const TStringArray& ParamPairs, const TStringArray& SysPairs)
 {

@@ -440,13 +440,12 @@ void TfmReportsEnterParams::btOKClick(TObject*)
     for (int i = 0; i < CurrentReport.Params.Length(); ++i) {
         const TReportParam& p = CurrentReport.Params[i];
         bool refused = p.Required && (p.Value.isEmpty() || p.Value == QLatin1String("''"));
-        if (p.Required && p.Kind == ptDate && !IsReportDateText(QString(p.Value).remove(QLatin1Char('\''))))
-            refused = true;
-        // A required date whose editor shows no date is refused, though the
-        // value still holds the last date it showed.
-        if (p.Required && p.Kind == ptDate)
-            if (auto* e = dynamic_cast<TCustomDateEdit*>(FindComponent(QStringLiteral("edParam") + QString::number(i))))
-                if (!e->TextStored()) refused = true;
+        // A required date must be a date, and its editor must show one (the
+        // value still holds the last date it showed when the user emptied it).
+        if (p.Required && p.Kind == ptDate) {
+            auto* e = dynamic_cast<TCustomDateEdit*>(FindComponent(QStringLiteral("edParam") + QString::number(i)));
+            if (!IsReportDateText(QString(p.Value).remove(QLatin1Char('\''))) || (e && !e->TextStored())) refused = true;
+        }
         // A number editor holding a text that is no number is refused too.
         if (p.Kind == ptInteger || p.Kind == ptFloat) {
             QString literal;

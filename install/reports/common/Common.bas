@@ -418,6 +418,10 @@ Function MaxOf(a, b)
     If a > b Then MaxOf = a Else MaxOf = b
 End Function
 
+Function MinOf(a, b)
+    If a < b Then MinOf = a Else MinOf = b
+End Function
+
 ' The number of lines Text takes wrapped at its spaces into Width.
 Function WrappedLineCount(Font, Text As String, Points As Double, Width As Long) As Long
     Dim lines, words, i As Long, j As Long, n As Long, current As String
@@ -447,8 +451,9 @@ End Function
 ' of running text (TextCols true) at least MinText (with Fill; without it no
 ' more than its longest line needs). What is left goes first to the short
 ' items, so that they keep to one line while there is room (they break only
-' between their heading's words), then to the text columns. Fits is False when not even the longest words fit in
-' Available: the widths are then those words', scaled down to Available.
+' between their heading's words), then to the text columns. Fits is False
+' when not even the longest words fit in Available: the widths are then
+' those words', scaled down to Available.
 Function FitColumns(Cells, TextCols, Available As Long, FontName As String, Points As Double, Padding As Long, MinText As Long, Fill As Boolean, Fits As Boolean) As Variant
     Dim cols As Long, c As Long, r As Long, normal As Object, bold As Object, ext, first As Long
     Dim lo() As Long, hi() As Long, w() As Double, used As Double, texts As Long, rest As Double, ask As Double, give As Double
@@ -538,10 +543,6 @@ Function FitColumns(Cells, TextCols, Available As Long, FontName As String, Poin
         Next c
     End If
     FitColumns = w
-End Function
-
-Function MinOf(a, b)
-    If a < b Then MinOf = a Else MinOf = b
 End Function
 
 ' --- spreadsheets ---
