@@ -313,23 +313,15 @@ void TfmAddEditSessionObject::CopyFormComment()
 
 // ---------------------------------------------------------------- participants and votes
 
+// Every participant has a vote row on every decision of the session, once.
 void TfmAddEditSessionObject::TabSheet2Show(TObject*)
 {
-    const QString s = SqlQuote(SessionId());
-    const QStringList members =
-        Column(QStringLiteral("SELECT DISTINCT id_member FROM LNK_SESSIONS_MEMBERS WHERE id_session=") + s);
-    const QStringList decisions =
-        Column(QStringLiteral("SELECT DISTINCT id_decision FROM LNK_SESSIONS_DECISIONS WHERE id_session=") + s);
-    TDataSet* all = DM->adqLnkDecisionsMembers;
-    all->Requery();
-    for (const QString& m : members)
-        for (const QString& d : decisions)
-            if (!all->Locate(QStringLiteral("id_member;id_decision"), VarArrayOf({Variant(m), Variant(d)})))
-                Run(QStringLiteral("INSERT INTO LNK_DECISIONS_MEMBERS (id, id_decision, id_member, vote) VALUES (") +
-                    SqlQuote(NewGUIDString()) + QStringLiteral(", ") + SqlQuote(d) + QStringLiteral(", ") + SqlQuote(m) +
-                    QStringLiteral(", 0)"));
+    const QString id = SessionId();
+    for (const QString& m :
+         Column(QStringLiteral("SELECT DISTINCT id_member FROM LNK_SESSIONS_MEMBERS WHERE id_session=") + SqlQuote(id)))
+        DM->AddMissingVotes(m, id);
     DM->adoLnkDecisionsMembers->Requery();
-    all->Requery();
+    DM->adqLnkDecisionsMembers->Requery();
     DM->adoLnkSessionsMembersAfterScroll(DM->adoLnkSessionsMembers);
 }
 
