@@ -230,7 +230,7 @@ protected:
     {
         int n = 0;
         for (const auto& c : rec->Calls)
-            if (c.Kind == TDialogKind::MessageBox && (c.Flags & MB_ICONSTOP)) ++n;
+            if (c.Kind == TDialogKind::MessageBox && (c.Flags & MB_ICONMASK) == MB_ICONSTOP) ++n;
         return n;
     }
 };

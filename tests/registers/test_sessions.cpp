@@ -714,6 +714,71 @@ TEST_F(PaidSession, ParticipantPostThatFailsChangesNoTable)
     EXPECT_EQ(Errors(), errors);
 }
 
+// OK, by a click from the first tab, by Enter in the emptied payment date or
+// by a click, is refused while the payment date is empty: a message, the
+// payments tab with the focus in the date, nothing stored (neither the
+// comment being typed nor a payment), the dialog open. Shown again, the tab
+// shows the stored date, and OK keeps it; a date typed there is kept by OK.
+TEST_F(PaidSession, OkWithAnEmptiedPaymentDateIsRefusedUntilADateIsGiven)
+{
+    const QString comment = QStringLiteral("SELECT mcomment FROM OBJ_SESSIONS WHERE id='") + Key(SessionB) +
+                            QLatin1Char('\'');
+    TDateTime stored = Paid;
+    int day = 1;
+    for (const char* way : {"OK on the first tab", "Enter", "OK"}) {
+        SCOPED_TRACE(way);
+        const QString w = QString::fromLatin1(way);
+        const QString payments = Rows(QStringLiteral("OBJ_PAYMENTS")), storedComment = Value(comment);
+        const TDateTime given = w == QLatin1String("OK on the first tab") ? stored : EncodeDate(2026, 2, day);
+        QString typed;
+        EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+            ClickOn(d->DBMemo2);
+            Type(QStringLiteral(" Кворум ") + QString::number(day));
+            ClickTab(d, d->TabSheet3);
+            ClickOn(d->dtePay);
+            Press(Qt::Key_A, Qt::ControlModifier);
+            Press(Qt::Key_Delete);
+            ASSERT_FALSE(d->dtePay->TextStored());
+            const int boxes = int(rec->Calls.size());
+            if (w == QLatin1String("Enter")) {
+                Press(Qt::Key_Return);
+            } else {
+                if (w != QLatin1String("OK")) ClickTab(d, d->TabSheet1);
+                ClickOn(d->btnOK);
+            }
+            ASSERT_EQ(int(rec->Calls.size()), boxes + 1);
+            EXPECT_EQ(rec->Last().Caption, QStringLiteral("Оформление выплаты"));
+            EXPECT_EQ(rec->Last().Text, QStringLiteral("Дата выплаты вознаграждений не указана или указана "
+                                                       "неправильно.   \r\nУкажите дату выплаты."));
+            EXPECT_EQ(rec->Last().Flags, MB_OK | MB_ICONWARNING);
+            EXPECT_EQ(d->ModalResult(), mrNone);
+            EXPECT_EQ(d->tabParams->ActivePage(), d->TabSheet3);
+            EXPECT_TRUE(d->dtePay->Focused());
+            EXPECT_TRUE(DM->adoConnection->InTransaction());
+            EXPECT_EQ(S()->State(), dsEdit);
+            EXPECT_EQ(Value(comment), storedComment);
+            EXPECT_EQ(Rows(QStringLiteral("OBJ_PAYMENTS")), payments);
+            if (w == QLatin1String("OK on the first tab")) {
+                EXPECT_EQ(ShownPayDate(d), QStringLiteral("27.07.2024"));
+            } else {
+                EXPECT_FALSE(d->dtePay->TextStored());
+                Type(QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0')) + QStringLiteral("022026"));
+                EXPECT_EQ(PaidOn(given), 2);
+            }
+            typed = Field(S(), "mcomment");
+            ClickOn(d->btnOK);
+            EXPECT_EQ(d->ModalResult(), mrOk);
+        });
+        EXPECT_TRUE(typed.startsWith(QStringLiteral(" Кворум ") + QString::number(day)));
+        EXPECT_EQ(Value(comment), typed);
+        EXPECT_EQ(PaidOn(given), 2);
+        stored = given;
+        ++day;
+    }
+    EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS WHERE suma IN (1000, 2000)")), 2);
+    EXPECT_EQ(Errors(), 0);
+}
+
 // A date the user types goes on every payment of the session; Cancel undoes
 // it, OK keeps it and the tab shows it the next time.
 TEST_F(PaidSession, TypedPaymentDateGoesOnEveryRowUntilCancelled)
