@@ -1,5 +1,7 @@
 #include "data/unDM.h"
 
+#include <utility>
+
 #include "components/StrHolder.h"
 #include "data/unCommon.h"
 #include "platform/ado/JetSql.h"
@@ -568,6 +570,7 @@ void TDM::BindEvents()
 
     adoLnkSessionsMembers->AfterInsert = on(&TDM::adoLnkSessionsMembersAfterInsert);
     adoLnkSessionsMembers->BeforePost = on(&TDM::adoLnkSessionsMembersBeforePost);
+    adoLnkSessionsMembers->AfterPost = on(&TDM::adoLnkSessionsMembersAfterPost);
     adoLnkSessionsMembers->BeforeDelete = on(&TDM::adoLnkSessionsMembersBeforeDelete);
     adoLnkSessionsMembers->AfterScroll = on(&TDM::adoLnkSessionsMembersAfterScroll);
     adoLnkSessionsMembers->OnPostError = onError(&TDM::DataSetPostError);
@@ -671,14 +674,13 @@ void TDM::adoLnkSessionsMembersAfterInsert(TDataSet* DataSet)
 
 void TDM::adoLnkDecisionsMembersAfterInsert(TDataSet* DataSet) { SetField(DataSet, "id", NewKey()); }
 
-// A participant is stored only with a member who is not yet in the session;
-// he then gets a vote row (vote 0) for every decision linked to the session.
-// A stored row whose member is changed hands the participation over: the
-// votes and the payment belong to the participation, so the old member's go
-// as when his row is deleted, and the new member is paid like the others
-// when the session has payments.
+// A participant is stored only with a member who is not yet in the session.
+// Nothing else is written before the row itself is stored: what the row
+// brings along (see the after-post) would otherwise stay behind when the
+// database refuses the row.
 void TDM::adoLnkSessionsMembersBeforePost(TDataSet* DataSet)
 {
+    FParticipantPost = {};
     const QString member = FieldText(DataSet, "id_member");
     if (member.isEmpty()) {
         DataSet->Cancel();
@@ -691,34 +693,106 @@ void TDM::adoLnkSessionsMembersBeforePost(TDataSet* DataSet)
         DataSet->Cancel();
         Abort();
     }
+    ParticipantPost post;
+    post.Inserted = DataSet->State() == dsInsert;
+    post.Id = FieldText(DataSet, "id");
+    post.Member = member;
+    post.Session = session;
     // The participation as stored, when the row is being edited.
-    QString storedMember, storedSession;
-    if (DataSet->State() == dsEdit) {
+    if (!post.Inserted) {
         ado::RecordsetPtr stored = adoConnection->Execute(
-            QStringLiteral("SELECT id_member, id_session FROM LNK_SESSIONS_MEMBERS WHERE id=") +
-            Q(FieldText(DataSet, "id")));
+            QStringLiteral("SELECT id_member, id_session FROM LNK_SESSIONS_MEMBERS WHERE id=") + Q(post.Id));
         if (stored && stored->RowCount() > 0) {
-            storedMember = stored->Text(0, 0);
-            storedSession = stored->Text(0, 1);
+            post.StoredMember = stored->Text(0, 0);
+            post.StoredSession = stored->Text(0, 1);
         }
     }
-    const bool handedOver = !storedMember.isEmpty() && (storedMember != member || storedSession != session);
-    if (handedOver) {
-        PayNewParticipant(member, session, storedMember);
-        RemoveParticipation(storedMember, storedSession, storedSession);
+    post.Pending = true;
+    FParticipantPost = post;
+}
+
+// Once the row is stored, the participant gets a vote row (vote 0) for every
+// decision linked to the session. A stored row whose member is changed hands
+// the participation over: the votes and the payment belong to the
+// participation, so the old member's go as when his row is deleted, and the
+// new member is paid like the others when the session has payments. All of
+// it or none: when any of it fails, the row goes back as it was stored
+// before, and the failure is a failed post of the row.
+void TDM::adoLnkSessionsMembersAfterPost(TDataSet* DataSet)
+{
+    const ParticipantPost post = std::exchange(FParticipantPost, ParticipantPost{});
+    if (!post.Pending) return;
+    const bool handedOver =
+        !post.StoredMember.isEmpty() && (post.StoredMember != post.Member || post.StoredSession != post.Session);
+    const bool outer = adoConnection->InTransaction();
+    adoConnection->BeginTrans();
+    try {
+        if (handedOver) {
+            PayNewParticipant(post.Member, post.Session, post.StoredMember);
+            RemoveParticipation(post.StoredMember, post.StoredSession, post.StoredSession);
+        }
+        AddMissingVotes(post.Member, post.Session);
+        adoConnection->CommitTrans();
+    } catch (EDatabaseError& e) {
+        UndoParticipantPost(DataSet, post, outer);
+        TDataAction action = daFail;
+        if (DataSet->OnPostError) DataSet->OnPostError(DataSet, e, action);
+        if (action == daFail) throw;
+        Abort();
+    } catch (...) {
+        UndoParticipantPost(DataSet, post, outer);
+        throw;
     }
-    ado::RecordsetPtr decisions = adoConnection->Execute(
-        QStringLiteral("SELECT id_decision FROM LNK_SESSIONS_DECISIONS WHERE id_session=") + Q(session));
-    for (qsizetype i = 0; decisions && i < decisions->RowCount(); ++i) {
-        adoLnkDecisionsMembers->Insert();
-        SetField(adoLnkDecisionsMembers, "id_decision", decisions->Text(i, 0));
-        SetField(adoLnkDecisionsMembers, "id_member", member);
-        SetField(adoLnkDecisionsMembers, "vote", 0);
-        adoLnkDecisionsMembers->Post();
+    RequeryIfOpen(adqLnkDecisionsMembers);
+    // The vote list follows the row: the new participant's votes at once.
+    adoLnkSessionsMembersAfterScroll(DataSet);
+}
+
+// The statements of the participation are undone by the savepoint; the row,
+// stored before it, by a statement of its own. When the engine has undone the
+// whole transaction around them (the row with it), there is nothing left to
+// put back.
+void TDM::UndoParticipantPost(TDataSet* DataSet, const ParticipantPost& Post, bool InOuterTransaction)
+{
+    try {
+        adoConnection->RollbackTrans();
+    } catch (const Exception&) {
     }
-    // The vote list still shows the old member's votes: it follows the row
-    // to the new member at once.
-    if (handedOver) adoLnkSessionsMembersAfterScroll(DataSet);
+    if (!InOuterTransaction || adoConnection->InTransaction()) {
+        try {
+            if (Post.Inserted)
+                adoConnection->Execute(QStringLiteral("DELETE * FROM LNK_SESSIONS_MEMBERS WHERE id=") + Q(Post.Id));
+            else if (!Post.StoredMember.isEmpty())
+                adoConnection->Execute(QStringLiteral("UPDATE LNK_SESSIONS_MEMBERS SET id_member=") +
+                                       Q(Post.StoredMember) + QStringLiteral(", id_session=") + Q(Post.StoredSession) +
+                                       QStringLiteral(" WHERE id=") + Q(Post.Id));
+        } catch (const Exception&) {
+            // The failure that brought us here is the one reported.
+        }
+    }
+    // Every list shows the rows as they are again.
+    for (TDataSet* ds : {static_cast<TDataSet*>(adoObjPayments), static_cast<TDataSet*>(adoObjPayments2),
+                         static_cast<TDataSet*>(adqLnkDecisionsMembers)})
+        RequeryIfOpen(ds);
+    if (!DataSet->Active()) return;
+    DataSet->Requery();
+    if (!Post.Inserted) DataSet->Locate(QStringLiteral("id"), Variant(Post.Id));
+}
+
+// Only the decisions of the session the member has no row on, each once
+// (a decision linked to the session twice is one decision).
+int TDM::AddMissingVotes(const QString& Member, const QString& Session)
+{
+    ado::RecordsetPtr missing = adoConnection->Execute(
+        QStringLiteral("SELECT DISTINCT id_decision FROM LNK_SESSIONS_DECISIONS WHERE id_session=") + Q(Session) +
+        QStringLiteral(" AND id_decision NOT IN (SELECT id_decision FROM LNK_DECISIONS_MEMBERS WHERE id_member=") +
+        Q(Member) + QStringLiteral(" AND id_decision IS NOT NULL)"));
+    const int count = missing ? int(missing->RowCount()) : 0;
+    for (int i = 0; i < count; ++i)
+        adoConnection->Execute(QStringLiteral("INSERT INTO LNK_DECISIONS_MEMBERS (id, id_decision, id_member, vote) VALUES (") +
+                               Q(NewKey()) + QStringLiteral(", ") + Q(missing->Text(i, 0)) + QStringLiteral(", ") +
+                               Q(Member) + QStringLiteral(", 0)"));
+    return count;
 }
 
 // The new participant's payment for a session that has payments: a copy of

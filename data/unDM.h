@@ -78,6 +78,7 @@ public:
     void adoLnkSessionsMembersAfterInsert(TDataSet* DataSet);
     void adoLnkDecisionsMembersAfterInsert(TDataSet* DataSet);
     void adoLnkSessionsMembersBeforePost(TDataSet* DataSet);
+    void adoLnkSessionsMembersAfterPost(TDataSet* DataSet);
     void DataSetBeforeDelete(TDataSet* DataSet);
     void WarningBeforeDelete(TDataSet* DataSet);
     void adoLnkSessionsMembersBeforeDelete(TDataSet* DataSet);
@@ -96,6 +97,12 @@ public:
     void adoRefFormsAfterPost(TDataSet* DataSet);
     void adoLnkDecisionsMembersAfterPost(TDataSet* DataSet);
 
+    // Gives the member a vote row (vote 0) on every decision of the session
+    // he has none on, and on those only: a decision never gets a second row
+    // of one member. Returns how many rows were made; the vote lists are the
+    // caller's to re-query.
+    int AddMissingVotes(const QString& Member, const QString& Session);
+
 private:
     void CreateFields();
     void BindEvents();
@@ -103,6 +110,16 @@ private:
     void RemoveParticipation(const QString& Member, const QString& Session, const QString& PaymentSession);
     // A payment for the member who takes the old member's place.
     void PayNewParticipant(const QString& Member, const QString& Session, const QString& OldMember);
+    // The participant row being posted, as the before-post found it: the
+    // after-post completes the participation once the row is stored.
+    struct ParticipantPost {
+        bool Pending = false;
+        bool Inserted = false;
+        QString Id, Member, Session, StoredMember, StoredSession;
+    };
+    ParticipantPost FParticipantPost;
+    // A participation that could not be completed: the row back as it was.
+    void UndoParticipantPost(TDataSet* DataSet, const ParticipantPost& Post, bool InOuterTransaction);
 };
 
 // The one data module of the program.

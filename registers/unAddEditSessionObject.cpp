@@ -24,6 +24,8 @@ namespace {
 const QString kAdding = QStringLiteral("Добавление заседания");
 const QString kDeputy = QStringLiteral("Зам. генерального директора");
 const QString kDirector = QStringLiteral("Генеральный директор");
+const QString kNoPayDate = QStringLiteral("Дата выплаты вознаграждений не указана или указана неправильно.   \r\n"
+                                          "Укажите дату выплаты.");
 
 // A date as the statement's literal, made from the date value.
 QString DateLiteral(TDateTime d)
@@ -271,6 +273,17 @@ bool TfmAddEditSessionObject::Adding() const { return Caption() == kAdding; }
 void TfmAddEditSessionObject::btnOKClick(TObject*)
 {
     TDataSet* session = dsoMain->DataSet();
+    // The payments carry the date the field shows; with none there, nothing
+    // is kept until one is given.
+    if (cbxSetPay->Checked() && PayDateShown() == NullDate) {
+        Application->MessageBox(kNoPayDate, QStringLiteral("Оформление выплаты"), MB_OK | MB_ICONWARNING);
+        if (tabParams->ActivePage() != TabSheet3) tabParams->SetActivePage(TabSheet3);
+        if (dtePay->CanFocus()) {
+            dtePay->SetFocus();
+            dtePay->SelectAll();
+        }
+        return;
+    }
     // The member count records the quorum when the session is entered; an
     // edit keeps what was stored.
     if (session->State() == dsInsert) {
@@ -313,23 +326,15 @@ void TfmAddEditSessionObject::CopyFormComment()
 
 // ---------------------------------------------------------------- participants and votes
 
+// Every participant has a vote row on every decision of the session, once.
 void TfmAddEditSessionObject::TabSheet2Show(TObject*)
 {
-    const QString s = SqlQuote(SessionId());
-    const QStringList members =
-        Column(QStringLiteral("SELECT DISTINCT id_member FROM LNK_SESSIONS_MEMBERS WHERE id_session=") + s);
-    const QStringList decisions =
-        Column(QStringLiteral("SELECT DISTINCT id_decision FROM LNK_SESSIONS_DECISIONS WHERE id_session=") + s);
-    TDataSet* all = DM->adqLnkDecisionsMembers;
-    all->Requery();
-    for (const QString& m : members)
-        for (const QString& d : decisions)
-            if (!all->Locate(QStringLiteral("id_member;id_decision"), VarArrayOf({Variant(m), Variant(d)})))
-                Run(QStringLiteral("INSERT INTO LNK_DECISIONS_MEMBERS (id, id_decision, id_member, vote) VALUES (") +
-                    SqlQuote(NewGUIDString()) + QStringLiteral(", ") + SqlQuote(d) + QStringLiteral(", ") + SqlQuote(m) +
-                    QStringLiteral(", 0)"));
+    const QString id = SessionId();
+    for (const QString& m :
+         Column(QStringLiteral("SELECT DISTINCT id_member FROM LNK_SESSIONS_MEMBERS WHERE id_session=") + SqlQuote(id)))
+        DM->AddMissingVotes(m, id);
     DM->adoLnkDecisionsMembers->Requery();
-    all->Requery();
+    DM->adqLnkDecisionsMembers->Requery();
     DM->adoLnkSessionsMembersAfterScroll(DM->adoLnkSessionsMembers);
 }
 
@@ -458,6 +463,12 @@ void TfmAddEditSessionObject::cbxSetPayClick(TObject*)
     RequeryPayments();
 }
 
+TDateTime TfmAddEditSessionObject::PayDateShown() const
+{
+    if (!dtePay->TextStored()) return NullDate;
+    return StrToDateDef(dtePay->DateFormat(), dtePay->Text(), NullDate);
+}
+
 // Whenever the edit's text reads as a date (the date the edit completes it
 // to on leaving: 20.12.26 is 20.12.2026), that date goes on every payment of
 // the session, so OK stores what the field shows; a text that is no date
@@ -465,8 +476,8 @@ void TfmAddEditSessionObject::cbxSetPayClick(TObject*)
 // the typed text.
 void TfmAddEditSessionObject::dtePayChange(TObject*)
 {
-    if (FSettingPayDate || !dtePay->TextStored()) return;
-    const TDateTime date = StrToDateDef(dtePay->DateFormat(), dtePay->Text(), NullDate);
+    if (FSettingPayDate) return;
+    const TDateTime date = PayDateShown();
     if (date == NullDate) return;
     // An amount being typed is kept before the rows are rewritten.
     if (IsEditing(dsoPayments->DataSet())) dsoPayments->DataSet()->Post();

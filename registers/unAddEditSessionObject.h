@@ -102,6 +102,9 @@ private:
     // their handlers.
     void SetPayChecked(bool Checked);
     void SetPayDate(double Date);
+    // The date the payment date edit's text reads as (as the edit completes
+    // it on leaving); NullDate when it reads as none or is empty.
+    double PayDateShown() const;
     // The comment of the session's form of holding into the empty note of a
     // new session.
     void CopyFormComment();

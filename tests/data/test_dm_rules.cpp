@@ -88,6 +88,14 @@ protected:
         p->Post();
     }
     int Votes(const char* where) { return Scalar(S("SELECT COUNT(*) FROM LNK_DECISIONS_MEMBERS WHERE ") + S(where)).toInt(); }
+    // Every row of the participants, votes and payments.
+    QString Snapshot()
+    {
+        QString out;
+        for (const char* t : {"LNK_SESSIONS_MEMBERS", "LNK_DECISIONS_MEMBERS", "OBJ_PAYMENTS"})
+            out += adotest::Query(dm->adoConnection, S("SELECT * FROM ") + S(t) + S(" ORDER BY id")) + S("\n");
+        return out;
+    }
 };
 
 TEST_F(ParticipantRules, NewParticipantGetsOneVoteRowPerLinkedDecision)
@@ -172,12 +180,6 @@ TEST_F(ParticipantRules, DeletingAParticipantRemovesHisVotesAndPaymentsOfThatSes
 // transaction puts every row back.
 TEST_F(ParticipantRules, ChangingTheMemberOfAParticipantMovesVotesAndPaymentToTheNewOne)
 {
-    auto snapshot = [&] {
-        QString out;
-        for (const char* t : {"LNK_SESSIONS_MEMBERS", "LNK_DECISIONS_MEMBERS", "OBJ_PAYMENTS"})
-            out += adotest::Query(dm->adoConnection, S("SELECT * FROM ") + S(t) + S(" ORDER BY id")) + S("\n");
-        return out;
-    };
     auto payments = [&](const char* where) {
         return Scalar(S("SELECT COUNT(*) FROM OBJ_PAYMENTS WHERE ") + S(where)).toInt();
     };
@@ -193,7 +195,7 @@ TEST_F(ParticipantRules, ChangingTheMemberOfAParticipantMovesVotesAndPaymentToTh
             Exec(S("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member, suma, paymentdate, reglament, signpost, signname) "
                    "VALUES ('{P1}', '{S1}', '{M1}', 25000, 45000, 'Правила', 'Генеральный директор', 'Иванов')"));
         Exec(S("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member, suma) VALUES ('{P2}', '{S2}', '{M1}', 700)"));
-        const QString before = snapshot();
+        const QString before = Snapshot();
         TADOTable* p = dm->adoLnkSessionsMembers;
         for (bool keep : {false, true}) {
             if (!keep) dm->adoConnection->BeginTrans();
@@ -219,21 +221,60 @@ TEST_F(ParticipantRules, ChangingTheMemberOfAParticipantMovesVotesAndPaymentToTh
                 EXPECT_EQ(votes->FieldByName(S("id_member"))->AsString(), S("{M2}"));
             if (keep) continue;
             dm->adoConnection->RollbackTrans();
-            EXPECT_EQ(snapshot(), before);
+            EXPECT_EQ(Snapshot(), before);
             p->Requery();
         }
 
         // To a member who already takes part: dropped silently, nothing moves.
         AddParticipant("{M1}");
-        const QString both = snapshot();
+        const QString both = Snapshot();
         ASSERT_TRUE(p->Locate(S("id_member"), S("{M2}")));
         p->Edit();
         p->FieldByName(S("id_member"))->SetAsString(S("{M1}"));
         EXPECT_THROW(p->Post(), EAbort);
         EXPECT_EQ(p->State(), dsBrowse);
-        EXPECT_EQ(snapshot(), both);
+        EXPECT_EQ(Snapshot(), both);
     }
     EXPECT_TRUE(asked.empty());
+}
+
+// A participation that cannot be completed once its row is stored (here the
+// new member's votes are refused) takes the row back with it, inside a
+// transaction or without one: a new row goes, a changed one has its old
+// member again with his votes and payment; the post error is shown and the
+// post ends silently.
+TEST_F(ParticipantRules, ParticipationThatCannotBeCompletedTakesItsRowBack)
+{
+    AddParticipant("{M1}");
+    Exec(S("INSERT INTO OBJ_PAYMENTS (id, id_session, id_member, suma) VALUES ('{P1}', '{S1}', '{M1}', 500)"));
+    const QString before = Snapshot();
+    TADOTable* p = dm->adoLnkSessionsMembers;
+    ASSERT_TRUE(adotest::Refuse(dm->adoConnection, S("LNK_DECISIONS_MEMBERS"), S("INSERT")));
+    for (bool inTransaction : {false, true})
+        for (bool change : {false, true}) {
+            SCOPED_TRACE(std::string(inTransaction ? "in a transaction, " : "") + (change ? "changed" : "added"));
+            if (inTransaction) dm->adoConnection->BeginTrans();
+            asked.clear();
+            if (change) {
+                p->First();
+                p->Edit();
+            } else {
+                p->Insert();
+            }
+            p->FieldByName(S("id_member"))->SetAsString(S("{M2}"));
+            EXPECT_THROW(p->Post(), EAbort);
+            ASSERT_EQ(asked.size(), 1u);
+            EXPECT_EQ(asked[0].Caption, S("Ошибка сохранения данных"));
+            EXPECT_EQ(Snapshot(), before);
+            EXPECT_EQ(p->State(), dsBrowse);
+            EXPECT_EQ(p->RecordCount(), 1);
+            EXPECT_EQ(p->FieldByName(S("id_member"))->AsString(), S("{M1}"));
+            EXPECT_EQ(dm->adoLnkDecisionsMembers->RecordCount(), 2);
+            EXPECT_EQ(dm->adoConnection->InTransaction(), inTransaction);
+            if (inTransaction) dm->adoConnection->CommitTrans();
+            EXPECT_EQ(Snapshot(), before);
+        }
+    ASSERT_TRUE(adotest::Agree(dm->adoConnection, S("LNK_DECISIONS_MEMBERS"), S("INSERT")));
 }
 
 // A place, form, member or session deleted after Yes takes its own row

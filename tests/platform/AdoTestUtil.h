@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
+#include <sqlcipher/sqlite3.h>
 
 #include "platform/ado/ADOConnection.h"
 
@@ -52,5 +53,24 @@ inline QString Rows(const ado::RecordsetPtr& rs)
 }
 
 inline QString Query(TADOConnection* c, const QString& jet) { return Rows(c->Execute(jet)); }
+
+// A statement in the engine's own dialect (triggers); true when it ran.
+inline bool Native(TADOConnection* c, const QString& sql)
+{
+    return sqlite3_exec(c->Handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+// Makes the database refuse the operation (DELETE, INSERT, UPDATE) on the
+// table, until Agree.
+inline bool Refuse(TADOConnection* c, const QString& table, const QString& operation)
+{
+    return Native(c, QStringLiteral("CREATE TRIGGER refuse_") + table + QLatin1Char('_') + operation +
+                         QStringLiteral(" BEFORE ") + operation + QStringLiteral(" ON ") + table +
+                         QStringLiteral(" BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+}
+inline bool Agree(TADOConnection* c, const QString& table, const QString& operation)
+{
+    return Native(c, QStringLiteral("DROP TRIGGER refuse_") + table + QLatin1Char('_') + operation);
+}
 
 }  // namespace adotest

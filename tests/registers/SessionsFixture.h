@@ -3,17 +3,21 @@
 // members 1..4 (4 has left the board), forms 11 and 12 (by name: "Заочная",
 // "Очная"), place 21, sessions 31 (No. 1) and 32 (No. 2), question 41 with
 // decisions 51 and 52 linked to session 32 and 53 linked to session 31.
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QStringList>
 #include <QTabBar>
+#include <QToolButton>
 #include <functional>
 #include <initializer_list>
 
+#include "components/QvDBCtrl.h"
 #include "platform/ado/ADODB.h"
 #include "platform/core/DateTime.h"
 #include "platform/core/SysUtils.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/ComCtrls.h"
+#include "platform/ui/DBCtrls.h"
 #include "platform/ui/StdCtrls.h"
 #include "registers/unAddEditSessionObject.h"
 #include "registers/unSessionObject.h"
@@ -170,6 +174,25 @@ protected:
         QTabBar* bar = d->tabParams->TabBar();
         ClickAt(bar, bar->tabRect(page->PageIndex()).center());
     }
+    // A click on the navigator's button.
+    static void ClickButton(TDBNavigator* n, TNavigateBtn button)
+    {
+        QToolButton* b = n->Button(button);
+        ClickAt(b, b->rect().center());
+    }
+    // The member of the participants grid's current row chosen as a user
+    // does: a click on the cell (the current cell: its editor opens), the
+    // first letters of the name, Enter.
+    static void ChooseMember(TfmAddEditSessionObject* d, const QString& letters)
+    {
+        TQvDBGrid* g = d->dbgMembers;
+        const TRect cell = g->CellRect(g->IndicatorOffset(), g->Row());
+        ClickAt(qobject_cast<QAbstractScrollArea*>(g->Widget())->viewport(),
+                QPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2));
+        ASSERT_TRUE(g->EditorMode());
+        for (QChar c : letters) Press(0, Qt::NoModifier, QString(c));
+        Press(Qt::Key_Return);
+    }
     // The register shown, on the session, with the focus in its grid (the
     // window active again, as after a dialog closed on the screen).
     void FocusGrid(int session)
@@ -207,7 +230,7 @@ protected:
     {
         int n = 0;
         for (const auto& c : rec->Calls)
-            if (c.Kind == TDialogKind::MessageBox && (c.Flags & MB_ICONSTOP)) ++n;
+            if (c.Kind == TDialogKind::MessageBox && (c.Flags & MB_ICONMASK) == MB_ICONSTOP) ++n;
         return n;
     }
 };

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QImage>
 #include <QTabBar>
-#include <sqlcipher/sqlite3.h>
 
 #include "platform/ado/ADODB.h"
 #include "platform/ui/ActnList.h"
@@ -27,6 +26,7 @@
 #include "registers/unQuestionObject.h"
 #include "registers/unSessionObject.h"
 #include "tests/app/AppFixture.h"
+#include "tests/platform/AdoTestUtil.h"
 #include "tests/platform/ScreenInput.h"
 
 using namespace RegisterFilter;
@@ -107,22 +107,15 @@ protected:
     }
     TfmQuestionObject* Questions() { return Open<TfmQuestionObject>(fmMain->aOpenObjQuestions); }
     TfmDecisionObject* Decisions() { return Open<TfmDecisionObject>(fmMain->aOpenObjDecisions); }
-    // Statements in the engine's own dialect (triggers).
-    static void Native(const QString& sql)
-    {
-        ASSERT_EQ(sqlite3_exec(DM->adoConnection->Handle(), sql.toUtf8().constData(), nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-    }
     // Makes the database refuse the operation (DELETE, INSERT, UPDATE) on
     // the table, until Agree.
     static void Refuse(const QString& table, const QString& operation = QStringLiteral("DELETE"))
     {
-        Native("CREATE TRIGGER refuse_" + table + "_" + operation + " BEFORE " + operation + " ON " + table +
-               " BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        ASSERT_TRUE(adotest::Refuse(DM->adoConnection, table, operation));
     }
     static void Agree(const QString& table, const QString& operation = QStringLiteral("DELETE"))
     {
-        Native("DROP TRIGGER refuse_" + table + "_" + operation);
+        ASSERT_TRUE(adotest::Agree(DM->adoConnection, table, operation));
     }
     static TColumn* Column(TRegisterWindow* w, const QString& field)
     {

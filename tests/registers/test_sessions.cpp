@@ -570,19 +570,11 @@ TEST_F(PaidSession, ParticipantChangedToAnotherMemberTakesTheVotesAndPaymentAlon
     for (bool ok : {false, true}) {
         EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
             ClickTab(d, d->TabSheet2);
-            TQvDBGrid* g = d->dbgMembers;
-            const TRect cell = g->CellRect(g->IndicatorOffset(), g->TitleOffset());
-            ClickAt(qobject_cast<QAbstractScrollArea*>(g->Widget())->viewport(),
-                    QPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2));
             TDataSet* p = d->dsoLnkSessionsMembers->DataSet();
             ASSERT_EQ(Field(p, "id_member"), Key(M1));
-            // A click on the current cell opens its editor.
-            ASSERT_TRUE(g->EditorMode());
-            for (QChar c : QStringLiteral("Вол")) Press(0, Qt::NoModifier, QString(c));
-            Press(Qt::Key_Return);
+            ChooseMember(d, QStringLiteral("Вол"));
             EXPECT_EQ(Field(p, "member"), QStringLiteral("Волков Иван Сергеевич"));
-            QToolButton* post = d->DBNavigator1->Button(nbPost);
-            ClickAt(post, post->rect().center());
+            ClickButton(d->DBNavigator1, nbPost);
             ASSERT_EQ(p->State(), dsBrowse);
             EXPECT_EQ(Value(QStringLiteral("SELECT id_member FROM LNK_SESSIONS_MEMBERS WHERE id='") + Key(100 + M1) +
                             QStringLiteral("'")),
@@ -617,6 +609,173 @@ TEST_F(PaidSession, ParticipantChangedToAnotherMemberTakesTheVotesAndPaymentAlon
     EXPECT_EQ(Rows(QStringLiteral("LNK_DECISIONS_MEMBERS WHERE id_member='") + Key(M2) + QStringLiteral("'")) +
                   Rows(QStringLiteral("OBJ_PAYMENTS WHERE id_member='") + Key(M2) + QStringLiteral("'")),
               belova);
+    EXPECT_EQ(Errors(), 0);
+}
+
+// Волков still has a vote (Против) on decision 51 of the session from some
+// earlier entry, and decision 52 is linked to the session twice. Added as a
+// participant the way a user does it (the navigator's Insert, "Вол", Enter,
+// Post), he has one vote row on each decision: his vote on 51 stays, 52
+// gets one row with vote 0; showing the tab again adds nothing.
+TEST_F(PaidSession, MemberWithALeftoverVoteAddedHasOneRowPerDecision)
+{
+    Exec(QStringLiteral("INSERT INTO LNK_DECISIONS_MEMBERS (id, id_decision, id_member, vote) VALUES ('%1', '%2', '%3', 2)")
+             .arg(Key(900), Key(51), Key(M3)));
+    Exec(QStringLiteral("INSERT INTO LNK_SESSIONS_DECISIONS (id, id_session, id_decision) VALUES ('%1', '%2', '%3')")
+             .arg(Key(64), Key(SessionB), Key(52)));
+    const QString votesOfM3 = QStringLiteral("SELECT id_decision, COUNT(*), MAX(vote) FROM LNK_DECISIONS_MEMBERS WHERE "
+                                             "id_member='") + Key(M3) + QStringLiteral("' GROUP BY id_decision ORDER BY 1");
+    const QString expected = Key(51) + QStringLiteral("|1|2,") + Key(52) + QStringLiteral("|1|0");
+    EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+        ClickTab(d, d->TabSheet2);
+        ClickButton(d->DBNavigator1, nbInsert);
+        TDataSet* p = d->dsoLnkSessionsMembers->DataSet();
+        ASSERT_EQ(p->State(), dsInsert);
+        ChooseMember(d, QStringLiteral("Вол"));
+        ClickButton(d->DBNavigator1, nbPost);
+        ASSERT_EQ(p->State(), dsBrowse);
+        EXPECT_EQ(Field(p, "id_member"), Key(M3));
+        EXPECT_EQ(adotest::Query(DM->adoConnection, votesOfM3), expected);
+        // The votes grid shows his two votes, one per decision.
+        EXPECT_EQ(d->dsoLnkDecisionsMembers->DataSet()->RecordCount(), 2);
+        ClickTab(d, d->TabSheet1);
+        ClickTab(d, d->TabSheet2);
+        EXPECT_EQ(adotest::Query(DM->adoConnection, votesOfM3), expected);
+        ClickOn(d->btnOK);
+        EXPECT_EQ(d->ModalResult(), mrOk);
+    });
+    EXPECT_EQ(adotest::Query(DM->adoConnection, votesOfM3), expected);
+    EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS")), 4 + 2);
+    EXPECT_EQ(Errors(), 0);
+}
+
+// A participant's post that the database refuses, or whose participation
+// cannot be completed once the row is stored, changes no table: the row, the
+// votes of the old and the new member and the payments stay as they were.
+// The post error is shown once; a refused row stays being edited until the
+// navigator's Cancel, one stored and undone shows the stored member again.
+// OK then keeps the session as it was; so does Esc, the dialog's Cancel.
+TEST_F(PaidSession, ParticipantPostThatFailsChangesNoTable)
+{
+    struct Case {
+        const char* what;
+        bool change;   // Алексеев's row changed to Волков, else Волков added
+        const char* table;
+        const char* operation;
+        bool esc;   // the dialog ended by Esc, else by OK
+    };
+    const Case cases[] = {
+        {"changed row refused", true, "LNK_SESSIONS_MEMBERS", "UPDATE", false},
+        {"changed row refused, Esc", true, "LNK_SESSIONS_MEMBERS", "UPDATE", true},
+        {"new member's payment refused", true, "OBJ_PAYMENTS", "INSERT", false},
+        {"old member's payment kept", true, "OBJ_PAYMENTS", "DELETE", false},
+        {"new member's votes refused", true, "LNK_DECISIONS_MEMBERS", "INSERT", false},
+        {"new row refused", false, "LNK_SESSIONS_MEMBERS", "INSERT", false},
+        {"new row's votes refused", false, "LNK_DECISIONS_MEMBERS", "INSERT", false},
+    };
+    const QString before = Snapshot();
+    int errors = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString table = QString::fromLatin1(c.table), operation = QString::fromLatin1(c.operation);
+        ASSERT_TRUE(adotest::Refuse(DM->adoConnection, table, operation));
+        EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+            ClickTab(d, d->TabSheet2);
+            TDataSet* p = d->dsoLnkSessionsMembers->DataSet();
+            ASSERT_EQ(Field(p, "id_member"), Key(M1));
+            if (!c.change) ClickButton(d->DBNavigator1, nbInsert);
+            ChooseMember(d, QStringLiteral("Вол"));
+            ClickButton(d->DBNavigator1, nbPost);
+            EXPECT_EQ(Errors(), ++errors);
+            EXPECT_EQ(rec->Last().Caption, QStringLiteral("Ошибка сохранения данных"));
+            EXPECT_EQ(Snapshot(), before);
+            if (c.esc) {
+                Press(Qt::Key_Escape);
+                EXPECT_EQ(d->ModalResult(), mrCancel);
+                return;
+            }
+            const bool refused = table == QLatin1String("LNK_SESSIONS_MEMBERS");
+            EXPECT_EQ(p->State(), refused ? (c.change ? dsEdit : dsInsert) : dsBrowse);
+            if (refused) ClickButton(d->DBNavigator1, nbCancel);
+            ASSERT_EQ(p->State(), dsBrowse);
+            EXPECT_EQ(Field(p, "id_member"), Key(M1));
+            EXPECT_EQ(p->RecordCount(), 2);
+            TDataSet* votes = d->dsoLnkDecisionsMembers->DataSet();
+            EXPECT_EQ(votes->RecordCount(), 2);
+            for (votes->First(); !votes->Eof(); votes->Next()) EXPECT_EQ(Field(votes, "id_member"), Key(M1));
+            ClickTab(d, d->TabSheet3);
+            EXPECT_EQ(d->dsoPayments->DataSet()->RecordCount(), 2);
+            ClickOn(d->btnOK);
+            EXPECT_EQ(d->ModalResult(), mrOk);
+        });
+        ASSERT_TRUE(adotest::Agree(DM->adoConnection, table, operation));
+        EXPECT_EQ(Snapshot(), before);
+    }
+    EXPECT_EQ(Errors(), errors);
+}
+
+// OK, by a click from the first tab, by Enter in the emptied payment date or
+// by a click, is refused while the payment date is empty: a message, the
+// payments tab with the focus in the date, nothing stored (neither the
+// comment being typed nor a payment), the dialog open. Shown again, the tab
+// shows the stored date, and OK keeps it; a date typed there is kept by OK.
+TEST_F(PaidSession, OkWithAnEmptiedPaymentDateIsRefusedUntilADateIsGiven)
+{
+    const QString comment = QStringLiteral("SELECT mcomment FROM OBJ_SESSIONS WHERE id='") + Key(SessionB) +
+                            QLatin1Char('\'');
+    TDateTime stored = Paid;
+    int day = 1;
+    for (const char* way : {"OK on the first tab", "Enter", "OK"}) {
+        SCOPED_TRACE(way);
+        const QString w = QString::fromLatin1(way);
+        const QString payments = Rows(QStringLiteral("OBJ_PAYMENTS")), storedComment = Value(comment);
+        const TDateTime given = w == QLatin1String("OK on the first tab") ? stored : EncodeDate(2026, 2, day);
+        QString typed;
+        EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+            ClickOn(d->DBMemo2);
+            Type(QStringLiteral(" Кворум ") + QString::number(day));
+            ClickTab(d, d->TabSheet3);
+            ClickOn(d->dtePay);
+            Press(Qt::Key_A, Qt::ControlModifier);
+            Press(Qt::Key_Delete);
+            ASSERT_FALSE(d->dtePay->TextStored());
+            const int boxes = int(rec->Calls.size());
+            if (w == QLatin1String("Enter")) {
+                Press(Qt::Key_Return);
+            } else {
+                if (w != QLatin1String("OK")) ClickTab(d, d->TabSheet1);
+                ClickOn(d->btnOK);
+            }
+            ASSERT_EQ(int(rec->Calls.size()), boxes + 1);
+            EXPECT_EQ(rec->Last().Caption, QStringLiteral("Оформление выплаты"));
+            EXPECT_EQ(rec->Last().Text, QStringLiteral("Дата выплаты вознаграждений не указана или указана "
+                                                       "неправильно.   \r\nУкажите дату выплаты."));
+            EXPECT_EQ(rec->Last().Flags, MB_OK | MB_ICONWARNING);
+            EXPECT_EQ(d->ModalResult(), mrNone);
+            EXPECT_EQ(d->tabParams->ActivePage(), d->TabSheet3);
+            EXPECT_TRUE(d->dtePay->Focused());
+            EXPECT_TRUE(DM->adoConnection->InTransaction());
+            EXPECT_EQ(S()->State(), dsEdit);
+            EXPECT_EQ(Value(comment), storedComment);
+            EXPECT_EQ(Rows(QStringLiteral("OBJ_PAYMENTS")), payments);
+            if (w == QLatin1String("OK on the first tab")) {
+                EXPECT_EQ(ShownPayDate(d), QStringLiteral("27.07.2024"));
+            } else {
+                EXPECT_FALSE(d->dtePay->TextStored());
+                Type(QStringLiteral("%1").arg(day, 2, 10, QLatin1Char('0')) + QStringLiteral("022026"));
+                EXPECT_EQ(PaidOn(given), 2);
+            }
+            typed = Field(S(), "mcomment");
+            ClickOn(d->btnOK);
+            EXPECT_EQ(d->ModalResult(), mrOk);
+        });
+        EXPECT_TRUE(typed.startsWith(QStringLiteral(" Кворум ") + QString::number(day)));
+        EXPECT_EQ(Value(comment), typed);
+        EXPECT_EQ(PaidOn(given), 2);
+        stored = given;
+        ++day;
+    }
+    EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS WHERE suma IN (1000, 2000)")), 2);
     EXPECT_EQ(Errors(), 0);
 }
 
