@@ -238,6 +238,10 @@ protected:
     void Resize() override;
     void EnabledChanged() override;
     bool WidgetEvent(QObject* watched, QEvent* event) override;
+    // A press on a button takes the focus only to a navigator that is a tab
+    // stop: otherwise the control the user works in (a grid with its row
+    // being edited) keeps it, and Esc still reaches that control.
+    bool TakesClickFocus() const override { return TabStop(); }
 
 private:
     class NavLink;

@@ -543,6 +543,35 @@ TEST_F(DBCtrlsTest, NavigatorButtonsFollowTheStateAndDeleteWithoutAsking)
     EXPECT_TRUE(nav->Button(nbInsert)->isEnabled());
 }
 
+// A press on a navigator button leaves the focus in the grid the user works
+// in, so Esc there still cancels the row; a navigator that is a tab stop
+// takes the focus as other controls do.
+TEST_F(DBCtrlsTest, NavigatorButtonPressLeavesTheFocusUnlessItIsATabStop)
+{
+    auto* grid = Make<TDBGrid>(10, 120);
+    grid->SetDataSource(Src);
+    auto* nav = Make<TDBNavigator>(140, 18);
+    nav->SetDataSource(Src);
+    nav->SetVisibleButtons({nbEdit, nbPost, nbCancel});
+    Show();
+    ActivateForm(Form);
+    grid->SetFocus();
+    Application->ProcessMessages();
+
+    screen::Click(nav->Button(nbEdit));
+    Application->ProcessMessages();
+    EXPECT_EQ(Sessions->State(), dsEdit);
+    EXPECT_TRUE(grid->Focused());
+    screen::Key(screen::KeyboardWidget(), Qt::Key_Escape);
+    EXPECT_EQ(Sessions->State(), dsBrowse);
+
+    nav->SetTabStop(true);
+    screen::Click(nav->Button(nbEdit));
+    Application->ProcessMessages();
+    EXPECT_TRUE(nav->Focused());
+    nav->BtnClick(nbCancel);
+}
+
 TEST(CheckBoxes, CheckedCanBeSetWithoutTheClickHandler)
 {
     TForm* form = NewForm<TForm>(nullptr);
