@@ -359,6 +359,20 @@ void LoadSysParamPairs(TStringArray& Pairs)
 
 namespace {
 
+// The document the user keeps carries no macros (the office would warn of
+// them each time it is opened again); the template keeps them. The document
+// is made by then: when the office refuses to take them out (a library it
+// holds read-only, say), the document is still given to the user, macros
+// and all, and the reason goes to the log.
+void RemoveMacrosFrom(const OleVariant& Doc)
+{
+    try {
+        Doc.Call(QStringLiteral("RemoveMacros"));
+    } catch (const Exception& e) {
+        qWarning("The macros were left in the document: %s", qUtf8Printable(e.Message()));
+    }
+}
+
 // Builds the document in the application: a new document from the template,
 // the macro run in it and then taken out of it, the application shown. On
 // failure the half-made document is closed unsaved and the application asked
@@ -377,9 +391,7 @@ void BuildDocument(const OleVariant& App, bool IsExcel, const QString& Template,
         }
         App.Call(QStringLiteral("Run"), {QStringLiteral("BuildReport"), Doc, Data, OleVariant(Variant(ParamPairs)),
                                          OleVariant(Variant(SysPairs))});
-        // The document the user keeps carries no macros (the office would
-        // warn of them each time it is opened again); the template keeps them.
-        Doc.Call(QStringLiteral("RemoveMacros"));
+        RemoveMacrosFrom(Doc);
         if (IsExcel) App.Get(QStringLiteral("Application")).Set(QStringLiteral("EnableEvents"), true);
         App.Set(QStringLiteral("Visible"), true);
     } catch (const Exception& e) {

@@ -3,6 +3,8 @@
 #include "ReportFixture.h"
 
 #include <QRegularExpression>
+#include <private/qzipreader_p.h>
+#include <private/qzipwriter_p.h>
 
 #include "platform/ole/ComObj.h"
 #include "platform/ole/OleRecordset.h"
@@ -11,6 +13,63 @@
 namespace {
 const QString kWordError = QStringLiteral("Ошибка экспорта в Word");
 const QString kExcelError = QStringLiteral("Ошибка экспорта в Excel");
+
+// Gives a template a second Basic library, "Locked", that its author marked
+// read-only: the office keeps it as it is and refuses to remove it.
+void AddReadOnlyLibrary(const QString& file)
+{
+    std::vector<std::pair<QString, QByteArray>> entries;
+    {
+        QZipReader in(file);
+        for (const QZipReader::FileInfo& f : in.fileInfoList())
+            if (f.isFile) entries.emplace_back(f.filePath, in.fileData(f.filePath));
+    }
+    const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    for (auto& [name, data] : entries) {
+        if (name == QLatin1String("Basic/script-lc.xml"))
+            data.replace("</library:libraries>",
+                         " <library:library library:name=\"Locked\" library:link=\"false\" library:readonly=\"true\"/>\n"
+                         "</library:libraries>");
+        if (name == QLatin1String("META-INF/manifest.xml"))
+            data.replace("</manifest:manifest>",
+                         " <manifest:file-entry manifest:full-path=\"Basic/Locked/Kept.xml\" manifest:media-type=\"text/xml\"/>\n"
+                         " <manifest:file-entry manifest:full-path=\"Basic/Locked/script-lb.xml\" manifest:media-type=\"text/xml\"/>\n"
+                         "</manifest:manifest>");
+    }
+    entries.emplace_back(QStringLiteral("Basic/Locked/Kept.xml"),
+                         head + "<script:module xmlns:script=\"http://openoffice.org/2000/script\" script:name=\"Kept\" "
+                                "script:language=\"StarBasic\" script:moduleType=\"normal\">Sub Kept\nEnd Sub\n</script:module>\n");
+    entries.emplace_back(QStringLiteral("Basic/Locked/script-lb.xml"),
+                         head + "<library:library xmlns:library=\"http://openoffice.org/2000/library\" library:name=\"Locked\" "
+                                "library:readonly=\"true\" library:passwordprotected=\"false\">\n"
+                                " <library:element library:name=\"Kept\"/>\n</library:library>\n");
+    QFile::remove(file);
+    QZipWriter out(file);
+    out.setCompressionPolicy(QZipWriter::NeverCompress);   // "mimetype" first and stored, as the format asks
+    for (const auto& [name, data] : entries) out.addFile(name, data);
+    out.close();
+}
+
+// The warnings logged while it lives.
+class TWarnings {
+public:
+    TWarnings() { Current() = this, FPrevious = qInstallMessageHandler(&TWarnings::Handler); }
+    ~TWarnings() { qInstallMessageHandler(FPrevious), Current() = nullptr; }
+    QStringList Texts;
+
+private:
+    QtMessageHandler FPrevious;
+    static TWarnings*& Current()
+    {
+        static TWarnings* current = nullptr;
+        return current;
+    }
+    static void Handler(QtMsgType type, const QMessageLogContext& context, const QString& text)
+    {
+        if (type == QtWarningMsg && Current()) Current()->Texts << text;
+        if (Current() && Current()->FPrevious) Current()->FPrevious(type, context, text);
+    }
+};
 }  // namespace
 
 using GenerateTest = ReportFixture;
@@ -272,4 +331,35 @@ TEST_F(GenerateTest, TheSpreadsheetMacroTakesTheRowsInOneBlock)
     EXPECT_TRUE(boxes.empty());
     const QString text = LastText(before);
     EXPECT_TRUE(text.startsWith(QStringLiteral("1;8\n2;8\n3;8\n4;8\n5;8\n6;8"))) << qPrintable(text);
+}
+
+// The macros are taken out of a made document as a step of their own: when
+// the office refuses (a library of the template it holds read-only), the
+// finished document is still shown, the spreadsheet's events are on again,
+// and the reason is in the log, not in a message.
+TEST_F(GenerateTest, MacrosTheOfficeWillNotRemoveStayAndTheDocumentIsShown)
+{
+    RequireOffice();
+    struct TCase {
+        bool Excel;
+        const char* Template;
+        const char* Basic;
+        const char* Shows;
+    } cases[] = {{false, "locked.ott", "Probe.bas", "ROW|seven=7/7"}, {true, "locked.ots", "SheetProbe.bas", "7"}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Template);
+        boxes.clear();
+        const QString name = MakeTemplate(c.Excel, QString::fromUtf8(c.Template), QString::fromUtf8(c.Basic));
+        AddReadOnlyLibrary(dir.filePath((c.Excel ? QStringLiteral("excel/") : QStringLiteral("word/")) + name));
+        const int before = int(OfficeShownDocuments().size());
+        TWarnings log;
+        GenerateReport(Report(QStringLiteral("Заперто"), name, QStringLiteral(" SELECT 7 AS seven")), QString(), QString(), c.Excel);
+        EXPECT_TRUE(boxes.empty()) << qPrintable(boxes.empty() ? QString() : boxes[0].Caption);
+        EXPECT_TRUE(LastText(before).contains(QString::fromUtf8(c.Shows)));
+        ASSERT_EQ(log.Texts.filter(QStringLiteral("The macros were left in the document")).size(), 1) << qPrintable(log.Texts.join('\n'));
+        EXPECT_EQ(OfficeDocumentCount(), 0);   // stored and closed as a shown document is, headless
+        if (c.Excel) {
+            EXPECT_TRUE(CreateOleObject(QStringLiteral("Excel.Application")).Get(QStringLiteral("Application")).Get(QStringLiteral("EnableEvents")).ToBool());
+        }
+    }
 }

@@ -5,8 +5,10 @@
 ' total is the sum of the lines printed.
 '
 ' Fields: fullname, pnumber, pday (the session's date as a day number),
-' suma (0 when nothing was paid), id_member; one row per member present at a
-' session, ordered by name, then by member (two members may share a name),
+' suma (all his payment rows of the session summed, 0 when nothing was paid),
+' id_member; one row per member and session he was present at (a member
+' entered twice at a session still has one row), so a member's rows are his
+' sessions; ordered by name, then by member (two members may share a name),
 ' then date. Parameters read here: dt_from, dt_to, rate, min_count.
 
 Function BuildReport(doc, rs, params, sysparams)
