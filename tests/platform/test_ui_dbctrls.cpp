@@ -19,6 +19,8 @@
 
 #include "AdoTestUtil.h"
 #include "ScreenInput.h"
+#include "ShownForm.h"
+#include "WindowSystem.h"
 #include "platform/ado/ADODB.h"
 #include "platform/ui/Canvas.h"
 #include "platform/ui/ComCtrls.h"
@@ -324,6 +326,94 @@ TEST_F(DBCtrlsTest, AMemoBesideTheGridFillsTheNewRowAndEscPutsBackTheStoredText)
     clickRow(1);
     EXPECT_EQ(Sessions->State(), dsBrowse);
     EXPECT_EQ(stored(), before);
+}
+
+// The new row kept for the memo beside the grid is left as the grid leaves
+// it once the focus goes on from the memo to anything but the grid: to
+// another control, another window or another program, and when the window
+// calls for it as it closes. Untouched, it is cancelled and the record
+// before it is current again; typed into, it stays with the text for its
+// post. Back in the grid, the grid has its row again.
+TEST_F(DBCtrlsTest, TheNewRowKeptForTheMemoIsLeftWhenTheFocusGoesOnFromIt)
+{
+    auto* grid = Make<TDBGrid>(10, 120);
+    grid->SetDataSource(Src);
+    auto* memo = Make<TDBMemo>(140, 80);
+    memo->SetDataSource(Src);
+    memo->SetDataField(QStringLiteral("mcomment"));
+    auto* other = Make<TEdit>(230);
+    ShownForm<> second;
+    Show();
+    second.Show();
+    ActivateForm(Form);
+    QWidget* cells = qobject_cast<QAbstractScrollArea*>(grid->Widget())->viewport();
+    QWidget* memoText = qobject_cast<QAbstractScrollArea*>(memo->Widget())->viewport();
+    auto clickCell = [&](int dataRow) {
+        const TRect r = grid->CellRect(1, grid->TopRow() + dataRow);
+        screen::Click(cells, QPointF(r.Left + 3, r.Top + 3));
+        Application->ProcessMessages();
+    };
+    auto count = [&] { return Query(Db.get(), QStringLiteral("SELECT COUNT(*) FROM OBJ_SESSIONS")); };
+    const QString before = count();
+
+    struct Case {
+        const char* leave;
+        const char* typed;   // into the memo before the focus goes on
+        std::function<void()> go;
+        bool kept;           // the new row is still being inserted
+    };
+    const std::function<void()> toOther = [&] {
+        screen::Click(other->Widget());
+        Application->ProcessMessages();
+    };
+    const std::function<void()> toSecond = [&] { ActivateForm(second.form); };
+    const std::function<void()> toProgram = [] { OtherProgramTakesTheFocus(); };
+    const std::function<void()> toGrid = [&] { clickCell(0); };   // the new row's own cell
+    const std::function<void()> closing = [&] { grid->CancelUntouchedNewRow(); };
+    const Case cases[] = {
+        {"another control", "", toOther, false},
+        {"another window", "", toSecond, false},
+        {"another program", "", toProgram, false},
+        {"the window closing", "", closing, false},
+        {"the grid", "", toGrid, true},
+        {"another control", "текст", toOther, true},
+        {"another program", "текст", toProgram, true},
+        {"the window closing", "текст", closing, true},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.leave) + (*c.typed ? ", typed" : "");
+        ActivateForm(Form);
+        clickCell(1);
+        clickCell(0);   // the first session, the grid's editor closed
+        ASSERT_TRUE(grid->Focused()) << what;
+        Sessions->Insert();   // the tool bar's "+": the focus stays in the grid
+        screen::Click(memoText);
+        Application->ProcessMessages();
+        ASSERT_TRUE(memo->Focused()) << what;
+        ASSERT_EQ(Sessions->State(), dsInsert) << what;
+        TypeKeys(QString::fromUtf8(c.typed));
+        c.go();
+        EXPECT_EQ(Sessions->State(), c.kept ? dsInsert : dsBrowse) << what;
+        if (c.kept)
+            EXPECT_EQ(Sessions->FieldByName(QStringLiteral("mcomment"))->AsString(), QString::fromUtf8(c.typed)) << what;
+        else
+            EXPECT_EQ(Sessions->FieldByName(QStringLiteral("id"))->AsString(), QStringLiteral("s1")) << what;
+        if (Sessions->State() == dsInsert) Sessions->Cancel();
+        EXPECT_EQ(count(), before) << what;
+    }
+
+    // Kept in the grid again, the row goes by the grid's own rule when the
+    // focus leaves the grid.
+    ActivateForm(Form);
+    clickCell(1);
+    clickCell(0);
+    Sessions->Insert();
+    screen::Click(memoText);
+    Application->ProcessMessages();
+    clickCell(0);
+    ASSERT_EQ(Sessions->State(), dsInsert);
+    toOther();
+    EXPECT_EQ(Sessions->State(), dsBrowse);
 }
 
 // A character typed on a cell whose editor is not open opens it with that
