@@ -1373,6 +1373,12 @@ void TDBGrid::RecordChanged(TField* f)
 void TDBGrid::EditingChanged()
 {
     InvalidateCell(0, Row());
+    // A new row begun while the focus is in a control that edits it (the
+    // tool bar's "+" takes no focus from the memo) is kept for it as one
+    // the grid hands on.
+    TDataSet* ds = FDataLink->DataSet();
+    if (FDataLink->Editing() && ds && ds->State() == dsInsert && EditsRecord(QApplication::focusWidget()))
+        KeepNewRow();
     if (!FDataLink->Editing()) {
         StopKeepingNewRow();
         FEditor->SetModified(false);

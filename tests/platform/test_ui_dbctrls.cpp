@@ -402,6 +402,19 @@ TEST_F(DBCtrlsTest, TheNewRowKeptForTheMemoIsLeftWhenTheFocusGoesOnFromIt)
         EXPECT_EQ(count(), before) << what;
     }
 
+    // Begun while the focus is in the memo (the tool bar's "+" takes none),
+    // the new row is kept and left the same way.
+    ActivateForm(Form);
+    clickCell(1);
+    clickCell(0);
+    screen::Click(memoText);
+    Application->ProcessMessages();
+    Sessions->Insert();
+    ASSERT_TRUE(memo->Focused());
+    toOther();
+    EXPECT_EQ(Sessions->State(), dsBrowse);
+    EXPECT_EQ(Sessions->FieldByName(QStringLiteral("id"))->AsString(), QStringLiteral("s1"));
+
     // Kept in the grid again, the row goes by the grid's own rule when the
     // focus leaves the grid.
     ActivateForm(Form);

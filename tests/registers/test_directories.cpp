@@ -217,8 +217,8 @@ TEST_F(Directories, PlusThenTheMemoThenAnotherRowChangesNoOtherRecord)
     }
 }
 
-// "+" on the tool bar and a click into the memo beside the grid; then the
-// focus goes on, or a command runs while the new row waits, and the window
+// "+" on the tool bar and a click into the memo beside the grid (or "+"
+// while the focus is in the memo); then the focus goes on, or a command runs while the new row waits, and the window
 // closes. Left untouched, the row is dropped: no record without a name is
 // stored. Typed into, it is stored with the text. (A new member carries the
 // date of filling and the active mark from the start, which count as his
@@ -255,11 +255,13 @@ TEST_F(Directories, ANewRowLeftFromTheMemoIsDroppedUntouchedAndStoredTyped)
     struct Case {
         const Window& window;
         const char* typed;
+        bool plusInMemo = false;   // "+" pressed while the focus is in the memo
     };
-    for (const Case& c : {Case{forms, ""}, Case{forms, "Шаблон"}, Case{members, "Счёт 40817"}})
+    for (const Case& c : {Case{forms, ""}, Case{forms, "", true}, Case{forms, "Шаблон"}, Case{members, "Счёт 40817"}})
         for (const Path& p : paths) {
             const QString table = QString::fromLatin1(c.window.table), typed = QString::fromUtf8(c.typed);
-            const std::string what = c.window.table + std::string(", ") + p.what + (typed.isEmpty() ? "" : ", typed");
+            const std::string what = c.window.table + std::string(", ") + p.what + (typed.isEmpty() ? "" : ", typed") +
+                                     (c.plusInMemo ? ", + in the memo" : "");
             c.window.command->Execute();
             Application->ProcessMessages();
             auto* w = dynamic_cast<TRegisterWindow*>(fmMain->ActiveMDIChild());
@@ -267,9 +269,10 @@ TEST_F(Directories, ANewRowLeftFromTheMemoIsDroppedUntouchedAndStoredTyped)
             ActivateForm(w);
             const int count = Count(QStringLiteral("SELECT COUNT(*) FROM ") + table);
             ClickRow(w, 0);
+            if (c.plusInMemo) ClickMemo(w);
             screen::Click(w->ToolButton5->QtButton());   // "+"
             Application->ProcessMessages();
-            ClickMemo(w);
+            if (!c.plusInMemo) ClickMemo(w);
             ASSERT_TRUE(Memo(w)->Focused()) << what;
             ASSERT_EQ(w->DataSource->DataSet()->State(), dsInsert) << what;
             TypeKeys(typed);
