@@ -2185,17 +2185,12 @@ void TDBGrid::FocusLost()
 
 void TDBGrid::KeepNewRow()
 {
-    if (FNewRowKept || !FGridWidget) return;
-    FNewRowKept = true;
+    if (FNewRowWatch || !FGridWidget) return;
     FNewRowWatch = QObject::connect(qApp, &QApplication::focusChanged, FGridWidget.data(),
                                     [this](QWidget*, QWidget*) { GuardedInput([this] { NewRowFocusMoved(); }); });
 }
 
-void TDBGrid::StopKeepingNewRow()
-{
-    FNewRowKept = false;
-    QObject::disconnect(FNewRowWatch);
-}
+void TDBGrid::StopKeepingNewRow() { QObject::disconnect(FNewRowWatch); }
 
 // The focus moved on while the new row is kept for a control that edits it:
 // back in the grid, the grid has its row again; to anything else (another

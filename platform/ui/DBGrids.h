@@ -572,8 +572,7 @@ protected:
     int FClickCol = -1;
     TRect FPaintClip;
     TEditorKeyFilter* FEditorFilter = nullptr;
-    bool FNewRowKept = false;                 // see KeepNewRow
-    QMetaObject::Connection FNewRowWatch;
+    QMetaObject::Connection FNewRowWatch;    // see KeepNewRow
 
 protected:
     int IndicatorWidth() const { return 11; }

@@ -114,6 +114,35 @@ protected:
         Form->Show();
         Application->ProcessMessages();
     }
+    // A grid on the sessions and beside it a memo on their comment, and a
+    // plain edit.
+    struct GridAndMemo {
+        TDBGrid* grid;
+        TDBMemo* memo;
+        TEdit* other;
+    };
+    GridAndMemo MakeGridAndMemo()
+    {
+        auto* grid = Make<TDBGrid>(10, 120);
+        grid->SetDataSource(Src);
+        auto* memo = Make<TDBMemo>(140, 80);
+        memo->SetDataSource(Src);
+        memo->SetDataField(QStringLiteral("mcomment"));
+        return {grid, memo, Make<TEdit>(230)};
+    }
+    // A click on a row the grid shows (0 = the top one), and one into the
+    // memo, which takes the focus with it.
+    static void ClickRow(TDBGrid* grid, int dataRow)
+    {
+        const TRect r = grid->CellRect(1, grid->TopRow() + dataRow);
+        screen::Click(qobject_cast<QAbstractScrollArea*>(grid->Widget())->viewport(), QPointF(r.Left + 3, r.Top + 3));
+        Application->ProcessMessages();
+    }
+    static void ClickMemo(TDBMemo* memo)
+    {
+        screen::Click(qobject_cast<QAbstractScrollArea*>(memo->Widget())->viewport());
+        Application->ProcessMessages();
+    }
     QString Stored(const QString& field)
     {
         return Query(Db.get(), QStringLiteral("SELECT %1 FROM OBJ_SESSIONS WHERE id=\"s1\"").arg(field));
@@ -269,27 +298,12 @@ TEST_F(DBCtrlsTest, MemoShowsLinesAndWritesCrLfText)
 // puts the stored text back, so a later move to another row stores nothing.
 TEST_F(DBCtrlsTest, AMemoBesideTheGridFillsTheNewRowAndEscPutsBackTheStoredText)
 {
-    auto* grid = Make<TDBGrid>(10, 120);
-    grid->SetDataSource(Src);
-    auto* memo = Make<TDBMemo>(140, 80);
-    memo->SetDataSource(Src);
-    memo->SetDataField(QStringLiteral("mcomment"));
-    auto* other = Make<TEdit>(230);
+    auto [grid, memo, other] = MakeGridAndMemo();
     Show();
     ActivateForm(Form);
-    QWidget* cells = qobject_cast<QAbstractScrollArea*>(grid->Widget())->viewport();
-    QWidget* memoText = qobject_cast<QAbstractScrollArea*>(memo->Widget())->viewport();
-    auto clickRow = [&](int dataRow) {
-        const TRect r = grid->CellRect(1, grid->TopRow() + dataRow);
-        screen::Click(cells, QPointF(r.Left + 3, r.Top + 3));
-        Application->ProcessMessages();
-    };
+    auto clickRow = [&](int dataRow) { ClickRow(grid, dataRow); };
     auto stored = [&] { return Query(Db.get(), QStringLiteral("SELECT id, mcomment FROM OBJ_SESSIONS ORDER BY id")); };
-    // A click into the memo, which takes the focus with it.
-    auto clickMemo = [&] {
-        screen::Click(memoText);
-        Application->ProcessMessages();
-    };
+    auto clickMemo = [&] { ClickMemo(memo); };
     const QString before = stored();
 
     clickRow(1);
@@ -336,23 +350,12 @@ TEST_F(DBCtrlsTest, AMemoBesideTheGridFillsTheNewRowAndEscPutsBackTheStoredText)
 // post. Back in the grid, the grid has its row again.
 TEST_F(DBCtrlsTest, TheNewRowKeptForTheMemoIsLeftWhenTheFocusGoesOnFromIt)
 {
-    auto* grid = Make<TDBGrid>(10, 120);
-    grid->SetDataSource(Src);
-    auto* memo = Make<TDBMemo>(140, 80);
-    memo->SetDataSource(Src);
-    memo->SetDataField(QStringLiteral("mcomment"));
-    auto* other = Make<TEdit>(230);
+    auto [grid, memo, other] = MakeGridAndMemo();
     ShownForm<> second;
     Show();
     second.Show();
     ActivateForm(Form);
-    QWidget* cells = qobject_cast<QAbstractScrollArea*>(grid->Widget())->viewport();
-    QWidget* memoText = qobject_cast<QAbstractScrollArea*>(memo->Widget())->viewport();
-    auto clickCell = [&](int dataRow) {
-        const TRect r = grid->CellRect(1, grid->TopRow() + dataRow);
-        screen::Click(cells, QPointF(r.Left + 3, r.Top + 3));
-        Application->ProcessMessages();
-    };
+    auto clickCell = [&](int dataRow) { ClickRow(grid, dataRow); };
     auto count = [&] { return Query(Db.get(), QStringLiteral("SELECT COUNT(*) FROM OBJ_SESSIONS")); };
     const QString before = count();
 
@@ -387,8 +390,7 @@ TEST_F(DBCtrlsTest, TheNewRowKeptForTheMemoIsLeftWhenTheFocusGoesOnFromIt)
         clickCell(0);   // the first session, the grid's editor closed
         ASSERT_TRUE(grid->Focused()) << what;
         Sessions->Insert();   // the tool bar's "+": the focus stays in the grid
-        screen::Click(memoText);
-        Application->ProcessMessages();
+        ClickMemo(memo);
         ASSERT_TRUE(memo->Focused()) << what;
         ASSERT_EQ(Sessions->State(), dsInsert) << what;
         TypeKeys(QString::fromUtf8(c.typed));
@@ -407,8 +409,7 @@ TEST_F(DBCtrlsTest, TheNewRowKeptForTheMemoIsLeftWhenTheFocusGoesOnFromIt)
     ActivateForm(Form);
     clickCell(1);
     clickCell(0);
-    screen::Click(memoText);
-    Application->ProcessMessages();
+    ClickMemo(memo);
     Sessions->Insert();
     ASSERT_TRUE(memo->Focused());
     toOther();
@@ -421,8 +422,7 @@ TEST_F(DBCtrlsTest, TheNewRowKeptForTheMemoIsLeftWhenTheFocusGoesOnFromIt)
     clickCell(1);
     clickCell(0);
     Sessions->Insert();
-    screen::Click(memoText);
-    Application->ProcessMessages();
+    ClickMemo(memo);
     clickCell(0);
     ASSERT_EQ(Sessions->State(), dsInsert);
     toOther();
