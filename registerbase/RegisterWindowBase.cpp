@@ -590,6 +590,10 @@ void TRegisterWindowBase::sbApplyFilterClick(TObject*)
 {
     auto* ds = dynamic_cast<TCustomADODataSet*>(DataSet());
     if (!ds) return;
+    // The rows are read anew: a record being typed is stored first (or
+    // refused with the data module's message, and nothing is applied), an
+    // untouched new one goes; neither is thrown away with the old rows.
+    if (ds->Active()) ds->CheckBrowseMode();
     std::vector<int> widths;
     for (int i = 0; i < DBGrid->Columns()->Count(); ++i) widths.push_back(DBGrid->Columns()->Items(i)->Width());
     // Reopening the dataset makes the columns anew: their pick lists and the

@@ -161,6 +161,11 @@ void TRegisterWindow::RebuildReportMenu()
 
 void TRegisterWindow::PostOrCancelEdits(const std::vector<TDataSet*>& DataSets)
 {
+    // No empty record is stored as the window closes.
+    try {
+        DBGrid->CancelUntouchedNewRow();
+    } catch (...) {
+    }
     try {
         for (TDataSet* ds : DataSets)
             if (IsEditing(ds)) ds->Post();

@@ -74,11 +74,12 @@ public:
 protected:
     // The command states of the editing commands (a window may differ).
     virtual void UpdateEditActions();
-    // On closing: posts each of the datasets still editing; when a post is
-    // refused (the data module has shown why), cancels every one still
-    // editing, so no shared dataset stays in edit state once the window is
-    // gone.
-    static void PostOrCancelEdits(const std::vector<TDataSet*>& DataSets);
+    // On closing: drops the grid's new row when nobody typed into it (as
+    // leaving the grid does), then posts each of the datasets still editing;
+    // when a post is refused (the data module has shown why), cancels every
+    // one still editing, so no shared dataset stays in edit state once the
+    // window is gone.
+    void PostOrCancelEdits(const std::vector<TDataSet*>& DataSets);
 
     // The steps of FormShow, for windows that run them in their own order:
     // focus the grid and read the rows afresh (false while DataSource has no

@@ -793,6 +793,7 @@ TDBGrid::TDBGrid(TComponent* AOwner) : TWinControl(AOwner)
 TDBGrid::~TDBGrid()
 {
     Destroying();
+    StopKeepingNewRow();
     FDataLink->SetDataSource(nullptr);
     delete FEditor;
     FEditor = nullptr;
@@ -1337,6 +1338,7 @@ void TDBGrid::LinkActive(bool v)
 {
     if (IsDestroying()) return;
     if (!v) {
+        StopKeepingNewRow();
         HideEditor();
         FSelectedRows->Clear();
     }
@@ -1371,7 +1373,14 @@ void TDBGrid::RecordChanged(TField* f)
 void TDBGrid::EditingChanged()
 {
     InvalidateCell(0, Row());
+    // A new row begun while the focus is in a control that edits it (the
+    // tool bar's "+" takes no focus from the memo) is kept for it as one
+    // the grid hands on.
+    TDataSet* ds = FDataLink->DataSet();
+    if (FDataLink->Editing() && ds && ds->State() == dsInsert && EditsRecord(QApplication::focusWidget()))
+        KeepNewRow();
     if (!FDataLink->Editing()) {
+        StopKeepingNewRow();
         FEditor->SetModified(false);
         if (FEditorMode && !FOptions.Contains(dgAlwaysShowEditor)) HideEditor();
     }
@@ -2140,12 +2149,12 @@ void TDBGrid::ColumnMoved(int, int)
     if (OnColumnMoved) OnColumnMoved(this);
 }
 
-bool TDBGrid::FocusStaysOnRecord() const
+bool TDBGrid::EditsRecord(QWidget* w) const
 {
     TDataSource* src = FDataLink->DataSource();
     const TForm* form = GetParentForm(this);
     if (!src || !form) return false;
-    for (TControl* c = FindControl(QApplication::focusWidget()); c; c = c->Parent()) {
+    for (TControl* c = FindControl(w); c; c = c->Parent()) {
         if (c == this || GetParentForm(c) != form) return false;
         for (int i = 0; i < src->DataLinkCount(); ++i)
             if (auto* l = dynamic_cast<TFieldDataLink*>(src->DataLinks(i)); l && l->Control() == c) return true;
@@ -2153,17 +2162,60 @@ bool TDBGrid::FocusStaysOnRecord() const
     return false;
 }
 
+bool TDBGrid::UntouchedNewRow() const
+{
+    TDataSet* ds = FDataLink->DataSet();
+    return FOptions.Contains(dgCancelOnExit) && ds && ds->Active() && ds->State() == dsInsert && !ds->Modified() &&
+           !(FEditorMode && FEditor->Modified());
+}
+
 void TDBGrid::FocusLost()
 {
     if (FEditor && FEditor->Widget() && FEditor->Widget()->hasFocus()) return;
+    if (!UntouchedNewRow()) return;
+    // A new row is thrown away when the user leaves it untouched, but kept
+    // while the focus is in a control of the same window that edits a field
+    // of this very record (a memo beside the grid): that control fills the
+    // new row in.
+    if (EditsRecord(QApplication::focusWidget()))
+        KeepNewRow();
+    else
+        FDataLink->DataSet()->Cancel();
+}
+
+void TDBGrid::KeepNewRow()
+{
+    if (FNewRowWatch || !FGridWidget) return;
+    FNewRowWatch = QObject::connect(qApp, &QApplication::focusChanged, FGridWidget.data(),
+                                    [this](QWidget*, QWidget*) { GuardedInput([this] { NewRowFocusMoved(); }); });
+}
+
+void TDBGrid::StopKeepingNewRow() { QObject::disconnect(FNewRowWatch); }
+
+// The focus moved on while the new row is kept for a control that edits it:
+// back in the grid, the grid has its row again; to anything else (another
+// control or window, none when the program is left) the row is left as the
+// grid leaves it.
+void TDBGrid::NewRowFocusMoved()
+{
+    QWidget* now = QApplication::focusWidget();
+    if (now && FGridWidget && (now == FGridWidget || FGridWidget->isAncestorOf(now))) {
+        StopKeepingNewRow();
+        return;
+    }
+    if (EditsRecord(now)) return;
+    CancelUntouchedNewRow();
+}
+
+void TDBGrid::CancelUntouchedNewRow()
+{
+    StopKeepingNewRow();
+    if (!UntouchedNewRow()) return;
+    // What a control holds and has not written yet (a memo left for another
+    // window) counts as typed.
     TDataSet* ds = FDataLink->DataSet();
-    // A new row is thrown away when the user leaves it untouched, but not
-    // when the focus goes to a control of the same window that edits a
-    // field of this very record (a memo beside the grid): that control
-    // fills the new row in.
-    if (FOptions.Contains(dgCancelOnExit) && ds && ds->Active() && ds->State() == dsInsert && !ds->Modified() &&
-        !(FEditorMode && FEditor->Modified()) && !FocusStaysOnRecord())
-        ds->Cancel();
+    ds->UpdateRecord();
+    if (ds->State() == dsInsert && !ds->Modified()) ds->Cancel();
 }
 
 // ---- editor

@@ -421,6 +421,12 @@ public:
 
     void SetFocus() override;
 
+    // Leaves the new row as the focus leaving the grid does, now: an
+    // untouched new row, the grid's own or one kept for a control that edits
+    // it (a memo beside the grid), is cancelled; a typed one stays for its
+    // post. A window closing calls it before it stores what is edited.
+    void CancelUntouchedNewRow();
+
     TKeyEvent OnKeyDown;
     TKeyEvent OnKeyUp;
     TKeyPressEvent OnKeyPress;
@@ -566,6 +572,7 @@ protected:
     int FClickCol = -1;
     TRect FPaintClip;
     TEditorKeyFilter* FEditorFilter = nullptr;
+    QMetaObject::Connection FNewRowWatch;    // see KeepNewRow
 
 protected:
     int IndicatorWidth() const { return 11; }
@@ -587,9 +594,16 @@ protected:
     void QtKey(QKeyEvent* e);
     void DispatchKeyPress(QChar ch);
     void FocusLost();
-    // Whether the focus went to a control of the grid's form that edits a
+    // Whether the widget belongs to a control of the grid's form that edits a
     // field of the grid's data source.
-    bool FocusStaysOnRecord() const;
+    bool EditsRecord(QWidget* w) const;
+    // A new row in the grid that nobody has typed into (cancel on exit).
+    bool UntouchedNewRow() const;
+    // The untouched new row stays while the focus is in a control of the
+    // form that edits it; the focus moving on from there is watched.
+    void KeepNewRow();
+    void StopKeepingNewRow();
+    void NewRowFocusMoved();
     void EditorTextChanged();
     void RefreshEditorText();
     bool EditorKeyEvent(QKeyEvent* e);

@@ -19,6 +19,8 @@
 
 #include "AdoTestUtil.h"
 #include "ScreenInput.h"
+#include "ShownForm.h"
+#include "WindowSystem.h"
 #include "platform/ado/ADODB.h"
 #include "platform/ui/Canvas.h"
 #include "platform/ui/ComCtrls.h"
@@ -110,6 +112,35 @@ protected:
     void Show()
     {
         Form->Show();
+        Application->ProcessMessages();
+    }
+    // A grid on the sessions and beside it a memo on their comment, and a
+    // plain edit.
+    struct GridAndMemo {
+        TDBGrid* grid;
+        TDBMemo* memo;
+        TEdit* other;
+    };
+    GridAndMemo MakeGridAndMemo()
+    {
+        auto* grid = Make<TDBGrid>(10, 120);
+        grid->SetDataSource(Src);
+        auto* memo = Make<TDBMemo>(140, 80);
+        memo->SetDataSource(Src);
+        memo->SetDataField(QStringLiteral("mcomment"));
+        return {grid, memo, Make<TEdit>(230)};
+    }
+    // A click on a row the grid shows (0 = the top one), and one into the
+    // memo, which takes the focus with it.
+    static void ClickRow(TDBGrid* grid, int dataRow)
+    {
+        const TRect r = grid->CellRect(1, grid->TopRow() + dataRow);
+        screen::Click(qobject_cast<QAbstractScrollArea*>(grid->Widget())->viewport(), QPointF(r.Left + 3, r.Top + 3));
+        Application->ProcessMessages();
+    }
+    static void ClickMemo(TDBMemo* memo)
+    {
+        screen::Click(qobject_cast<QAbstractScrollArea*>(memo->Widget())->viewport());
         Application->ProcessMessages();
     }
     QString Stored(const QString& field)
@@ -267,27 +298,12 @@ TEST_F(DBCtrlsTest, MemoShowsLinesAndWritesCrLfText)
 // puts the stored text back, so a later move to another row stores nothing.
 TEST_F(DBCtrlsTest, AMemoBesideTheGridFillsTheNewRowAndEscPutsBackTheStoredText)
 {
-    auto* grid = Make<TDBGrid>(10, 120);
-    grid->SetDataSource(Src);
-    auto* memo = Make<TDBMemo>(140, 80);
-    memo->SetDataSource(Src);
-    memo->SetDataField(QStringLiteral("mcomment"));
-    auto* other = Make<TEdit>(230);
+    auto [grid, memo, other] = MakeGridAndMemo();
     Show();
     ActivateForm(Form);
-    QWidget* cells = qobject_cast<QAbstractScrollArea*>(grid->Widget())->viewport();
-    QWidget* memoText = qobject_cast<QAbstractScrollArea*>(memo->Widget())->viewport();
-    auto clickRow = [&](int dataRow) {
-        const TRect r = grid->CellRect(1, grid->TopRow() + dataRow);
-        screen::Click(cells, QPointF(r.Left + 3, r.Top + 3));
-        Application->ProcessMessages();
-    };
+    auto clickRow = [&](int dataRow) { ClickRow(grid, dataRow); };
     auto stored = [&] { return Query(Db.get(), QStringLiteral("SELECT id, mcomment FROM OBJ_SESSIONS ORDER BY id")); };
-    // A click into the memo, which takes the focus with it.
-    auto clickMemo = [&] {
-        screen::Click(memoText);
-        Application->ProcessMessages();
-    };
+    auto clickMemo = [&] { ClickMemo(memo); };
     const QString before = stored();
 
     clickRow(1);
@@ -324,6 +340,93 @@ TEST_F(DBCtrlsTest, AMemoBesideTheGridFillsTheNewRowAndEscPutsBackTheStoredText)
     clickRow(1);
     EXPECT_EQ(Sessions->State(), dsBrowse);
     EXPECT_EQ(stored(), before);
+}
+
+// The new row kept for the memo beside the grid is left as the grid leaves
+// it once the focus goes on from the memo to anything but the grid: to
+// another control, another window or another program, and when the window
+// calls for it as it closes. Untouched, it is cancelled and the record
+// before it is current again; typed into, it stays with the text for its
+// post. Back in the grid, the grid has its row again.
+TEST_F(DBCtrlsTest, TheNewRowKeptForTheMemoIsLeftWhenTheFocusGoesOnFromIt)
+{
+    auto [grid, memo, other] = MakeGridAndMemo();
+    ShownForm<> second;
+    Show();
+    second.Show();
+    ActivateForm(Form);
+    auto clickCell = [&](int dataRow) { ClickRow(grid, dataRow); };
+    auto count = [&] { return Query(Db.get(), QStringLiteral("SELECT COUNT(*) FROM OBJ_SESSIONS")); };
+    const QString before = count();
+
+    struct Case {
+        const char* leave;
+        const char* typed;   // into the memo before the focus goes on
+        std::function<void()> go;
+        bool kept;           // the new row is still being inserted
+    };
+    const std::function<void()> toOther = [&] {
+        screen::Click(other->Widget());
+        Application->ProcessMessages();
+    };
+    const std::function<void()> toSecond = [&] { ActivateForm(second.form); };
+    const std::function<void()> toProgram = [] { OtherProgramTakesTheFocus(); };
+    const std::function<void()> toGrid = [&] { clickCell(0); };   // the new row's own cell
+    const std::function<void()> closing = [&] { grid->CancelUntouchedNewRow(); };
+    const Case cases[] = {
+        {"another control", "", toOther, false},
+        {"another window", "", toSecond, false},
+        {"another program", "", toProgram, false},
+        {"the window closing", "", closing, false},
+        {"the grid", "", toGrid, true},
+        {"another control", "текст", toOther, true},
+        {"another program", "текст", toProgram, true},
+        {"the window closing", "текст", closing, true},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.leave) + (*c.typed ? ", typed" : "");
+        ActivateForm(Form);
+        clickCell(1);
+        clickCell(0);   // the first session, the grid's editor closed
+        ASSERT_TRUE(grid->Focused()) << what;
+        Sessions->Insert();   // the tool bar's "+": the focus stays in the grid
+        ClickMemo(memo);
+        ASSERT_TRUE(memo->Focused()) << what;
+        ASSERT_EQ(Sessions->State(), dsInsert) << what;
+        TypeKeys(QString::fromUtf8(c.typed));
+        c.go();
+        EXPECT_EQ(Sessions->State(), c.kept ? dsInsert : dsBrowse) << what;
+        if (c.kept)
+            EXPECT_EQ(Sessions->FieldByName(QStringLiteral("mcomment"))->AsString(), QString::fromUtf8(c.typed)) << what;
+        else
+            EXPECT_EQ(Sessions->FieldByName(QStringLiteral("id"))->AsString(), QStringLiteral("s1")) << what;
+        if (Sessions->State() == dsInsert) Sessions->Cancel();
+        EXPECT_EQ(count(), before) << what;
+    }
+
+    // Begun while the focus is in the memo (the tool bar's "+" takes none),
+    // the new row is kept and left the same way.
+    ActivateForm(Form);
+    clickCell(1);
+    clickCell(0);
+    ClickMemo(memo);
+    Sessions->Insert();
+    ASSERT_TRUE(memo->Focused());
+    toOther();
+    EXPECT_EQ(Sessions->State(), dsBrowse);
+    EXPECT_EQ(Sessions->FieldByName(QStringLiteral("id"))->AsString(), QStringLiteral("s1"));
+
+    // Kept in the grid again, the row goes by the grid's own rule when the
+    // focus leaves the grid.
+    ActivateForm(Form);
+    clickCell(1);
+    clickCell(0);
+    Sessions->Insert();
+    ClickMemo(memo);
+    clickCell(0);
+    ASSERT_EQ(Sessions->State(), dsInsert);
+    toOther();
+    EXPECT_EQ(Sessions->State(), dsBrowse);
 }
 
 // A character typed on a cell whose editor is not open opens it with that

@@ -6,6 +6,7 @@
 #include <QAbstractScrollArea>
 #include <QFile>
 #include <QPlainTextEdit>
+#include <functional>
 
 #include "components/Placement.h"
 #include "platform/ado/ADODB.h"
@@ -62,6 +63,25 @@ protected:
     int Count(const QString& sql)
     {
         return DM->adoConnection->Execute(sql)->Value(0, 0).toInt();
+    }
+    // The memo beside the grid of the forms' or the members' window.
+    static TDBMemo* Memo(TRegisterWindow* w)
+    {
+        auto* m = dynamic_cast<TDBMemo*>(w->FindComponent(QStringLiteral("DBMemo1")));
+        return m ? m : dynamic_cast<TDBMemo*>(w->FindComponent(QStringLiteral("DBMemo")));
+    }
+    // A click on a row the grid shows (0 = the top one), and into the memo,
+    // which takes the focus with it.
+    static void ClickRow(TRegisterWindow* w, int dataRow)
+    {
+        const TRect r = w->DBGrid->CellRect(1, w->DBGrid->TopRow() + dataRow);
+        screen::Click(qobject_cast<QAbstractScrollArea*>(w->DBGrid->Widget())->viewport(), QPointF(r.Left + 3, r.Top + 3));
+        Application->ProcessMessages();
+    }
+    static void ClickMemo(TRegisterWindow* w)
+    {
+        screen::Click(qobject_cast<QAbstractScrollArea*>(Memo(w)->Widget())->viewport());
+        Application->ProcessMessages();
     }
 };
 
@@ -153,21 +173,11 @@ TEST_F(Directories, PlusThenTheMemoThenAnotherRowChangesNoOtherRecord)
         Application->ProcessMessages();
         auto* w = dynamic_cast<TRegisterWindow*>(fmMain->ActiveMDIChild());
         ASSERT_NE(w, nullptr) << c.table;
-        auto* memo = dynamic_cast<TDBMemo*>(w->FindComponent(QString::fromLatin1(c.table == QByteArray("REF_FORMS") ? "DBMemo1" : "DBMemo")));
+        TDBMemo* memo = Memo(w);
         ASSERT_NE(memo, nullptr) << c.table;
         ActivateForm(w);
-        QWidget* cells = qobject_cast<QAbstractScrollArea*>(w->DBGrid->Widget())->viewport();
-        QWidget* memoText = qobject_cast<QAbstractScrollArea*>(memo->Widget())->viewport();
-        auto clickRow = [&](int dataRow) {
-            const TRect r = w->DBGrid->CellRect(1, w->DBGrid->TopRow() + dataRow);
-            screen::Click(cells, QPointF(r.Left + 3, r.Top + 3));
-            Application->ProcessMessages();
-        };
-        // A click into the memo, which takes the focus with it.
-        auto clickMemo = [&] {
-            screen::Click(memoText);
-            Application->ProcessMessages();
-        };
+        auto clickRow = [&](int dataRow) { ClickRow(w, dataRow); };
+        auto clickMemo = [&] { ClickMemo(w); };
         const QString table = QString::fromLatin1(c.table), field = QString::fromLatin1(c.memoField);
         // The records (all, or all but the new one) with their memo texts.
         auto rows = [&](const QString& which) {
@@ -205,6 +215,80 @@ TEST_F(Directories, PlusThenTheMemoThenAnotherRowChangesNoOtherRecord)
         EXPECT_EQ(rows(QString()), all) << c.table;
         Close(w);
     }
+}
+
+// "+" on the tool bar and a click into the memo beside the grid (or "+"
+// while the focus is in the memo); then the focus goes on, or a command runs while the new row waits, and the window
+// closes. Left untouched, the row is dropped: no record without a name is
+// stored. Typed into, it is stored with the text. (A new member carries the
+// date of filling and the active mark from the start, which count as his
+// data as they do in the grid; only typed members are asked for here.)
+TEST_F(Directories, ANewRowLeftFromTheMemoIsDroppedUntouchedAndStoredTyped)
+{
+    Start();
+    struct Window {
+        TAction* command;
+        const char *table, *name, *memo;
+    };
+    const Window forms{fmMain->aOpenRefForms, "REF_FORMS", "name", "comment"};
+    const Window members{fmMain->aOpenRefMembers, "REF_MEMBERS", "fullname", "paymentinfo"};
+    struct Path {
+        const char* what;
+        std::function<void(TRegisterWindow*)> go;
+        bool atOnce = true;   // the row is left then, not only as the window closes
+    };
+    const Path paths[] = {
+        {"the window closing", [](TRegisterWindow*) {}, false},
+        {"Обновить", [](TRegisterWindow* w) { screen::Click(w->ToolButton10->QtButton()); }},
+        {"a filter's field list",
+         [](TRegisterWindow* w) {
+             screen::Click(w->FilterRows().at(0).cmbField->Widget());   // opens its list
+             PressKey(Qt::Key_Escape);
+         }},
+        {"the filter applied", [](TRegisterWindow* w) { screen::Click(w->sbApplyFilter->Widget()); }},
+        {"another window",
+         [](TRegisterWindow*) {
+             fmMain->aOpenRefPlaces->Execute();
+             Application->ProcessMessages();
+         }},
+    };
+    struct Case {
+        const Window& window;
+        const char* typed;
+        bool plusInMemo = false;   // "+" pressed while the focus is in the memo
+    };
+    for (const Case& c : {Case{forms, ""}, Case{forms, "", true}, Case{forms, "Шаблон"}, Case{members, "Счёт 40817"}})
+        for (const Path& p : paths) {
+            const QString table = QString::fromLatin1(c.window.table), typed = QString::fromUtf8(c.typed);
+            const std::string what = c.window.table + std::string(", ") + p.what + (typed.isEmpty() ? "" : ", typed") +
+                                     (c.plusInMemo ? ", + in the memo" : "");
+            c.window.command->Execute();
+            Application->ProcessMessages();
+            auto* w = dynamic_cast<TRegisterWindow*>(fmMain->ActiveMDIChild());
+            ASSERT_NE(w, nullptr) << what;
+            ActivateForm(w);
+            const int count = Count(QStringLiteral("SELECT COUNT(*) FROM ") + table);
+            ClickRow(w, 0);
+            if (c.plusInMemo) ClickMemo(w);
+            screen::Click(w->ToolButton5->QtButton());   // "+"
+            Application->ProcessMessages();
+            if (!c.plusInMemo) ClickMemo(w);
+            ASSERT_TRUE(Memo(w)->Focused()) << what;
+            ASSERT_EQ(w->DataSource->DataSet()->State(), dsInsert) << what;
+            TypeKeys(typed);
+            p.go(w);
+            if (typed.isEmpty() && p.atOnce) EXPECT_EQ(w->DataSource->DataSet()->State(), dsBrowse) << what;
+            Close(w);
+            while (fmMain->MDIChildCount() > 0) Close(fmMain->MDIChildren(0));
+            EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM ") + table), count + (typed.isEmpty() ? 0 : 1)) << what;
+            EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 IS NULL AND %3=\"%4\"")
+                                .arg(table, QString::fromLatin1(c.window.name), QString::fromLatin1(c.window.memo), typed)),
+                      typed.isEmpty() ? 0 : 1)
+                << what;
+            DM->adoConnection->Execute(QStringLiteral("DELETE FROM %1 WHERE %2 IS NULL")
+                                           .arg(table, QString::fromLatin1(c.window.name)));
+        }
+    EXPECT_EQ(Boxes(QStringLiteral("Ошибка сохранения данных")), 0);
 }
 
 TEST_F(Directories, FormsMemoPaneIsCappedOnShowAndResizeAndOnlyItsHeightIsStored)
