@@ -403,6 +403,10 @@ public:
     void SetActive(bool v) { v ? Open() : Close(); }
     TDataSetState State() const { return FState; }
     bool Modified() const { return FModified; }
+    // Whether a field of the new record changed after the insert and its
+    // after-insert handlers ended: the defaults those handlers fill in are
+    // not the user's (a grid leaving such a row cancels it as untouched).
+    bool TouchedSinceInsert() const { return FState == dsInsert && FFieldChanges != FFieldChangesAtInsert; }
     void CheckActive() const;
     void CheckBrowseMode();   // posts a modified record, cancels an untouched one
 
@@ -595,6 +599,7 @@ private:
     TDataSetState FState = dsInactive;
     bool FBof = true, FEof = true, FModified = false, FAutoCalcFields = true;
     bool FDefaultFieldsMade = false;
+    quint64 FFieldChanges = 0, FFieldChangesAtInsert = 0;   // see TouchedSinceInsert
     int FDisableCount = 0;
     TDataSetState FDisableState = dsInactive;
     bool FEnableEventPending = false;

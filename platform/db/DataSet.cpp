@@ -821,6 +821,7 @@ void TDataSet::DataEvent(TDataEvent event, TField* field)
     if (event == deFieldChange && field) {
         if (field->FieldKind() == fkData || field->FieldKind() == fkInternalCalc) {
             FModified = true;
+            ++FFieldChanges;
             FBuf.calcValid = false;
         }
         if (field->OnChange) field->OnChange(field);
@@ -1028,6 +1029,7 @@ void TDataSet::BeginInsertAppend(bool append)
     FModified = false;
     DataEvent(deDataSetChange);
     Fire(AfterInsert);
+    FFieldChangesAtInsert = FFieldChanges;
     DoAfterScroll();
 }
 

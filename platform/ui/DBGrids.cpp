@@ -2162,11 +2162,16 @@ bool TDBGrid::EditsRecord(QWidget* w) const
     return false;
 }
 
+// In a grid the rows are typed in, the values the dataset's own insert
+// handlers fill in (a key, today's date) are not the user's: such a row is
+// still untouched. A grid that only shows rows made elsewhere (by a dialog)
+// counts every change, as the dataset does.
 bool TDBGrid::UntouchedNewRow() const
 {
     TDataSet* ds = FDataLink->DataSet();
-    return FOptions.Contains(dgCancelOnExit) && ds && ds->Active() && ds->State() == dsInsert && !ds->Modified() &&
-           !(FEditorMode && FEditor->Modified());
+    if (!FOptions.Contains(dgCancelOnExit) || !ds || !ds->Active() || ds->State() != dsInsert) return false;
+    if (FOptions.Contains(dgEditing) ? ds->TouchedSinceInsert() : ds->Modified()) return false;
+    return !(FEditorMode && FEditor->Modified());
 }
 
 void TDBGrid::FocusLost()
@@ -2210,12 +2215,14 @@ void TDBGrid::NewRowFocusMoved()
 void TDBGrid::CancelUntouchedNewRow()
 {
     StopKeepingNewRow();
-    if (!UntouchedNewRow()) return;
+    // The cancel itself tells the links the record is being left.
+    if (FLeavingNewRow || !UntouchedNewRow()) return;
+    QScopedValueRollback<bool> leaving(FLeavingNewRow, true);
     // What a control holds and has not written yet (a memo left for another
     // window) counts as typed.
     TDataSet* ds = FDataLink->DataSet();
     ds->UpdateRecord();
-    if (ds->State() == dsInsert && !ds->Modified()) ds->Cancel();
+    if (UntouchedNewRow()) ds->Cancel();
 }
 
 // ---- editor
@@ -2472,6 +2479,10 @@ void TGridDataLink::LayoutChanged()
 }
 void TGridDataLink::RecordChanged(TField* Field) { FGrid->RecordChanged(Field); }
 void TGridDataLink::UpdateData() { FGrid->UpdateData(); }
+void TGridDataLink::CheckBrowseMode()
+{
+    if (FGrid->Options().Contains(dgEditing)) FGrid->CancelUntouchedNewRow();
+}
 void TGridDataLink::FocusControl(TField* Field)
 {
     for (int i = 0; i < FGrid->Columns()->Count(); ++i)

@@ -573,6 +573,7 @@ protected:
     TRect FPaintClip;
     TEditorKeyFilter* FEditorFilter = nullptr;
     QMetaObject::Connection FNewRowWatch;    // see KeepNewRow
+    bool FLeavingNewRow = false;             // see CancelUntouchedNewRow
 
 protected:
     int IndicatorWidth() const { return 11; }
@@ -626,6 +627,11 @@ protected:
     void RecordChanged(TField* Field) override;
     void UpdateData() override;
     void FocusControl(TField* Field) override;
+    // Before the dataset leaves the record (a move, a refresh, another
+    // insert), an untouched new row of a grid the rows are typed in goes as
+    // it goes when the grid is left, rather than being stored empty with
+    // its defaults.
+    void CheckBrowseMode() override;
 
 private:
     TDBGrid* FGrid;

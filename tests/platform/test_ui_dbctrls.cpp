@@ -348,6 +348,49 @@ TEST_F(DBCtrlsTest, AMemoBesideTheGridFillsTheNewRowAndEscPutsBackTheStoredText)
 // calls for it as it closes. Untouched, it is cancelled and the record
 // before it is current again; typed into, it stays with the text for its
 // post. Back in the grid, the grid has its row again.
+// The values an after-insert handler fills in (a default date, a key) are
+// not the user's: in a grid the rows are typed in, such a row is untouched
+// and goes when the grid is left or the record is moved from, instead of
+// being stored empty. Typed into, it is stored. A grid that only shows rows
+// made elsewhere counts every change, as the dataset does.
+TEST_F(DBCtrlsTest, DefaultsFilledInOnInsertLeaveTheNewRowUntouched)
+{
+    auto [grid, memo, other] = MakeGridAndMemo();
+    Sessions->AfterInsert = [](TDataSet* ds) { ds->FieldByName(QStringLiteral("mcomment"))->SetAsString(QStringLiteral("по умолчанию")); };
+    Show();
+    ActivateForm(Form);
+    auto count = [&] { return Query(Db.get(), QStringLiteral("SELECT COUNT(*) FROM OBJ_SESSIONS")); };
+    const QString before = count();
+    struct Case {
+        const char* what;
+        bool editing;
+        std::function<void()> leave;
+        bool typed, kept;
+    };
+    const std::function<void()> toOther = [&] {
+        screen::Click(other->Widget());
+        Application->ProcessMessages();
+    };
+    const std::function<void()> move = [&] { Sessions->Next(); };
+    for (const Case& c : {Case{"to another control", true, toOther, false, false},
+                          Case{"a move", true, move, false, false},
+                          Case{"to another control, typed", true, toOther, true, true},
+                          Case{"a read-only grid", false, toOther, false, true}}) {
+        grid->SetOptions(c.editing ? grid->Options() + dgEditing : grid->Options() - dgEditing);
+        ClickRow(grid, 0);
+        Sessions->Insert();
+        EXPECT_TRUE(Sessions->Modified()) << c.what;
+        if (c.typed) Sessions->FieldByName(QStringLiteral("pnumber"))->SetAsString(QStringLiteral("77"));
+        c.leave();
+        EXPECT_EQ(Sessions->State(), c.kept ? dsInsert : dsBrowse) << c.what;
+        if (Sessions->State() == dsInsert) c.typed ? Sessions->Post() : Sessions->Cancel();
+        EXPECT_EQ(count().toInt(), before.toInt() + (c.typed ? 1 : 0)) << c.what;
+        Db->Execute(QStringLiteral("DELETE FROM OBJ_SESSIONS WHERE pnumber=\"77\""));
+        Sessions->Requery();
+    }
+    Sessions->AfterInsert = nullptr;
+}
+
 TEST_F(DBCtrlsTest, TheNewRowKeptForTheMemoIsLeftWhenTheFocusGoesOnFromIt)
 {
     auto [grid, memo, other] = MakeGridAndMemo();

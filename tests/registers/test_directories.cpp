@@ -220,9 +220,9 @@ TEST_F(Directories, PlusThenTheMemoThenAnotherRowChangesNoOtherRecord)
 // "+" on the tool bar and a click into the memo beside the grid (or "+"
 // while the focus is in the memo); then the focus goes on, or a command runs while the new row waits, and the window
 // closes. Left untouched, the row is dropped: no record without a name is
-// stored. Typed into, it is stored with the text. (A new member carries the
-// date of filling and the active mark from the start, which count as his
-// data as they do in the grid; only typed members are asked for here.)
+// stored (a new member's date of filling and active mark, filled in as the
+// row is made, are not the user's typing). Typed into, it is stored with the
+// text.
 TEST_F(Directories, ANewRowLeftFromTheMemoIsDroppedUntouchedAndStoredTyped)
 {
     Start();
@@ -257,7 +257,8 @@ TEST_F(Directories, ANewRowLeftFromTheMemoIsDroppedUntouchedAndStoredTyped)
         const char* typed;
         bool plusInMemo = false;   // "+" pressed while the focus is in the memo
     };
-    for (const Case& c : {Case{forms, ""}, Case{forms, "", true}, Case{forms, "Шаблон"}, Case{members, "Счёт 40817"}})
+    for (const Case& c : {Case{forms, ""}, Case{forms, "", true}, Case{forms, "Шаблон"}, Case{members, ""},
+                          Case{members, "", true}, Case{members, "Счёт 40817"}})
         for (const Path& p : paths) {
             const QString table = QString::fromLatin1(c.window.table), typed = QString::fromUtf8(c.typed);
             const std::string what = c.window.table + std::string(", ") + p.what + (typed.isEmpty() ? "" : ", typed") +
