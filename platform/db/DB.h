@@ -407,6 +407,9 @@ public:
     // after-insert handlers ended: the defaults those handlers fill in are
     // not the user's (a grid leaving such a row cancels it as untouched).
     bool TouchedSinceInsert() const { return FState == dsInsert && FFieldChanges != FFieldChangesAtInsert; }
+    // While CheckBrowseMode tells the links that the record is being left
+    // (a move, a refresh, another insert), not stored by an explicit post.
+    bool LeavingRecord() const { return FLeavingRecord; }
     void CheckActive() const;
     void CheckBrowseMode();   // posts a modified record, cancels an untouched one
 
@@ -600,6 +603,7 @@ private:
     bool FBof = true, FEof = true, FModified = false, FAutoCalcFields = true;
     bool FDefaultFieldsMade = false;
     quint64 FFieldChanges = 0, FFieldChangesAtInsert = 0;   // see TouchedSinceInsert
+    bool FLeavingRecord = false;
     int FDisableCount = 0;
     TDataSetState FDisableState = dsInactive;
     bool FEnableEventPending = false;

@@ -891,7 +891,17 @@ void TDataSet::DoAfterScroll() { Fire(AfterScroll); }
 void TDataSet::CheckBrowseMode()
 {
     CheckActive();
-    DataEvent(deCheckBrowseMode);
+    {
+        const bool was = FLeavingRecord;
+        FLeavingRecord = true;
+        try {
+            DataEvent(deCheckBrowseMode);
+        } catch (...) {
+            FLeavingRecord = was;
+            throw;
+        }
+        FLeavingRecord = was;
+    }
     if (FState == dsEdit || FState == dsInsert) {
         UpdateRecord();
         if (FModified) Post();

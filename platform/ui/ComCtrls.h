@@ -219,6 +219,9 @@ class TTabSheet : public TWinControl {
 public:
     explicit TTabSheet(TComponent* AOwner = nullptr);
     ~TTabSheet() override;
+    // A press on the sheet (or on a control on it that takes no focus, a
+    // navigator's button) leaves the focus where it is.
+    bool TakesClickFocus() const override { return false; }
     TPageControl* PageControl() const { return FPageControl; }
     void SetPageControl(TPageControl* pc);
     int PageIndex() const;

@@ -931,6 +931,19 @@ TForm* GetParentForm(const TControl* c)
     return dynamic_cast<TForm*>(const_cast<TControl*>(c));
 }
 
+QWidget* PressKeepsFocusAt(QWidget* pressed)
+{
+    if (!pressed || (pressed->focusPolicy() & Qt::ClickFocus)) return nullptr;
+    TControl* c = FindControl(pressed);
+    while (c && !dynamic_cast<TWinControl*>(c)) c = c->Parent();
+    auto* control = static_cast<TWinControl*>(c);
+    if (!control || !control->Parent() || control->TakesClickFocus()) return nullptr;   // a form has no parent control
+    QWidget* focused = QApplication::focusWidget();
+    QWidget* own = control->Widget();
+    if (!focused || !own || own->focusProxy() || focused->window() != pressed->window()) return nullptr;
+    return own;
+}
+
 TControl* FindControl(const QWidget* w)
 {
     for (; w; w = w->parentWidget()) {

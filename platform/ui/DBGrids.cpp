@@ -2212,6 +2212,11 @@ void TDBGrid::NewRowFocusMoved()
     CancelUntouchedNewRow();
 }
 
+bool TDBGrid::WantsDialogKey(WORD Key, TShiftState) const
+{
+    return FEditorMode || (Key == VK_ESCAPE && IsEditing(FDataLink->DataSet()));
+}
+
 void TDBGrid::CancelUntouchedNewRow()
 {
     StopKeepingNewRow();
@@ -2481,7 +2486,7 @@ void TGridDataLink::RecordChanged(TField* Field) { FGrid->RecordChanged(Field); 
 void TGridDataLink::UpdateData() { FGrid->UpdateData(); }
 void TGridDataLink::CheckBrowseMode()
 {
-    if (FGrid->Options().Contains(dgEditing)) FGrid->CancelUntouchedNewRow();
+    if (FGrid->Options().Contains(dgEditing) && DataSet()->LeavingRecord()) FGrid->CancelUntouchedNewRow();
 }
 void TGridDataLink::FocusControl(TField* Field)
 {

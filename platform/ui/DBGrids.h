@@ -386,9 +386,11 @@ public:
 
     TBookmarkList* SelectedRows() const { return FSelectedRows; }
 
-    // The in-place editor; while it is open Enter and Esc are its own.
+    // The in-place editor; while it is open Enter and Esc are its own. Esc
+    // on a row being edited or inserted is the grid's too: it cancels the
+    // row, and the window's cancel button does not act on the same key.
     bool EditorMode() const { return FEditorMode; }
-    bool WantsDialogKey(WORD Key, TShiftState Shift) const override { return FEditorMode; }
+    bool WantsDialogKey(WORD Key, TShiftState Shift) const override;
     void SetEditorMode(bool v);
     TInplaceEdit* InplaceEditor() const { return FEditor; }
     void ShowEditor();

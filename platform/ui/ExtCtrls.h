@@ -50,6 +50,9 @@ class TPanel : public TCustomControl {
     QV_CLASS(TPanel, TCustomControl)
 public:
     explicit TPanel(TComponent* AOwner = nullptr);
+    // A press on the panel (or on a control on it that takes no focus)
+    // leaves the focus where it is.
+    bool TakesClickFocus() const override { return false; }
     TPanelBevel BevelOuter() const { return FBevelOuter; }
     void SetBevelOuter(TPanelBevel v) { FBevelOuter = v; Invalidate(); }
     TPanelBevel BevelInner() const { return FBevelInner; }

@@ -1385,6 +1385,14 @@ public:
             if (used || !ok) return true;
             if (dialogKeyForm) formWindow = dialogKeyForm->Widget();
         }
+        // The toolkit gives a press's focus before it delivers the press;
+        // over a control that takes none, the focused widget stands in for
+        // the control meanwhile, which ends the toolkit's search there.
+        QPointer<QWidget> keeping;
+        if (e->type() == QEvent::MouseButtonPress && e->spontaneous() && receiver->isWidgetType()) {
+            keeping = PressKeepsFocusAt(static_cast<QWidget*>(receiver));
+            if (keeping) keeping->setFocusProxy(QApplication::focusWidget());
+        }
         const unsigned errors = ReportedHandlerErrors();
         bool result = true;
         try {
@@ -1392,6 +1400,7 @@ public:
         } catch (...) {
             ReportHandlerException(nullptr);
         }
+        if (keeping) keeping->setFocusProxy(nullptr);
         // A control whose handling of the key raised has had it; the control
         // may also have closed (or be closing) or freed its form meanwhile.
         const auto closing = [](TForm* f) {

@@ -82,9 +82,11 @@ inline void Type(QWidget* target, const QString& text)
 // first widget from the one under the pointer up to its window that takes
 // the focus by a click gets it, unless one on the way has it already (an
 // event sent by the program is not the user's, so the toolkit leaves that
-// step out for it).
+// step out for it); over a control that takes no focus by a click, the
+// application keeps the focus where it is.
 inline void GiveFocusForPress(QWidget* target)
 {
+    if (PressKeepsFocusAt(target)) return;
     for (QWidget* w = target; w; w = w->parentWidget()) {
         QWidget* f = w;
         while (f->focusProxy()) f = f->focusProxy();

@@ -366,14 +366,17 @@ TEST_F(DBCtrlsTest, DefaultsFilledInOnInsertLeaveTheNewRowUntouched)
         bool editing;
         std::function<void()> leave;
         bool typed, kept;
+        bool posted = false;   // stored by the leaving itself
     };
     const std::function<void()> toOther = [&] {
         screen::Click(other->Widget());
         Application->ProcessMessages();
     };
     const std::function<void()> move = [&] { Sessions->Next(); };
+    const std::function<void()> post = [&] { Sessions->Post(); };
     for (const Case& c : {Case{"to another control", true, toOther, false, false},
                           Case{"a move", true, move, false, false},
+                          Case{"an explicit post, which stores it", true, post, false, false, true},
                           Case{"to another control, typed", true, toOther, true, true},
                           Case{"a read-only grid", false, toOther, false, true}}) {
         grid->SetOptions(c.editing ? grid->Options() + dgEditing : grid->Options() - dgEditing);
@@ -384,8 +387,8 @@ TEST_F(DBCtrlsTest, DefaultsFilledInOnInsertLeaveTheNewRowUntouched)
         c.leave();
         EXPECT_EQ(Sessions->State(), c.kept ? dsInsert : dsBrowse) << c.what;
         if (Sessions->State() == dsInsert) c.typed ? Sessions->Post() : Sessions->Cancel();
-        EXPECT_EQ(count().toInt(), before.toInt() + (c.typed ? 1 : 0)) << c.what;
-        Db->Execute(QStringLiteral("DELETE FROM OBJ_SESSIONS WHERE pnumber=\"77\""));
+        EXPECT_EQ(count().toInt(), before.toInt() + (c.typed || c.posted ? 1 : 0)) << c.what;
+        Db->Execute(QStringLiteral("DELETE FROM OBJ_SESSIONS WHERE pnumber=\"77\" OR pnumber IS NULL"));
         Sessions->Requery();
     }
     Sessions->AfterInsert = nullptr;
@@ -696,7 +699,12 @@ TEST_F(DBCtrlsTest, NavigatorButtonPressLeavesTheFocusUnlessItIsATabStop)
 {
     auto* grid = Make<TDBGrid>(10, 120);
     grid->SetDataSource(Src);
-    auto* nav = Make<TDBNavigator>(140, 18);
+    // On a panel, as a dialog's navigators sit on their tab sheet: the press
+    // does not give the focus to the panel either.
+    auto* panel = Make<TPanel>(140, 40);
+    auto* nav = new TDBNavigator(Form);
+    nav->SetParent(panel);
+    nav->SetBounds(4, 4, 120, 18);
     nav->SetDataSource(Src);
     nav->SetVisibleButtons({nbEdit, nbPost, nbCancel});
     Show();
@@ -998,6 +1006,7 @@ TEST_F(DialogKeys, EnterAndEscReachTheButtonsUnlessTheFocusedControlClaimsThem)
         {"grid", Qt::Key_Escape, none, mrCancel},
         {"grid editor", Qt::Key_Return, none, StillOpen},
         {"grid editor", Qt::Key_Escape, none, StillOpen},
+        {"grid row", Qt::Key_Escape, none, StillOpen},             // cancels the new row alone
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.control) + (c.key == Qt::Key_Return ? " Enter" : " Esc"));
@@ -1056,6 +1065,10 @@ TEST_F(DialogKeys, EnterAndEscReachTheButtonsUnlessTheFocusedControlClaimsThem)
             g->SetDataSource(Src);
             control = g;
             if (name == QLatin1String("grid editor")) before = [] { PressKey(Qt::Key_F2); };
+            if (name == QLatin1String("grid row")) before = [this] {
+                PressKey(Qt::Key_Insert);
+                ASSERT_EQ(Sessions->State(), dsInsert);
+            };
         }
         EXPECT_EQ(Press(control, c.key, c.mods, before), c.result);
         EXPECT_EQ(OkClicks, c.result == mrOk ? 1 : 0);
@@ -1066,6 +1079,8 @@ TEST_F(DialogKeys, EnterAndEscReachTheButtonsUnlessTheFocusedControlClaimsThem)
             EXPECT_EQ(static_cast<TDBEdit*>(control)->Text(), QStringLiteral("12"));
         } else if (name == QLatin1String("grid editor")) {
             EXPECT_FALSE(static_cast<TDBGrid*>(control)->EditorMode());
+        } else if (name == QLatin1String("grid row")) {
+            EXPECT_EQ(Sessions->State(), dsBrowse);
         } else if (name == QLatin1String("open list")) {
             EXPECT_FALSE(static_cast<TDBLookupComboBox*>(control)->ListVisible());
         }

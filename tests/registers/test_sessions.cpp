@@ -649,12 +649,40 @@ TEST_F(PaidSession, MemberWithALeftoverVoteAddedHasOneRowPerDecision)
     EXPECT_EQ(Errors(), 0);
 }
 
+// The navigator's Insert leaves the focus in the participants grid: Esc
+// there cancels the new row alone and the dialog stays open; after another
+// Insert, the first OK drops the untouched row and closes the dialog,
+// storing no participant and showing nothing.
+TEST_F(PaidSession, NavigatorInsertThenEscOrOkLeavesNoParticipant)
+{
+    const QString participants = QStringLiteral("SELECT id, id_member FROM LNK_SESSIONS_MEMBERS ORDER BY id");
+    const QString before = adotest::Query(DM->adoConnection, participants);
+    EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+        ClickTab(d, d->TabSheet2);
+        TDataSet* p = d->dsoLnkSessionsMembers->DataSet();
+        ClickOn(d->dbgMembers);
+        ClickButton(d->DBNavigator1, nbInsert);
+        ASSERT_EQ(p->State(), dsInsert);
+        EXPECT_TRUE(d->dbgMembers->Focused());
+        Press(Qt::Key_Escape);
+        EXPECT_EQ(p->State(), dsBrowse);
+        EXPECT_EQ(d->ModalResult(), mrNone);
+        ClickButton(d->DBNavigator1, nbInsert);
+        ASSERT_EQ(p->State(), dsInsert);
+        ClickOn(d->btnOK);
+        EXPECT_EQ(d->ModalResult(), mrOk);
+    });
+    EXPECT_EQ(adotest::Query(DM->adoConnection, participants), before);
+    EXPECT_EQ(Errors(), 0);
+}
+
 // A participant's post that the database refuses, or whose participation
 // cannot be completed once the row is stored, changes no table: the row, the
 // votes of the old and the new member and the payments stay as they were.
 // The post error is shown once; a refused row stays being edited until the
 // navigator's Cancel, one stored and undone shows the stored member again.
-// OK then keeps the session as it was; so does Esc, the dialog's Cancel.
+// OK then keeps the session as it was; so does Esc, which first cancels the
+// row and then is the dialog's Cancel.
 TEST_F(PaidSession, ParticipantPostThatFailsChangesNoTable)
 {
     struct Case {
@@ -690,6 +718,11 @@ TEST_F(PaidSession, ParticipantPostThatFailsChangesNoTable)
             EXPECT_EQ(rec->Last().Caption, QStringLiteral("Ошибка сохранения данных"));
             EXPECT_EQ(Snapshot(), before);
             if (c.esc) {
+                // The focus stayed in the grid: the first Esc cancels the
+                // refused row, the second is the dialog's Cancel.
+                Press(Qt::Key_Escape);
+                EXPECT_EQ(p->State(), dsBrowse);
+                EXPECT_EQ(d->ModalResult(), mrNone);
                 Press(Qt::Key_Escape);
                 EXPECT_EQ(d->ModalResult(), mrCancel);
                 return;
