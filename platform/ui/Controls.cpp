@@ -938,9 +938,12 @@ QWidget* PressKeepsFocusAt(QWidget* pressed)
     while (c && !dynamic_cast<TWinControl*>(c)) c = c->Parent();
     auto* control = static_cast<TWinControl*>(c);
     if (!control || !control->Parent() || control->TakesClickFocus()) return nullptr;   // a form has no parent control
+    // Only within the form that has the focus: a press on another window
+    // (an MDI child not active yet) activates it the toolkit's way.
     QWidget* focused = QApplication::focusWidget();
     QWidget* own = control->Widget();
-    if (!focused || !own || own->focusProxy() || focused->window() != pressed->window()) return nullptr;
+    if (!focused || !own || own->focusProxy() || GetParentForm(FindControl(focused)) != GetParentForm(control))
+        return nullptr;
     return own;
 }
 

@@ -344,7 +344,7 @@ TForm* GetParentForm(const TControl* c);
 TControl* FindControl(const QWidget* w);
 // A press on a control that takes no focus by a click (a panel, a tab sheet,
 // a navigator) leaves the focus where it is, as long as something in the
-// same window has it: the toolkit would hand it to the first parent that
+// same form has it: the toolkit would hand it to the first parent that
 // takes it (a page control around the sheet). Returns the control's widget,
 // which then stands in for the focused widget while the press is delivered,
 // or null when the press goes the toolkit's way.
