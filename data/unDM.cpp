@@ -771,9 +771,9 @@ void TDM::UndoParticipantPost(TDataSet* DataSet, const ParticipantPost& Post, bo
         }
     }
     // Every list shows the rows as they are again.
-    for (TDataSet* ds : {static_cast<TDataSet*>(adoObjPayments), static_cast<TDataSet*>(adoObjPayments2),
-                         static_cast<TDataSet*>(adqLnkDecisionsMembers)})
-        RequeryIfOpen(ds);
+    RequeryIfOpen(adoObjPayments);
+    RequeryIfOpen(adoObjPayments2);
+    RequeryIfOpen(adqLnkDecisionsMembers);
     if (!DataSet->Active()) return;
     DataSet->Requery();
     if (!Post.Inserted) DataSet->Locate(QStringLiteral("id"), Variant(Post.Id));
@@ -781,18 +781,16 @@ void TDM::UndoParticipantPost(TDataSet* DataSet, const ParticipantPost& Post, bo
 
 // Only the decisions of the session the member has no row on, each once
 // (a decision linked to the session twice is one decision).
-int TDM::AddMissingVotes(const QString& Member, const QString& Session)
+void TDM::AddMissingVotes(const QString& Member, const QString& Session)
 {
     ado::RecordsetPtr missing = adoConnection->Execute(
         QStringLiteral("SELECT DISTINCT id_decision FROM LNK_SESSIONS_DECISIONS WHERE id_session=") + Q(Session) +
         QStringLiteral(" AND id_decision NOT IN (SELECT id_decision FROM LNK_DECISIONS_MEMBERS WHERE id_member=") +
         Q(Member) + QStringLiteral(" AND id_decision IS NOT NULL)"));
-    const int count = missing ? int(missing->RowCount()) : 0;
-    for (int i = 0; i < count; ++i)
+    for (qsizetype i = 0; missing && i < missing->RowCount(); ++i)
         adoConnection->Execute(QStringLiteral("INSERT INTO LNK_DECISIONS_MEMBERS (id, id_decision, id_member, vote) VALUES (") +
                                Q(NewKey()) + QStringLiteral(", ") + Q(missing->Text(i, 0)) + QStringLiteral(", ") +
                                Q(Member) + QStringLiteral(", 0)"));
-    return count;
 }
 
 // The new participant's payment for a session that has payments: a copy of

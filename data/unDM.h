@@ -99,9 +99,8 @@ public:
 
     // Gives the member a vote row (vote 0) on every decision of the session
     // he has none on, and on those only: a decision never gets a second row
-    // of one member. Returns how many rows were made; the vote lists are the
-    // caller's to re-query.
-    int AddMissingVotes(const QString& Member, const QString& Session);
+    // of one member. The vote lists are the caller's to re-query.
+    void AddMissingVotes(const QString& Member, const QString& Session);
 
 private:
     void CreateFields();

@@ -1,6 +1,7 @@
 // TDataSet: states, the view over the rows underneath, navigation, editing,
 // filter, sort, bookmarks, calculated and lookup values, master/detail.
 #include <QDateTime>
+#include <QScopedValueRollback>
 #include <algorithm>
 #include <numeric>
 
@@ -892,15 +893,8 @@ void TDataSet::CheckBrowseMode()
 {
     CheckActive();
     {
-        const bool was = FLeavingRecord;
-        FLeavingRecord = true;
-        try {
-            DataEvent(deCheckBrowseMode);
-        } catch (...) {
-            FLeavingRecord = was;
-            throw;
-        }
-        FLeavingRecord = was;
+        QScopedValueRollback<bool> leaving(FLeavingRecord, true);
+        DataEvent(deCheckBrowseMode);
     }
     if (FState == dsEdit || FState == dsInsert) {
         UpdateRecord();
