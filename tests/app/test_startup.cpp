@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
+
+#include <sys/stat.h>
 
 #include "app/qorvane.h"
 #include "app/unSplash.h"
@@ -29,6 +29,7 @@ struct Install {
         QFile::setPermissions(exe, QFile::permissions(exe) | QFileDevice::ExeOwner);
     }
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    QString LockFile() const { return Path("one_instance_qorvane_file"); }
     void Start(QProcess& p, const QStringList& args,
                const QList<std::pair<QString, QString>>& extraEnv = {}) const
     {
@@ -41,6 +42,44 @@ struct Install {
         p.waitForStarted();
     }
 };
+
+// No display of any kind: the toolkit cannot be opened.
+QList<std::pair<QString, QString>> NoDisplay()
+{
+    return {{QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")},
+            {QStringLiteral("DISPLAY"), QString()},
+            {QStringLiteral("WAYLAND_DISPLAY"), QString()}};
+}
+
+// Whether the process holds an exclusive flock on the file, as the kernel
+// lists it in /proc/locks.
+bool HoldsLock(qint64 pid, const QString& file)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(file).constData(), &st) != 0) return false;
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (!locks.open(QIODevice::ReadOnly)) return false;
+    const QByteArray inode = ":" + QByteArray::number(qulonglong(st.st_ino));
+    for (const QByteArray& line : locks.readAll().split('\n')) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        // "1: FLOCK ADVISORY WRITE <pid> <major>:<minor>:<inode> 0 EOF"
+        if (f.size() >= 6 && f[1] == "FLOCK" && f[3] == "WRITE" && f[4].toLongLong() == pid && f[5].endsWith(inode))
+            return true;
+    }
+    return false;
+}
+
+// Waits until the running process holds the instance lock; false when it
+// ends first or has not taken it within a minute.
+bool WaitForLock(QProcess& p, const QString& file)
+{
+    for (int i = 0; i < 1200; ++i) {
+        if (p.state() != QProcess::Running) return false;
+        if (HoldsLock(p.processId(), file)) return true;
+        p.waitForFinished(50);
+    }
+    return false;
+}
 }  // namespace
 
 TEST(Startup, ResetOnlyAsTheFirstArgumentExactly)
@@ -64,7 +103,7 @@ TEST(Startup, ResetOnlyAsTheFirstArgumentExactly)
         // No database: the program names the missing file and ends.
         QProcess p;
         in.Start(p, c.args);
-        ASSERT_TRUE(p.waitForFinished(20000));
+        ASSERT_TRUE(p.waitForFinished(60000));
         EXPECT_EQ(p.exitCode(), 0);
         // The main window saves its placement again as it closes; only a reset
         // file has lost the other sections.
@@ -82,27 +121,36 @@ TEST(Startup, SecondInstanceEndsSilentlyAndADeadOneNeverBlocks)
     dbtool::CreateDatabase(in.Path("qorvane.db"), QString(), false);
     QProcess first;
     in.Start(first, {});
-    QThread::msleep(300);
-    ASSERT_EQ(first.state(), QProcess::Running);
+    ASSERT_TRUE(WaitForLock(first, in.LockFile())) << "the first instance never took the lock";
 
+    // The second start asks for a reset and has no display to reach: had it
+    // gone past the instance check, it would delete the settings file, and
+    // opening the toolkit for its splash or any window would end it with
+    // code 1 and a message.
+    {
+        QFile ini(in.Path("qorvane.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[Marker]\r\nkeep=1\r\n");
+    }
     QProcess second;
-    QElapsedTimer t;
-    t.start();
-    in.Start(second, {});
-    ASSERT_TRUE(second.waitForFinished(10000));
-    EXPECT_LT(t.elapsed(), 900);   // before any splash would have gone
+    in.Start(second, {QStringLiteral("-reset")}, NoDisplay());
+    ASSERT_TRUE(second.waitForFinished(60000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
     EXPECT_TRUE(second.readAllStandardError().isEmpty());
+    QFile ini(in.Path("qorvane.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("keep=1")) << "the second instance reset the settings";
+    EXPECT_EQ(first.state(), QProcess::Running);
 
     first.kill();   // a crash: the lock goes with the process
-    first.waitForFinished(5000);
+    first.waitForFinished(60000);
     QProcess third;
     in.Start(third, {});
-    EXPECT_FALSE(third.waitForFinished(2500));   // it runs on into its main window
-    EXPECT_EQ(third.state(), QProcess::Running);
+    EXPECT_TRUE(WaitForLock(third, in.LockFile())) << "the third start did not take the lock a dead one left";
     third.kill();
-    third.waitForFinished(5000);
+    third.waitForFinished(60000);
 }
 
 TEST(Startup, AnUnreachableDisplayEndsTheProgramWithAMessageNotAnAbort)
@@ -112,10 +160,8 @@ TEST(Startup, AnUnreachableDisplayEndsTheProgramWithAMessageNotAnAbort)
     Install in;
     dbtool::CreateDatabase(in.Path("qorvane.db"), QString(), false);
     QProcess p;
-    in.Start(p, {},
-             {{QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb")}, {QStringLiteral("DISPLAY"), QString()},
-              {QStringLiteral("WAYLAND_DISPLAY"), QString()}});
-    ASSERT_TRUE(p.waitForFinished(20000));
+    in.Start(p, {}, NoDisplay());
+    ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 1);
     const QString err = QString::fromUtf8(p.readAllStandardError());
