@@ -72,9 +72,18 @@ TfmChangePwd::TfmChangePwd(TComponent* AOwner) : TForm(AOwner)
 
 void TfmChangePwd::FormShow(TObject*)
 {
+    // The note is two lines of its own. The face standing in for Tahoma sets
+    // the first a fraction of a pixel wider than the 272 laid out, and the
+    // word-wrapped label would break it into three: the label takes the
+    // width of its longer line, up to 4 pixels short of the dialog's edge.
+    lbInfo->SetWordWrap(false);   // sized to its lines as they are
+    const int lines = lbInfo->Width();
+    lbInfo->SetBounds(lbInfo->Left(), lbInfo->Top(), std::clamp(lines, 272, ClientWidth() - lbInfo->Left() - 4),
+                      lbInfo->Height());
+    lbInfo->SetWordWrap(true);   // sized to the width
     // The two lines of lbInfo fit 29 pixels in the face the dialog was laid
-    // out for; a wider face wraps them further, and the rest of the dialog
-    // moves down instead of the text being cut.
+    // out for; a face wider still wraps them further, and the rest of the
+    // dialog moves down instead of the text being cut.
     const int extra = lbInfo->Height() - 29;
     if (extra > 0 && !FGrown) {
         FGrown = true;

@@ -2,6 +2,8 @@
 #include "AppFixture.h"
 
 #include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
 
 #include "app/unChangePwd.h"
 #include "app/unEnterPassword.h"
@@ -222,6 +224,32 @@ TEST_F(AppFixture, ChangeDialogChecks)
     TfmEnterPassword enter(nullptr);
     EXPECT_EQ(enter.edPassword->MaxLength(), 200);
     DbPassword.clear();
+}
+
+TEST_F(AppFixture, ChangeDialogShowsItsNoteInTwoLinesAsLaidOut)
+{
+    auto* dlg = new TfmChangePwd(Application);
+    bool shown = false;
+    rec->OnModal = [&](TForm*) {
+        shown = true;
+        Application->ProcessMessages();
+        auto* note = qobject_cast<QLabel*>(dlg->lbInfo->Widget());
+        EXPECT_TRUE(note && note->isVisible());
+        if (!note) return mrCancel;
+        const int line = QFontMetrics(note->font()).lineSpacing();
+        EXPECT_EQ(note->text().count(QLatin1Char('\n')), 1);
+        EXPECT_LT(note->height(), 3 * line) << "the note wraps to a third line";
+        EXPECT_GE(note->height(), note->heightForWidth(note->width())) << "the note is cut";
+        EXPECT_LE(note->geometry().right(), dlg->ClientWidth() - 1);
+        // Nothing below had to move down for it.
+        EXPECT_EQ(dlg->ClientHeight(), 221);
+        EXPECT_EQ(dlg->edOldPwd->Top(), 62);
+        EXPECT_EQ(dlg->btOK->Top(), 190);
+        return mrCancel;
+    };
+    EXPECT_EQ(dlg->ShowModal(), mrCancel);
+    EXPECT_TRUE(shown);
+    dlg->Free();
 }
 
 TEST_F(AppFixture, PasswordChangeToOneAndBackRekeysTheFile)
