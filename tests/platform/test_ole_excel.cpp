@@ -13,6 +13,9 @@
 
 #include <signal.h>
 #include <thread>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 #include "OfficeTestUtil.h"
 #include "platform/ole/ComObj.h"
@@ -20,6 +23,33 @@
 #include "platform/ui/Forms.h"
 
 namespace {
+
+// The processes whose parent is Parent, with their state letter ('Z': ended,
+// not yet collected by the parent), as /proc lists them.
+std::vector<std::pair<int, char>> ChildProcesses(int Parent)
+{
+    std::vector<std::pair<int, char>> out;
+    for (const QString& name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        bool number = false;
+        const int pid = name.toInt(&number);
+        if (!number) continue;
+        QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!f.open(QIODevice::ReadOnly)) continue;
+        // "pid (command) state ppid ...": the command may hold blanks and brackets.
+        const QByteArray stat = f.readAll();
+        const QList<QByteArray> rest = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+        if (rest.size() >= 2 && rest[1].toInt() == Parent) out.emplace_back(pid, rest[0].at(0));
+    }
+    return out;
+}
+
+std::vector<int> Zombies(int Parent)
+{
+    std::vector<int> out;
+    for (const auto& [pid, state] : ChildProcesses(Parent))
+        if (state == 'Z') out.push_back(pid);
+    return out;
+}
 
 // A tiny server: one property and one method, for the late-bound layer.
 class TCounter : public IDispatch {
@@ -90,6 +120,37 @@ TEST(OfficeStartTest, AMissingOfficeIsAnErrorNotAHang)
         EXPECT_TRUE(e.Message().contains(QStringLiteral("could not be started"))) << e.Message().toStdString();
         EXPECT_TRUE(e.Message().contains(o.Program)) << e.Message().toStdString();
     }
+}
+
+TEST(OfficeStartTest, TheLauncherIsCollectedWhenTheOfficeEndsOnItsOwn)
+{
+    RequireOffice();
+    OleVariant excel = CreateOleObject("Excel.Application");
+    excel.Get("WorkBooks").Call("Add").Call("Close", {false});
+    const int launcher = OfficeProcessId();
+    ASSERT_GT(launcher, 0);
+    EXPECT_TRUE(Zombies(getpid()).empty());
+
+    // The office ends without this program asking (the user quits it, or it
+    // crashes); its launcher ends with it and must not stay in the process
+    // table while the program runs on.
+    const auto office = ChildProcesses(launcher);
+    ASSERT_FALSE(office.empty());
+    for (const auto& [pid, state] : office) ::kill(pid, SIGKILL);
+    for (int i = 0; i < 1200 && QFile::exists(QStringLiteral("/proc/%1").arg(launcher)); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(QFile::exists(QStringLiteral("/proc/%1").arg(launcher))) << "the launcher was never collected";
+    EXPECT_TRUE(Zombies(getpid()).empty());
+
+    // The next request starts an office again.
+    OleVariant again = CreateOleObject("Excel.Application");
+    OleVariant book = again.Get("WorkBooks").Call("Add");
+    OleVariant cell = book.Get("WorkSheets", {1}).Get("Cells", {1, 1});
+    cell.Set("Value", 7);
+    EXPECT_EQ(cell.Get("Value").ToInt(), 7);
+    book.Call("Close", {false});
+    EXPECT_NE(OfficeProcessId(), launcher);
+    EXPECT_TRUE(Zombies(getpid()).empty());
 }
 
 class ExcelTest : public ::testing::Test {

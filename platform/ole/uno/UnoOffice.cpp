@@ -12,10 +12,12 @@
 #include <QUrl>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -80,7 +82,15 @@ struct TState {
     // flag, so a late notice from an old one never marks a new one.
     std::shared_ptr<std::atomic<bool>> Dead = std::make_shared<std::atomic<bool>>(true);
     bool Disposed() const { return Dead->load(); }
-    pid_t Child = 0;
+    // The office's launcher this program started, which heads the office's
+    // process group (0: none). A thread waits for it and collects it as it
+    // ends (WatchChild), so no finished launcher stays in the process table;
+    // Child is cleared, under Lock, before the process is reaped, so a kill
+    // of the group made under Lock never reaches a process that took the id
+    // later.
+    std::atomic<pid_t> Child{0};
+    int ChildStatus = 0;   // how the last launcher ended (wait status)
+    std::condition_variable ChildGone;
     bool ChildHeadless = false;
     bool EventsEnabled = true;
     std::vector<Reference<lang::XComponent>> Hidden;
@@ -151,10 +161,9 @@ void WatchdogLoop()
         s.TimedOut = true;
         s.Dead->store(true);
         Reference<lang::XComponent> bridge = s.Bridge;
-        const pid_t child = s.ChildHeadless ? s.Child : 0;
-        l.unlock();
         // The office first: its pipe closing lets the bridge wind down.
-        if (child > 0) ::kill(-child, SIGKILL);
+        if (s.ChildHeadless && s.Child > 0) ::kill(-s.Child, SIGKILL);
+        l.unlock();
         try {
             if (bridge.is()) bridge->dispose();
         } catch (...) {
@@ -182,20 +191,69 @@ void DropConnection()
     }
 }
 
-// Reaps the started office when it has ended; true when it has.
+// Ends a launcher no thread watches (none could be started) and collects it.
+void KillChildUnwatched(pid_t pid)
+{
+    TState& s = S();
+    std::lock_guard<std::mutex> l(s.Lock);
+    ::kill(-pid, SIGKILL);
+    while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+    s.Child = 0;
+}
+
+// Waits in a thread of its own for the launcher to end, then notes the end
+// and collects the process (see TState::Child).
+void WatchChild(pid_t pid)
+{
+    std::thread([pid] {
+        TState& s = S();
+        siginfo_t info{};
+        while (::waitid(P_PID, pid, &info, WEXITED | WNOWAIT) != 0 && errno == EINTR) {
+        }
+        {
+            std::lock_guard<std::mutex> l(s.Lock);
+            int status = 0;
+            while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            if (s.Child == pid) {
+                s.Child = 0;
+                s.ChildStatus = status;
+            }
+        }
+        s.ChildGone.notify_all();
+    }).detach();
+}
+
+// Whether the started office's launcher has ended (always, when there is
+// none), and how.
 bool ChildEnded(int* status = nullptr)
 {
     TState& s = S();
-    if (s.Child <= 0) return true;
-    int st = 0;
-    const pid_t r = ::waitpid(s.Child, &st, WNOHANG);
-    if (r == s.Child || (r < 0 && errno == ECHILD)) {
-        std::lock_guard<std::mutex> l(s.Lock);
-        s.Child = 0;
-        if (status) *status = st;
-        return true;
-    }
-    return false;
+    std::lock_guard<std::mutex> l(s.Lock);
+    if (s.Child > 0) return false;
+    if (status) *status = s.ChildStatus;
+    return true;
+}
+
+// Waits up to Ms for the launcher to end; true when it has.
+bool WaitChildEnd(int Ms)
+{
+    TState& s = S();
+    std::unique_lock<std::mutex> l(s.Lock);
+    return s.ChildGone.wait_for(l, std::chrono::milliseconds(Ms), [&] { return s.Child <= 0; });
+}
+
+// Ends the started office, its whole process group, and waits until its
+// launcher is collected.
+void KillChild()
+{
+    TState& s = S();
+    std::unique_lock<std::mutex> l(s.Lock);
+    const pid_t pid = s.Child;
+    if (pid <= 0) return;
+    ::kill(-pid, SIGKILL);
+    s.ChildGone.wait(l, [&] { return s.Child != pid; });
 }
 
 bool TryPipe(const QString& pipe)
@@ -238,11 +296,7 @@ void StartOffice(const TOfficeOptions& o, const QString& pipe)
 {
     TState& s = S();
     // An earlier office of ours that stopped answering is done with.
-    if (s.Child > 0 && !ChildEnded()) {
-        ::kill(-s.Child, SIGKILL);
-        ::waitpid(s.Child, nullptr, 0);
-        s.Child = 0;
-    }
+    KillChild();
     const QString profile = ProfileDir(o);
     QDir().mkpath(profile);
     const bool headless = HeadlessByOptions(o);
@@ -283,6 +337,12 @@ void StartOffice(const TOfficeOptions& o, const QString& pipe)
         s.Child = pid;
         s.ChildHeadless = headless;
     }
+    try {
+        WatchChild(pid);
+    } catch (const std::system_error& e) {
+        KillChildUnwatched(pid);
+        throw EOleError(QStringLiteral("The office could not be watched: %1").arg(QString::fromLocal8Bit(e.what())));
+    }
 
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(o.StartTimeoutMs);
     for (;;) {
@@ -297,11 +357,7 @@ void StartOffice(const TOfficeOptions& o, const QString& pipe)
                                                            : QStringLiteral("signal %1").arg(WTERMSIG(status))));
         }
         if (std::chrono::steady_clock::now() >= until) {
-            if (s.Child > 0) {
-                ::kill(-s.Child, SIGKILL);
-                ::waitpid(s.Child, nullptr, 0);
-                s.Child = 0;
-            }
+            KillChild();
             throw EOleError(QStringLiteral("The office did not answer within %1 s of its start").arg(o.StartTimeoutMs / 1000));
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -638,11 +694,7 @@ bool OfficeHeadless()
 QStringList OfficeShownDocuments() { return S().Shown; }
 qint64 OfficeLastStoreMs() { return S().LastStoreMs; }
 
-int OfficeProcessId()
-{
-    ChildEnded();
-    return int(S().Child);
-}
+int OfficeProcessId() { return int(S().Child); }
 
 void OfficeShutdown(bool Force)
 {
@@ -659,13 +711,7 @@ void OfficeShutdown(bool Force)
     }
     DropConnection();
     if (!ours || !end) return;
-    for (int i = 0; i < 200 && !ChildEnded(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (s.Child > 0) {
-        ::kill(-s.Child, SIGKILL);
-        ::waitpid(s.Child, nullptr, 0);
-        std::lock_guard<std::mutex> l(s.Lock);
-        s.Child = 0;
-    }
+    if (!WaitChildEnd(10000)) KillChild();
 }
 
 namespace {
