@@ -13,6 +13,8 @@ const QString PropNameDelimiter = QStringLiteral("_");
 
 static const QString kCount = QStringLiteral("Count");
 static const QString kItem = QStringLiteral("Item%1");
+// A default no stored text equals (the reader gives it back for a missing key).
+static const QString kAbsent = QString(QChar(0xFFFF));
 
 // ------------------------------------------------------------ TPropInfoList
 
@@ -334,9 +336,15 @@ void TPropsStorage::LoadClassProperty(PPropInfo p, const QString& text)
     if (auto* list = dynamic_cast<TStrings*>(obj)) {
         const QString sect = QStringLiteral("%1.%2").arg(FSection, item);
         const int count = StrToIntDef(Trim(ReadString(sect, kCount, QStringLiteral("0"))), 0);
-        if (count > 0) {
-            QStringList items;
-            for (int i = 0; i < count; ++i) items << ReadString(sect, kItem.arg(i), QString());
+        QStringList items;
+        if (count > 0 && count <= MaxStoredItems) {
+            for (int i = 0; i < count; ++i) {
+                const QString s = ReadString(sect, kItem.arg(i), kAbsent);
+                if (s == kAbsent) break;   // a count the keys do not back: the list stays
+                items << s;
+            }
+        }
+        if (count > 0 && items.size() == count) {
             list->BeginUpdate();
             try {
                 list->Clear();
@@ -353,10 +361,16 @@ void TPropsStorage::LoadClassProperty(PPropInfo p, const QString& text)
         int count = StrToIntDef(
             Trim(ReadString(FSection, QStringLiteral("%1.%2").arg(item, kCount), IntToStr(coll->Count()))),
             coll->Count());
-        count = std::max(count, 0);
         coll->BeginUpdate();
         try {
             if (count != coll->Count()) {
+                // A changed count rebuilds every item, and only when the file
+                // holds that many items (no count below 0 or beyond reason):
+                // otherwise the items stay as they are.
+                if (count < 0 || count > MaxStoredItems || !ItemsStored(coll, count, sect)) {
+                    coll->EndUpdate();
+                    return;
+                }
                 coll->Clear();
                 for (int i = 0; i < count; ++i) coll->Add();
             }
@@ -380,6 +394,45 @@ void TPropsStorage::LoadClassProperty(PPropInfo p, const QString& text)
         return;
     }
     LoadNested(obj, FPrefix + p->Name, FSection);
+}
+
+bool TPropsStorage::IsStored(TObject* obj, const QString& prefix, const QString& section)
+{
+    if (!obj) return false;
+    auto present = [&](const QString& sect, const QString& key) { return ReadString(sect, key, kAbsent) != kAbsent; };
+    TPropInfoList props(obj, tkProperties);
+    for (int i = 0; i < props.Count(); ++i) {
+        PPropInfo p = props.Items(i);
+        const QString key = prefix + p->Name;
+        if (p->Kind() != tkClass) {
+            if (present(section, key)) return true;
+            continue;
+        }
+        TObject* held = GetObjectProp(obj, p);
+        if (dynamic_cast<TStrings*>(held)) {
+            if (present(QStringLiteral("%1.%2").arg(section, key), kCount)) return true;
+        } else if (dynamic_cast<TCollection*>(held)) {
+            if (present(section, QStringLiteral("%1.%2").arg(key, kCount))) return true;
+        } else if (dynamic_cast<TComponent*>(held)) {
+            if (present(section, key)) return true;
+        } else if (IsStored(held, key, section)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TPropsStorage::ItemsStored(TCollection* coll, int count, const QString& section)
+{
+    if (count == 0) return true;
+    // The items' keys, told by the properties of an item of the collection
+    // (one made for the look and freed again when it has none).
+    const bool made = coll->Count() == 0;
+    TCollectionItem* probe = made ? coll->Add() : coll->Items(0);
+    bool stored = true;
+    for (int i = 0; i < count && stored; ++i) stored = IsStored(probe, kItem.arg(i) + PropNameDelimiter, section);
+    if (made) delete probe;
+    return stored;
 }
 
 void TPropsStorage::ObjectsProps(TComponent* AOwner, TStrings* AList, bool store)

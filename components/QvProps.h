@@ -12,6 +12,12 @@
 // collection writes "<key>.Count" in the section and its items, each with the
 // prefix Item<i>_, into the section "<section>.<key>"; other objects (fonts,
 // titles) are stored property by property under the key prefix.
+//
+// A stored count is taken only when the file backs it: a string list's count
+// when every Item<i> key is there, a collection's changed count when every
+// item has a key of its own, and neither beyond MaxStoredItems. Otherwise the
+// list or the collection stays as it is (a damaged or hostile file can not
+// make the window build a million grid columns).
 #include <QString>
 #include <functional>
 #include <vector>
@@ -21,6 +27,10 @@
 
 // Put between a component name (or an item prefix) and a property name.
 extern const QString PropNameDelimiter;
+// The most items a stored string list or collection is loaded with: well
+// beyond any grid's columns (the widest here has 14) or pick list, and few
+// enough that the window still opens at once.
+constexpr int MaxStoredItems = 64;
 
 // The published properties of one object for a set of kinds, sorted by name.
 class TPropInfoList : public TObject {
@@ -82,6 +92,10 @@ private:
     void StoreNested(TObject* obj, const QString& prefix, const QString& section);
     void LoadNested(TObject* obj, const QString& prefix, const QString& section);
     void ObjectsProps(TComponent* AOwner, TStrings* AList, bool store);
+    // Whether the section holds any key that storing obj with the prefix writes.
+    bool IsStored(TObject* obj, const QString& prefix, const QString& section);
+    // Whether count items of the collection are stored in the section.
+    bool ItemsStored(TCollection* coll, int count, const QString& section);
 
     TObject* FObject = nullptr;
     TComponent* FOwner = nullptr;

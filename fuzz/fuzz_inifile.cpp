@@ -1,6 +1,9 @@
 // Feeds arbitrary bytes to the settings-file reader as a file on disk, then
 // writes, erases and deletes through it and checks that nothing else the file
-// said changed and that what was written reads back.
+// said changed and that what was written reads back. The same file is read
+// as a window's stored properties too: a collection of columns and a string
+// list are loaded from it, whatever counts it claims, and never grow beyond
+// what the property storage allows.
 #include <QDir>
 #include <QFile>
 #include <QHash>
@@ -11,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "components/QvProps.h"
 #include "platform/os/IniFiles.h"
 
 
@@ -48,6 +52,103 @@ void CheckKept(const Snapshot& before, const Snapshot& after, const QString& sec
     }
 }
 
+// A component with stored properties of the shapes a grid has: a collection
+// of items with values, a nested object and a string list each, and a list.
+class TFuzzTitle : public TPersistent {
+    QV_CLASS(TFuzzTitle, TPersistent)
+public:
+    QString Caption() const { return FCaption; }
+    void SetCaption(const QString& v) { FCaption = v; }
+    QString FCaption;
+};
+
+class TFuzzItem : public TCollectionItem {
+    QV_CLASS(TFuzzItem, TCollectionItem)
+public:
+    using TCollectionItem::TCollectionItem;
+    QString FieldName() const { return FFieldName; }
+    void SetFieldName(const QString& v) { FFieldName = v; }
+    int Width() const { return FWidth; }
+    void SetWidth(int v) { FWidth = v; }
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool v) { FVisible = v; }
+    TFuzzTitle* Title() const { return const_cast<TFuzzTitle*>(&FTitle); }
+    void SetTitle(TFuzzTitle* t) { FTitle.FCaption = t->FCaption; }
+    TStrings* PickList() const { return const_cast<TStringList*>(&FPickList); }
+    void SetPickList(TStrings* l) { FPickList.Assign(l); }
+    QString FFieldName;
+    int FWidth = 64;
+    bool FVisible = true;
+    TFuzzTitle FTitle;
+    TStringList FPickList;
+};
+
+class TFuzzGrid : public TComponent {
+    QV_CLASS(TFuzzGrid, TComponent)
+public:
+    explicit TFuzzGrid(TComponent* owner)
+        : TComponent(owner), FColumns(this, [](TCollection* c) { return new TFuzzItem(c); })
+    {
+    }
+    TCollection* Columns() const { return const_cast<TOwnedCollection*>(&FColumns); }
+    void SetColumns(TCollection* c) { FColumns.Assign(c); }
+    TStrings* Lines() const { return const_cast<TStringList*>(&FLines); }
+    void SetLines(TStrings* l) { FLines.Assign(l); }
+    TOwnedCollection FColumns;
+    TStringList FLines;
+};
+
+const TPropertyRegistration regTitle(QStringLiteral("TFuzzTitle"), QString(), [] {
+    return std::vector<TPropInfo>{StrProp(QStringLiteral("Caption"), &TFuzzTitle::Caption, &TFuzzTitle::SetCaption)};
+});
+const TPropertyRegistration regItem(QStringLiteral("TFuzzItem"), QString(), [] {
+    return std::vector<TPropInfo>{
+        StrProp(QStringLiteral("FieldName"), &TFuzzItem::FieldName, &TFuzzItem::SetFieldName),
+        ObjectProp(QStringLiteral("PickList"), RegisterClassType(QStringLiteral("TStrings")), &TFuzzItem::PickList,
+                   &TFuzzItem::SetPickList),
+        ObjectProp(QStringLiteral("Title"), RegisterClassType(QStringLiteral("TFuzzTitle")), &TFuzzItem::Title,
+                   &TFuzzItem::SetTitle),
+        OrdProp(QStringLiteral("Visible"), TypeInfoBoolean(), &TFuzzItem::Visible, &TFuzzItem::SetVisible),
+        OrdProp(QStringLiteral("Width"), TypeInfoInteger(), &TFuzzItem::Width, &TFuzzItem::SetWidth),
+    };
+});
+const TPropertyRegistration regGrid(QStringLiteral("TFuzzGrid"), QStringLiteral("TComponent"), [] {
+    return std::vector<TPropInfo>{
+        ObjectProp(QStringLiteral("Columns"), RegisterClassType(QStringLiteral("TCollection")), &TFuzzGrid::Columns,
+                   &TFuzzGrid::SetColumns),
+        ObjectProp(QStringLiteral("Lines"), RegisterClassType(QStringLiteral("TStrings")), &TFuzzGrid::Lines,
+                   &TFuzzGrid::SetLines),
+    };
+});
+
+// The file's section "S" read as a window's stored properties, the way the
+// form storage reads them (section S, keys Grid_Columns.Count, Grid_Lines,
+// items in S.Grid_Columns): what is loaded stays within bounds.
+void LoadStoredProps(const TIniFile& ini)
+{
+    TComponent owner;
+    owner.SetName(QStringLiteral("fmFuzz"));
+    auto* grid = new TFuzzGrid(&owner);
+    grid->SetName(QStringLiteral("Grid"));
+    for (int i = 0; i < 3; ++i) static_cast<TFuzzItem*>(grid->Columns()->Add())->SetFieldName(QStringLiteral("f%1").arg(i));
+    grid->Lines()->Add(QStringLiteral("kept"));
+    TStringList list;
+    list.Add(QStringLiteral("Grid.Columns"));
+    list.Add(QStringLiteral("Grid.Lines"));
+    UpdateStoredList(&owner, &list, true);
+    TPropsStorage s;
+    s.SetSection(QStringLiteral("S"));
+    s.OnReadString = [&ini](const QString& sec, const QString& key, const QString& def) {
+        return ini.ReadString(sec, key, def);
+    };
+    s.LoadObjectsProps(&owner, &list);
+    const int n = grid->Columns()->Count();
+    CHECK(n == 3 || (n >= 0 && n <= MaxStoredItems));
+    CHECK(grid->Lines()->Count() == 1 || grid->Lines()->Count() <= MaxStoredItems);
+    for (int i = 0; i < n; ++i)
+        CHECK(static_cast<TFuzzItem*>(grid->Columns()->Items(i))->PickList()->Count() <= MaxStoredItems);
+}
+
 }   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -62,6 +163,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     TIniFile ini(path);
     const Snapshot before = Take(ini);
+    LoadStoredProps(ini);
 
     // Write a plain value into the first section (or a new one) and read it back.
     const QString section = before.sections.isEmpty() ? QStringLiteral("Fuzz") : before.sections.first();

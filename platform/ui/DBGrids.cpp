@@ -263,6 +263,13 @@ void TColumn::SetField(TField* f)
 
 void TColumn::SetFieldName(const QString& v)
 {
+    // A column made from the fields that is given another field no longer
+    // follows them: the columns become customised. Left default, the next
+    // layout pass would make them anew in the fields' order and with their
+    // default widths (a stored layout loaded item by item would be lost).
+    if (!FStored && v != FFieldName)
+        if (auto* cols = dynamic_cast<TDBGridColumns*>(Collection()); cols && !cols->FInternal)
+            cols->SetState(csCustomized);
     FFieldName = v;
     FFieldStamp = 0;
     if (TDBGrid* g = Grid()) ++g->FFieldsStamp;

@@ -12,6 +12,7 @@
 #include "app/unMain.h"
 #include "data/unDM.h"
 #include "dbtool/DbBuilder.h"
+#include "platform/ui/ActnList.h"
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/Forms.h"
 #include "platform/core/SysUtils.h"
@@ -63,6 +64,20 @@ protected:
         if (!fmMain) CreateMain();
         fmMain->Show();
         Application->ProcessMessages();
+    }
+    // The window of that class the main window's command opened (or brought
+    // to the front), its timer run once; none when there is no such window.
+    template <class W>
+    W* OpenRegister(TAction* command)
+    {
+        command->Execute();
+        Application->ProcessMessages();
+        for (int i = 0; i < fmMain->MDIChildCount(); ++i)
+            if (auto* w = dynamic_cast<W*>(fmMain->MDIChildren(i))) {
+                w->Timer->Fire();
+                return w;
+            }
+        return nullptr;
     }
     int Boxes(const QString& caption) const
     {

@@ -239,6 +239,71 @@ TEST_F(QvPropsTest, ChangedCountRebuildsEqualCountUpdatesInPlace)
     EXPECT_EQ(grid->Columns()->Count(), 2);   // a count that is no number keeps the columns
 }
 
+TEST_F(QvPropsTest, ACountTheFileDoesNotBackLeavesTheItemsAsTheyAre)
+{
+    AddColumns(2);
+    grid->Column(0)->PickList()->Add(QStringLiteral("Да"));
+    Store();
+    const QString sub = QStringLiteral("S.DBGrid_Columns"), picks = sub + QStringLiteral(".Item0_PickList");
+    // Items stored beyond the limit, each with one key of its own.
+    for (int i = 2; i <= MaxStoredItems; ++i)
+        settings.sections[sub][QStringLiteral("Item%1_Width").arg(i)] = QStringLiteral("7");
+    struct Case {
+        QString count;
+        int columns;   // after the load; 2 = as they were
+    } cases[] = {{QStringLiteral("999999"), 2},
+                 {QStringLiteral("2147483647"), 2},
+                 {QStringLiteral("-1"), 2},
+                 {QString::number(MaxStoredItems + 1), 2},   // backed, but beyond reason
+                 {QString::number(MaxStoredItems), MaxStoredItems},
+                 {QStringLiteral("1"), 1}};
+    for (const Case& c : cases) {
+        grid->Columns()->Clear();
+        AddColumns(2);
+        grid->Column(0)->FNotStored = 3;
+        settings.sections["S"]["DBGrid_Columns.Count"] = c.count;
+        Load();
+        ASSERT_EQ(grid->Columns()->Count(), c.columns) << c.count.toStdString();
+        EXPECT_EQ(grid->Column(0)->FNotStored, c.columns == 2 ? 3 : 0) << c.count.toStdString();
+        EXPECT_EQ(grid->Column(0)->FieldName(), QStringLiteral("f0"));
+    }
+    // A gap in the items: the count is not backed.
+    for (auto it = settings.sections[sub].begin(); it != settings.sections[sub].end();)
+        it = it->first.startsWith(QLatin1String("Item1_")) ? settings.sections[sub].erase(it) : std::next(it);
+    settings.sections[sub + ".Item1_PickList"].clear();
+    settings.sections["S"]["DBGrid_Columns.Count"] = QStringLiteral("3");
+    grid->Columns()->Clear();
+    AddColumns(2);
+    Load();
+    EXPECT_EQ(grid->Columns()->Count(), 2);
+    // Into an empty collection: made when backed, left empty when not (the
+    // item made to learn the keys is gone again).
+    grid->Columns()->Clear();
+    Load();
+    EXPECT_EQ(grid->Columns()->Count(), 0);
+    settings.sections["S"]["DBGrid_Columns.Count"] = QStringLiteral("1");
+    Load();
+    ASSERT_EQ(grid->Columns()->Count(), 1);
+    EXPECT_EQ(grid->Column(0)->FieldName(), QStringLiteral("f0"));
+
+    // A pick list: its count must be backed by every Item key (an empty
+    // text is a key too).
+    struct ListCase {
+        std::map<QString, QString> keys;
+        QStringList expected;
+    } lists[] = {{{{"Count", "999999"}}, {"Да"}},
+                 {{{"Count", "3"}, {"Item0", "a"}, {"Item1", "b"}}, {"Да"}},
+                 {{{"Count", "-2"}, {"Item0", "a"}}, {"Да"}},
+                 {{{"Count", "2"}, {"Item0", "Нет"}, {"Item1", ""}}, {"Нет", ""}}};
+    for (const ListCase& c : lists) {
+        grid->Column(0)->PickList()->Clear();
+        grid->Column(0)->PickList()->Add(QStringLiteral("Да"));
+        settings.sections[picks] = c.keys;
+        Load();
+        EXPECT_EQ(grid->Column(0)->PickList()->ToStringList(), c.expected) << c.keys.begin()->second.toStdString();
+    }
+}
+
 TEST_F(QvPropsTest, ValueTextsAreReadTolerantly)
 {
     AddColumns(1);

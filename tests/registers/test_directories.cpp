@@ -36,20 +36,8 @@ protected:
         ShowMain();
         ASSERT_TRUE(DM->adoConnection->Connected());
     }
-    template <class W>
-    W* Open(TAction* command)
-    {
-        command->Execute();
-        Application->ProcessMessages();
-        for (int i = 0; i < fmMain->MDIChildCount(); ++i)
-            if (auto* w = dynamic_cast<W*>(fmMain->MDIChildren(i))) {
-                w->Timer->Fire();
-                return w;
-            }
-        return nullptr;
-    }
-    TfmMainReferenceMemo* OpenForms() { return Open<TfmMainReferenceMemo>(fmMain->aOpenRefForms); }
-    TfmMainReferenceMembers* OpenMembers() { return Open<TfmMainReferenceMembers>(fmMain->aOpenRefMembers); }
+    TfmMainReferenceMemo* OpenForms() { return OpenRegister<TfmMainReferenceMemo>(fmMain->aOpenRefForms); }
+    TfmMainReferenceMembers* OpenMembers() { return OpenRegister<TfmMainReferenceMembers>(fmMain->aOpenRefMembers); }
     void Close(TForm* w)
     {
         w->Close();
