@@ -32,6 +32,20 @@ QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height(
 
 constexpr int MaxTrack = 32767;
 
+// An MDI child's frame. While it changes its state it hides itself for a
+// moment to change its geometry, and the toolkit would pass the focus on to
+// the next control of the window and back (the focused control left and
+// entered, a search line closed, a grid's editor ended); while it is kept,
+// the focus stays where it is, as a window maximised or restored keeps its
+// focused control.
+class TMdiSubWindow : public QMdiSubWindow {
+public:
+    bool KeepFocus = false;
+
+protected:
+    bool focusNextPrevChild(bool next) override { return KeepFocus || QMdiSubWindow::focusNextPrevChild(next); }
+};
+
 }  // namespace
 
 // ------------------------------------------------------------------- TForm
@@ -235,7 +249,7 @@ void TForm::CreateWindowWidget()
         FMDIFrame = frame;
         frame->AddMDIChild(this);
         w = new QWidget;
-        auto* sub = new QMdiSubWindow;
+        auto* sub = new TMdiSubWindow;
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
         // A click on the frame or a bar of the child activates it and leaves
         // the focus in the control that had it.
@@ -755,6 +769,9 @@ bool TForm::WidgetEvent(QObject* watched, QEvent* event)
             const QPointer<QMdiSubWindow> sub = FSubWindow;
             {
                 QScopedValueRollback<bool> own(FSubWindowChangingState, true);
+                // A child minimised hides its contents: the focus goes on.
+                auto* frame = static_cast<TMdiSubWindow*>(sub.data());
+                QScopedValueRollback<bool> keep(frame->KeepFocus, !(sub->windowState() & Qt::WindowMinimized));
                 QCoreApplication::sendEvent(sub, event);
             }
             if (sub && !IsDestroying()) StateChangedByWindow();

@@ -47,8 +47,9 @@ inline QPoint TitleBarPoint(TForm* Child, QStyle::SubControl Part)
 }
 
 // The user presses the left button on that part of the title bar: the
-// pointer comes over it, the button goes down and up there; then the event
-// loop runs.
+// pointer comes over it (the toolkit reports its way in more than one move:
+// the first move after a drag of the title ends the drag), the button goes
+// down and up there; then the event loop runs.
 inline void PressTitleBar(TForm* Child, QStyle::SubControl Part)
 {
     QPointer<QWidget> sub = Child->OuterWidget();
@@ -58,6 +59,7 @@ inline void PressTitleBar(TForm* Child, QStyle::SubControl Part)
         QMouseEvent e(type, at, global, button, buttons, Qt::NoModifier);
         if (sub) QApplication::sendEvent(sub, &e);
     };
+    send(QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
     send(QEvent::MouseMove, Qt::NoButton, Qt::NoButton);
     send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton);
     send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton);

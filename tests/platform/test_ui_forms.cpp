@@ -447,11 +447,18 @@ TEST_F(MdiChildren, AChildMaximisedAndRestoredByItsButtonsLeavesTheOthersNormal)
     Child a = Add(QStringLiteral("A"));
     Child b = Add(QStringLiteral("B"));
     const TRect normal = b.form->BoundsRect();
+    // The edit keeps the focus throughout: it is neither left nor entered.
+    int moves = 0;
+    b.edit->OnExit = [&](TObject*) { ++moves; };
+    b.edit->OnEnter = [&](TObject*) { ++moves; };
     PressTitleBar(b.form, QStyle::SC_TitleBarMaxButton);
     ASSERT_TRUE(Maximised(b));
+    EXPECT_TRUE(Working(b));
     PressTitleBar(b.form, QStyle::SC_TitleBarNormalButton);
     EXPECT_TRUE(Normal(b));
     EXPECT_EQ(b.form->BoundsRect(), normal);
+    EXPECT_TRUE(Working(b));
+    EXPECT_EQ(moves, 0);
 
     // The next child the user turns to, and the next one opened, are normal.
     PressTitleBar(a.form, QStyle::SC_TitleBarLabel);
