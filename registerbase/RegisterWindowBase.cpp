@@ -326,6 +326,9 @@ void TRegisterWindowBase::aNRefreshExecute(TObject*) { DataSet()->Refresh(); }
 void TRegisterWindowBase::aSearchExecute(TObject*)
 {
     const bool show = !panSearch->Visible();
+    // The search line opens right under the grid, above any other bottom
+    // control (a status bar), wherever it stood when it was closed.
+    if (show) panSearch->SetTop(0);
     panSearch->SetVisible(show);
     if (show && edSearch->CanFocus()) edSearch->SetFocus();
 }

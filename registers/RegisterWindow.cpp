@@ -219,7 +219,11 @@ void TRegisterWindow::TimerTimer(TObject*)
     const bool open = ds && ds->Active();
     const int count = open ? ds->RecordCount() : 0;
     UpdateSearchExportActions();
-    StatusBar->SetVisible(WindowState() != wsMaximized);
+    const bool status = WindowState() != wsMaximized;
+    // Shown again, the status bar goes under the other bottom controls (the
+    // search line), wherever it stood when it was hidden.
+    if (status && !StatusBar->Visible()) StatusBar->SetTop(ClientHeight());
+    StatusBar->SetVisible(status);
     // Without the status bar (maximised in the frame, under its bars) the
     // cool bar drops its top edge.
     CoolBar->SetEdgeBorders(StatusBar->Visible() ? TEdgeBorders{ebTop, ebBottom} : TEdgeBorders{ebBottom});

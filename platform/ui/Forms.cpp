@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QScopedValueRollback>
 #include <QChildEvent>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
@@ -30,6 +31,20 @@ namespace {
 QRect ToQRect(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
 
 constexpr int MaxTrack = 32767;
+
+// An MDI child's frame. While it changes its state it hides itself for a
+// moment to change its geometry, and the toolkit would pass the focus on to
+// the next control of the window and back (the focused control left and
+// entered, a search line closed, a grid's editor ended); while it is kept,
+// the focus stays where it is, as a window maximised or restored keeps its
+// focused control.
+class TMdiSubWindow : public QMdiSubWindow {
+public:
+    bool KeepFocus = false;
+
+protected:
+    bool focusNextPrevChild(bool next) override { return KeepFocus || QMdiSubWindow::focusNextPrevChild(next); }
+};
 
 }  // namespace
 
@@ -234,7 +249,7 @@ void TForm::CreateWindowWidget()
         FMDIFrame = frame;
         frame->AddMDIChild(this);
         w = new QWidget;
-        auto* sub = new QMdiSubWindow;
+        auto* sub = new TMdiSubWindow;
         sub->setAttribute(Qt::WA_DeleteOnClose, false);
         // A click on the frame or a bar of the child activates it and leaves
         // the focus in the control that had it.
@@ -694,6 +709,16 @@ void TForm::WndProc(TMessage& Message)
         case SC_MAXIMIZE: SetWindowState(wsMaximized); return;
         case SC_RESTORE: SetWindowState(wsNormal); return;
         case SC_CLOSE: Close(); return;
+        case SC_NEXTWINDOW:
+        case SC_PREVWINDOW:
+            if (FMDIFrame) {
+                if ((Message.WParam & 0xFFF0) == SC_NEXTWINDOW)
+                    FMDIFrame->Next();
+                else
+                    FMDIFrame->Previous();
+                return;
+            }
+            break;
         default: break;
         }
         break;
@@ -731,7 +756,28 @@ bool TForm::WidgetEvent(QObject* watched, QEvent* event)
         }
         break;
     case QEvent::WindowStateChange:
-        if (watched == outer) StateChangedByWindow();
+        if (watched != outer) break;
+        if (FSubWindow && watched == FSubWindow) {
+            if (FSubWindowChangingState) break;   // the sub-window's own turn, below
+            // The sub-window enters and leaves its maximised and minimised
+            // modes in its own handler of the change, which runs after the
+            // filters. Bounds put back before it (a resize while it still
+            // counts itself maximised) would leave it maximised in the
+            // toolkit's eyes at its normal size, and the area would then
+            // maximise whichever child is activated next. Let it finish
+            // first, then take the state over.
+            const QPointer<QMdiSubWindow> sub = FSubWindow;
+            {
+                QScopedValueRollback<bool> own(FSubWindowChangingState, true);
+                // A child minimised hides its contents: the focus goes on.
+                auto* frame = static_cast<TMdiSubWindow*>(sub.data());
+                QScopedValueRollback<bool> keep(frame->KeepFocus, !(sub->windowState() & Qt::WindowMinimized));
+                QCoreApplication::sendEvent(sub, event);
+            }
+            if (sub && !IsDestroying()) StateChangedByWindow();
+            return true;
+        }
+        StateChangedByWindow();
         break;
     case QEvent::WindowActivate:
         if (watched == FWidget && !FSubWindow) Perform(WM_ACTIVATE, WA_ACTIVE);
@@ -925,21 +971,6 @@ void TForm::MDIChildActivated(QMdiSubWindow* w)
     nf->Perform(WM_ACTIVATE, WA_ACTIVE);
 }
 
-void TForm::RestoreMDIChild()
-{
-    if (!FSubWindow || QtState() != wsMaximized) {
-        SetWindowState(wsNormal);
-        return;
-    }
-    // The sub-window leaves its maximised mode in its own handler of the
-    // state change, after the event filters: bounds put back from the filter
-    // would keep it maximised. Let it finish, then take the state over.
-    FSubWindow->removeEventFilter(Bridge());
-    FSubWindow->showNormal();
-    WatchWidget(FSubWindow);
-    StateChangedByWindow();
-}
-
 std::vector<TForm*> TForm::ArrangedChildren() const
 {
     // The shown children that are not minimised, bottom of the stack first.
@@ -969,7 +1000,7 @@ void TForm::Cascade()
     const int w = vw - steps * step, h = vh - steps * step;
     for (int i = 0; i < n; ++i) {
         TForm* f = kids[size_t(i)];
-        if (f->WindowState() == wsMaximized) f->RestoreMDIChild();
+        if (f->WindowState() == wsMaximized) f->SetWindowState(wsNormal);
         const int k = i % (steps + 1);
         f->SetBounds(k * step, k * step, w, h);
     }
@@ -984,7 +1015,7 @@ void TForm::Tile()
     const int vw = FMdiArea->viewport()->width(), vh = FMdiArea->viewport()->height();
     for (int i = 0; i < n; ++i) {
         TForm* f = kids[size_t(i)];
-        if (f->WindowState() == wsMaximized) f->RestoreMDIChild();
+        if (f->WindowState() == wsMaximized) f->SetWindowState(wsNormal);
         if (FTileMode == tbHorizontal)
             f->SetBounds(0, i * vh / n, vw, (i + 1) * vh / n - i * vh / n);
         else
@@ -1008,12 +1039,62 @@ void TForm::ArrangeIcons()
 
 void TForm::Next()
 {
-    if (FMdiArea) FMdiArea->activateNextSubWindow();
+    // The child under the active one comes forward, and the active one goes
+    // to the bottom of the stack: repeated, every child has its turn.
+    if (MDIChildCount() < 2) return;
+    TForm* active = MDIChildren(0);
+    FMdiArea->setActiveSubWindow(MDIChildren(1)->FSubWindow);
+    if (active->FSubWindow && ActiveMDIChild() != active) active->FSubWindow->lower();
 }
 
 void TForm::Previous()
 {
-    if (FMdiArea) FMdiArea->activatePreviousSubWindow();
+    // The child at the bottom of the stack comes forward.
+    if (MDIChildCount() < 2) return;
+    FMdiArea->setActiveSubWindow(MDIChildren(MDIChildCount() - 1)->FSubWindow);
+}
+
+TForm* TForm::MDIChildAt(QWidget* w)
+{
+    for (; w; w = w->parentWidget()) {
+        auto* sub = qobject_cast<QMdiSubWindow*>(w);
+        if (!sub) continue;
+        auto* f = dynamic_cast<TForm*>(FindControl(sub));
+        if (f && f->FSubWindow == sub && f->FMDIFrame) return f;
+    }
+    return nullptr;
+}
+
+bool TForm::MDIChildPressed(QWidget* w)
+{
+    TForm* f = MDIChildAt(w);
+    if (!f || !f->FMDIFrame->FMdiArea || f->IsDestroying()) return false;
+    QMdiSubWindow* sub = f->FSubWindow;
+    QMdiArea* area = f->FMDIFrame->FMdiArea;
+    // A modal window keeps the others from being worked.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && !modal->isAncestorOf(sub)) return false;
+    if (!sub->isVisible() || !sub->isEnabled() || area->currentSubWindow() == sub) return false;
+    area->setActiveSubWindow(sub);
+    return true;
+}
+
+bool TForm::MDISystemKey(QWidget* w, WORD Key, TShiftState Shift)
+{
+    if (Key != VK_F4 && Key != VK_F6) return false;
+    if (!Shift.Contains(ssCtrl) || Shift.Contains(ssAlt)) return false;
+    if (Key == VK_F4 && Shift.Contains(ssShift)) return false;
+    // Pressed in the frame's own window, not in a pop-up or dialog over it.
+    TForm* f = GetParentForm(FindControl(w));
+    TForm* frame = f && f->FFormStyle == fsMDIForm ? f : f ? f->FMDIFrame : nullptr;
+    if (!frame || frame->FFormStyle != fsMDIForm || !frame->FWidget || w->window() != frame->FWidget->window())
+        return false;
+    TForm* child = frame->ActiveMDIChild();
+    if (!child) return false;
+    if (Key == VK_F4)
+        child->Perform(WM_SYSCOMMAND, SC_CLOSE);
+    else
+        child->Perform(WM_SYSCOMMAND, Shift.Contains(ssShift) ? SC_PREVWINDOW : SC_NEXTWINDOW);
+    return true;
 }
 
 // -------------------------------------------------------------- TScrollBox
@@ -1379,7 +1460,7 @@ public:
             auto* k = static_cast<QKeyEvent*>(e);
             bool used = false;
             const bool ok = CallHandler(nullptr, [&] {
-                used = FormShortCut(w, k);
+                used = TForm::MDISystemKey(w, VirtualKeyOf(k), ShiftStateOf(k->modifiers())) || FormShortCut(w, k);
                 if (!used) dialogKeyForm = DialogKeyForm(w, k);
             });
             if (used || !ok) return true;
@@ -1388,6 +1469,12 @@ public:
         // The toolkit gives a press's focus before it delivers the press;
         // over a control that takes none, the focused widget stands in for
         // the control meanwhile, which ends the toolkit's search there.
+        // A press on an MDI child that is not the active one activates it
+        // first, as the window system does; the press then goes on to what
+        // was pressed.
+        if (e->type() == QEvent::MouseButtonPress && receiver->isWidgetType() &&
+            !CallHandler(nullptr, [&] { TForm::MDIChildPressed(static_cast<QWidget*>(receiver)); }))
+            return true;
         QPointer<QWidget> keeping;
         if (e->type() == QEvent::MouseButtonPress && e->spontaneous() && receiver->isWidgetType()) {
             keeping = PressKeepsFocusAt(static_cast<QWidget*>(receiver));

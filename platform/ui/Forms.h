@@ -141,8 +141,20 @@ public:
     TTileMode TileMode() const { return FTileMode; }
     void SetTileMode(TTileMode v) { FTileMode = v; }
     void ArrangeIcons();
+    // The window system's next and previous child (Ctrl+F6, Ctrl+Shift+F6):
+    // Next brings the child under the active one forward and sends the
+    // active one to the bottom; Previous brings the bottom child forward.
     void Next();
     void Previous();
+    // What the window system does for every MDI child: a press anywhere on
+    // a child (its title bar, frame, tool bar or any control) activates it
+    // before the press is delivered; true when one was activated.
+    static bool MDIChildPressed(QWidget* w);
+    // Ctrl+F4 closes the active child as its close command does, Ctrl+F6
+    // and Ctrl+Shift+F6 activate the next and previous one, when pressed in
+    // the frame's window (a child's control or the frame's own); true when
+    // the key was such a key.
+    static bool MDISystemKey(QWidget* w, WORD Key, TShiftState Shift);
     QMdiArea* MdiArea() const { return FMdiArea; }
     // The MDI frame an MDI child lives in.
     TForm* MDIFrame() const;
@@ -207,9 +219,9 @@ private:
     void StateChangedByWindow();
     void CloseModal();
     void MDIChildActivated(QMdiSubWindow* w);
+    // The MDI child whose sub-window holds the widget.
+    static TForm* MDIChildAt(QWidget* w);
     void AddMDIChild(TForm* f);
-    // Brings a maximised MDI child back to its normal rectangle.
-    void RestoreMDIChild();
     void RemoveMDIChild(TForm* f);
     void LayoutClient();
     QSize FrameExtra() const;
@@ -236,6 +248,8 @@ private:
     bool FDestroyDone = false;
     bool FActive = false;
     bool FClosing = false;
+    // An MDI child's sub-window is handling a change of its state.
+    bool FSubWindowChangingState = false;
     TRect FNormalBounds;
     TPoint FMinPosition{-1, -1};
     TPoint FMaxPosition{-1, -1};

@@ -6,7 +6,11 @@
 #include <QMdiArea>
 
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/StdCtrls.h"
+#include "tests/platform/ScreenInput.h"
+#include "tests/platform/WindowSystem.h"
 
 namespace {
 
@@ -349,4 +353,170 @@ TEST(Forms, MdiChildrenAtTheDefaultPositionOpenStaggered)
     for (TForm* c : children) c->Free();
     Application->SetMainForm(nullptr);
     frame->Free();
+}
+
+// An MDI frame the window system has activated, with children that each hold
+// a bar taking no focus by a click (as a tool bar) above an edit. Closed
+// children are freed, as the register windows free themselves.
+class MdiChildren : public ::testing::Test {
+protected:
+    struct Child {
+        TForm* form;
+        TPanel* bar;
+        TEdit* edit;
+    };
+    TForm* frame = nullptr;
+    std::vector<Child> kids;
+
+    void SetUp() override
+    {
+        frame = NewMdiFrame();
+        ActivateForm(frame);
+    }
+    void TearDown() override
+    {
+        while (frame->MDIChildCount() > 0) frame->MDIChildren(0)->Free();
+        Application->SetMainForm(nullptr);
+        frame->Free();
+    }
+    Child& Add(const QString& caption)
+    {
+        auto* f = new TForm(nullptr);
+        f->SetFormStyle(fsMDIChild);
+        f->SetCaption(caption);
+        f->SetBounds(20 * int(kids.size()), 20 * int(kids.size()), 300, 200);
+        auto* bar = new TPanel(f);
+        bar->SetParent(f);
+        bar->SetAlign(alTop);
+        bar->SetHeight(30);
+        auto* edit = new TEdit(f);
+        edit->SetParent(f);
+        edit->SetBounds(10, 50, 150, 21);
+        f->OnClose = [](TObject*, TCloseAction& a) { a = caFree; };
+        f->AfterConstruction();
+        Application->ProcessMessages();
+        edit->SetFocus();
+        Application->ProcessMessages();
+        kids.push_back({f, bar, edit});
+        return kids.back();
+    }
+    // The child the user works in: the active one, holding the focus.
+    static bool Working(const Child& c)
+    {
+        return c.form->MDIFrame()->ActiveMDIChild() == c.form && c.form->MDIFrame()->MDIChildren(0) == c.form &&
+               QApplication::focusWidget() == c.edit->Widget();
+    }
+    static bool Maximised(const Child& c)
+    {
+        return c.form->WindowState() == wsMaximized && (c.form->OuterWidget()->windowState() & Qt::WindowMaximized);
+    }
+    static bool Normal(const Child& c)
+    {
+        return c.form->WindowState() == wsNormal &&
+               !(c.form->OuterWidget()->windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)) &&
+               c.form->OuterWidget()->geometry() == QRect(c.form->Left(), c.form->Top(), c.form->Width(), c.form->Height());
+    }
+};
+
+TEST_F(MdiChildren, APressAnywhereOnABackgroundChildActivatesIt)
+{
+    Child a = Add(QStringLiteral("A"));
+    int activations = 0;
+    a.form->OnActivate = [&](TObject*) { ++activations; };
+    Child b = Add(QStringLiteral("B"));
+    ASSERT_TRUE(Working(b));
+
+    // Its title bar: it comes to the front with the focus in its edit again.
+    PressTitleBar(a.form, QStyle::SC_TitleBarLabel);
+    EXPECT_TRUE(Working(a));
+    EXPECT_EQ(activations, 1);
+
+    // Its bar, which takes no focus itself.
+    screen::Click(b.bar->Widget(), QPointF(5, 5));
+    EXPECT_TRUE(Working(b));
+
+    // A press on the active child's title bar or bar keeps the focus where it is.
+    PressTitleBar(b.form, QStyle::SC_TitleBarLabel);
+    screen::Click(b.bar->Widget(), QPointF(5, 5));
+    EXPECT_TRUE(Working(b));
+    EXPECT_EQ(activations, 1);
+}
+
+TEST_F(MdiChildren, AChildMaximisedAndRestoredByItsButtonsLeavesTheOthersNormal)
+{
+    Child a = Add(QStringLiteral("A"));
+    Child b = Add(QStringLiteral("B"));
+    const TRect normal = b.form->BoundsRect();
+    // The edit keeps the focus throughout: it is neither left nor entered.
+    int moves = 0;
+    b.edit->OnExit = [&](TObject*) { ++moves; };
+    b.edit->OnEnter = [&](TObject*) { ++moves; };
+    PressTitleBar(b.form, QStyle::SC_TitleBarMaxButton);
+    ASSERT_TRUE(Maximised(b));
+    EXPECT_TRUE(Working(b));
+    PressTitleBar(b.form, QStyle::SC_TitleBarNormalButton);
+    EXPECT_TRUE(Normal(b));
+    EXPECT_EQ(b.form->BoundsRect(), normal);
+    EXPECT_TRUE(Working(b));
+    EXPECT_EQ(moves, 0);
+
+    // The next child the user turns to, and the next one opened, are normal.
+    PressTitleBar(a.form, QStyle::SC_TitleBarLabel);
+    EXPECT_TRUE(Working(a));
+    EXPECT_TRUE(Normal(a));
+    EXPECT_TRUE(Normal(b));
+    Child c = Add(QStringLiteral("C"));
+    EXPECT_TRUE(Working(c));
+    EXPECT_TRUE(Normal(c));
+    // And the one restored stays so when it is turned to again.
+    PressTitleBar(b.form, QStyle::SC_TitleBarLabel);
+    EXPECT_TRUE(Working(b));
+    EXPECT_TRUE(Normal(b));
+}
+
+TEST_F(MdiChildren, CtrlF6TurnsToTheNextChildAndCtrlF4ClosesTheActiveOne)
+{
+    Child a = Add(QStringLiteral("A"));
+    Child b = Add(QStringLiteral("B"));
+    Child c = Add(QStringLiteral("C"));
+    const auto press = [](int key, Qt::KeyboardModifiers mods) { ASSERT_TRUE(PressKey(key, mods)); };
+    // Next: the child under the active one, the active one going to the
+    // bottom; previous: the bottom one. Each round visits every child.
+    for (const Child* want : {&b, &a, &c}) {
+        press(Qt::Key_F6, Qt::ControlModifier);
+        EXPECT_TRUE(Working(*want)) << want->form->Caption().toStdString();
+    }
+    for (const Child* want : {&a, &b, &c}) {
+        press(Qt::Key_F6, Qt::ControlModifier | Qt::ShiftModifier);
+        EXPECT_TRUE(Working(*want)) << want->form->Caption().toStdString();
+    }
+
+    // While the active child is maximised the next one is shown maximised
+    // in its place.
+    c.form->SetWindowState(wsMaximized);
+    press(Qt::Key_F6, Qt::ControlModifier);
+    EXPECT_TRUE(Working(b));
+    EXPECT_TRUE(Maximised(b));
+    EXPECT_TRUE(Normal(c));
+    b.form->SetWindowState(wsNormal);
+
+    // Ctrl+F4 closes the active child as its close command does; another
+    // one takes over.
+    int closes = 0;
+    b.form->OnClose = [&](TObject*, TCloseAction& act) {
+        ++closes;
+        act = caFree;
+    };
+    press(Qt::Key_F4, Qt::ControlModifier);
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(frame->MDIChildCount(), 2);
+    TForm* now = frame->ActiveMDIChild();
+    ASSERT_TRUE(now == a.form || now == c.form);
+    EXPECT_TRUE(Working(now == a.form ? a : c));
+
+    // Ctrl+Shift+F4 and Ctrl+Alt+F6 are not the window system's keys.
+    press(Qt::Key_F4, Qt::ControlModifier | Qt::ShiftModifier);
+    press(Qt::Key_F6, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(frame->MDIChildCount(), 2);
+    EXPECT_EQ(frame->ActiveMDIChild(), now);
 }
