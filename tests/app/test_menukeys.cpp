@@ -115,7 +115,10 @@ TEST_F(MenuKeys, EscOrF10AgainLeavesTheMenuAndTheFocusGoesBack)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        for (int key : c.keys) KeyboardKey(key);
+        KeyboardKey(c.keys.front());
+        EXPECT_TRUE(fmMain->mnuMain->KeyboardMode());
+        EXPECT_EQ(bar->activeAction(), fmMain->mnuFile->QtAction());
+        for (size_t i = 1; i < c.keys.size(); ++i) KeyboardKey(c.keys[i]);
         EXPECT_EQ(OpenMenu(), nullptr);
         EXPECT_EQ(QApplication::focusWidget(), grid);
         EXPECT_EQ(bar->activeAction(), nullptr);
