@@ -21,7 +21,7 @@ class TSearchEdit : public TEdit {
     QV_CLASS(TSearchEdit, TEdit)
 public:
     explicit TSearchEdit(TComponent* AOwner = nullptr) : TEdit(AOwner) {}
-    bool WantsDialogKey(WORD Key, TShiftState Shift) const override { return true; }
+    bool WantsDialogKey(WORD Key, TShiftState Shift) const override { return Key == VK_RETURN || Key == VK_ESCAPE; }
 };
 
 class cPanelSearch : public TObject {

@@ -1,6 +1,7 @@
 #include "platform/ui/ComCtrls.h"
 #include "platform/ui/EventBridge.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -261,7 +262,11 @@ void TToolButton::Update()
     QString caption = FAction ? FAction->Caption() : FCaption;
     QString hint = FAction ? FAction->Hint() : FHint;
     int image = FAction ? FAction->ImageIndex() : FImageIndex;
-    b->setText(caption);
+    // The bar shows pictures, not captions: a caption's accelerator would
+    // stand beside the menu title with the same letter ("Об&ъекты") and
+    // the toolkit would take turns between them on Alt and the letter. The
+    // text keeps no accelerator mark (an "&" of the text doubled).
+    b->setText(StripHotkey(caption).replace(QLatin1Char('&'), QStringLiteral("&&")));
     b->setToolTip(GetShortHint(hint));
     b->setEnabled(Enabled());
     if (FButtonAction)
@@ -639,6 +644,65 @@ void TPageControl::SetActivePageIndex(int i)
         const QSignalBlocker block(FTabBar);
         FTabBar->setCurrentIndex(t);
     }
+}
+
+TTabSheet* TPageControl::FindNextPage(TTabSheet* CurPage, bool GoForward) const
+{
+    const int n = PageCount();
+    if (n == 0) return nullptr;
+    auto at = std::find(FPages.begin(), FPages.end(), CurPage);
+    int i = at == FPages.end() ? (GoForward ? n - 1 : 0) : int(at - FPages.begin());
+    for (int k = 1; k <= n; ++k) {
+        const int j = ((i + (GoForward ? k : -k)) % n + n) % n;
+        TTabSheet* p = FPages[size_t(j)];
+        if (p->TabVisible() && p->Enabled()) return p == CurPage ? nullptr : p;
+    }
+    return nullptr;
+}
+
+bool TPageControl::SelectNextPage(bool GoForward)
+{
+    TTabSheet* page = FindNextPage(ActivePage(), GoForward);
+    if (!page) return false;
+    TTabSheet* old = ActivePage();
+    QWidget* focused = QApplication::focusWidget();
+    const auto inside = [](TWinControl* c, QWidget* w) {
+        return c && c->Widget() && w && (c->Widget() == w || c->Widget()->isAncestorOf(w));
+    };
+    const bool inPage = inside(old, focused);
+    if (inPage && FTabBar) {
+        // Leave the control first: its exit check may refuse, and the hidden
+        // page would otherwise hand the focus wherever the toolkit likes.
+        FTabBar->setFocus(Qt::OtherFocusReason);
+        if (inside(old, QApplication::focusWidget())) return true;
+    }
+    SetActivePage(page);
+    if (!inPage || !page->Widget()) return true;
+    // The first control of the page that Tab would reach.
+    QWidget* sheet = page->Widget();
+    for (QWidget* w = sheet->nextInFocusChain(); w && w != sheet; w = w->nextInFocusChain()) {
+        if (!sheet->isAncestorOf(w)) continue;
+        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy()) {
+            w->setFocus(Qt::TabFocusReason);
+            break;
+        }
+    }
+    return true;
+}
+
+void TPageControl::WndProc(TMessage& Message)
+{
+    if (Message.Msg == CM_DIALOGKEY) {
+        const int dir = PageKeyDirection(WORD(Message.WParam), TShiftState::FromBits(Message.LParam));
+        QWidget* focused = QApplication::focusWidget();
+        if (dir != 0 && FWidget && focused && (focused == FWidget || FWidget->isAncestorOf(focused))) {
+            // A page control inside one of the pages turns its own pages.
+            TWinControl::WndProc(Message);
+            if (Message.Result == 0) Message.Result = SelectNextPage(dir > 0) ? 1 : 0;
+            return;
+        }
+    }
+    TWinControl::WndProc(Message);
 }
 
 void TPageControl::TabVisibleChanged(TTabSheet* p)

@@ -5,14 +5,23 @@
 // Status bar: panels from left to right, each of its Width; the last one
 // takes what is left. A tool button shows its action (image, tool tip from
 // the short hint, enabled state) and executes it; a drop-down button bound
-// to a menu item opens that item's menu when clicked. Hovering a tool button
-// sets the application's hint to the long part of its hint.
+// to a menu item opens that item's menu when clicked. The buttons show
+// pictures only, so a caption's accelerator does nothing (the menu title with
+// the same letter has it). Hovering a tool button sets the application's hint
+// to the long part of its hint.
 //
 // Page control: tabs on top; each tab sheet fills the page area and only the
 // active one is visible. Sheets may be added at run time. A sheet whose
 // TabVisible is off has no tab (hiding the active one's tab activates the
 // next sheet that has one); a sheet's OnShow runs whenever it comes on the
 // screen (made active, or shown with its window).
+//
+// The page keys (Ctrl+Tab, Ctrl+PageDown forward; Ctrl+Shift+Tab, Ctrl+PageUp
+// back; see PageKeyDirection) turn the pages from wherever the focus is
+// inside the page control, the innermost one when page controls nest. The
+// control the user was in is left first (its exit check may keep the focus,
+// and then the page stays); the focus goes on to the first control of the
+// new page that Tab would reach, or stays on the tab row when it was there.
 #include <QAction>
 #include <QTabBar>
 #include <QToolButton>
@@ -252,6 +261,13 @@ public:
     int ActivePageIndex() const { return FActive; }
     void SetActivePageIndex(int i);
     QTabBar* TabBar() const { return FTabBar; }
+    // The next (previous) sheet with a tab, after the last the first; none
+    // when no other sheet has one.
+    TTabSheet* FindNextPage(TTabSheet* CurPage, bool GoForward) const;
+    // Turns to the next (previous) page as the page keys do; false when
+    // there is none to turn to.
+    bool SelectNextPage(bool GoForward);
+    void WndProc(TMessage& Message) override;
 
 protected:
     QWidget* CreateWidget(QWidget* parentWidget) override;

@@ -922,6 +922,14 @@ bool TWinControl::ShowWindowCmd(int cmd)
 
 void TWinControl::UpdateWindowNow() { Update(); }
 
+int PageKeyDirection(WORD Key, TShiftState Shift)
+{
+    if (!Shift.Contains(ssCtrl) || Shift.Contains(ssAlt)) return 0;
+    if (Key == VK_TAB) return Shift.Contains(ssShift) ? -1 : 1;
+    if (Shift.Contains(ssShift)) return 0;
+    return Key == VK_NEXT ? 1 : Key == VK_PRIOR ? -1 : 0;
+}
+
 // ------------------------------------------------------------------ lookups
 
 TForm* GetParentForm(const TControl* c)

@@ -276,6 +276,9 @@ public:
     // sent down to every control of the form). A control that acts on the
     // key itself claims it: a memo breaking a line, an open drop-down or
     // calendar, a grid's open in-place editor, a focused button.
+    // The page keys (PageKeyDirection) are dialog keys too, but reach the form
+    // before the control sees them: only a control whose own pop-up is open
+    // (a calendar, a list) claims them.
     virtual bool WantsDialogKey(WORD Key, TShiftState Shift) const { return false; }
     Qt::FocusPolicy FocusPolicy() const;
     bool Focused() const;
@@ -337,6 +340,12 @@ private:
 };
 
 QCursor CursorToQCursor(TCursor c);
+
+// The keys that turn the pages of the page control the focus is in, from
+// whatever control inside it has the focus: Ctrl+Tab and Ctrl+PageDown to the
+// next page, Ctrl+Shift+Tab and Ctrl+PageUp to the previous one. Returns +1,
+// -1, or 0 for any other key.
+int PageKeyDirection(WORD Key, TShiftState Shift);
 
 // The form a control stands on (the outermost parent), or none.
 TForm* GetParentForm(const TControl* c);

@@ -2219,8 +2219,11 @@ void TDBGrid::NewRowFocusMoved()
     CancelUntouchedNewRow();
 }
 
-bool TDBGrid::WantsDialogKey(WORD Key, TShiftState) const
+bool TDBGrid::WantsDialogKey(WORD Key, TShiftState Shift) const
 {
+    // The page keys go past the grid and its editor (the editor's list is a
+    // pop-up of its own that has the keys while it is open).
+    if (PageKeyDirection(Key, Shift) != 0) return false;
     return FEditorMode || (Key == VK_ESCAPE && IsEditing(FDataLink->DataSet()));
 }
 

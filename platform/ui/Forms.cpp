@@ -25,6 +25,7 @@
 #include "platform/core/ScopeGuard.h"
 #include "platform/ui/ActnList.h"
 #include "platform/ui/Dialogs.h"
+#include "platform/ui/Menus.h"
 
 namespace {
 
@@ -235,6 +236,7 @@ void TForm::Notification(TComponent* AComponent, TOperation Operation)
     if (Operation == opInsert && FFormState.Contains(fsCreating) && AComponent) AComponent->BeginLoading();
     if (Operation == opRemove && AComponent == FActiveControl) FActiveControl = nullptr;
     if (Operation == opRemove && AComponent == FEnteredControl) FEnteredControl = nullptr;
+    if (Operation == opRemove && AComponent == FMenu) FMenu = nullptr;
     TWinControl::Notification(AComponent, Operation);
 }
 
@@ -353,8 +355,10 @@ void TForm::LayoutClient()
     FClient->setGeometry(0, menu, FWidget->width(), std::max(FWidget->height() - menu, 0));
 }
 
-void TForm::SetMenuBarWidget(QWidget* w)
+void TForm::SetMenu(TMainMenu* m)
 {
+    FMenu = m;
+    QWidget* w = m ? m->MenuBar() : nullptr;
     if (FMenuBar && FMenuBar != w) FMenuBar->hide();
     FMenuBar = w;
     if (w && FWidget) {
@@ -1427,6 +1431,19 @@ bool FormShortCut(QWidget* w, const QKeyEvent* k)
     return frame && frame != f && frame->IsShortCut(sc);
 }
 
+// The windowed control a key pressed in the widget belongs to, when the
+// widget lies in its form's own window (not in a pop-up over it).
+TWinControl* KeyControl(QWidget* w)
+{
+    TControl* c = FindControl(w);
+    while (c && !dynamic_cast<TWinControl*>(c)) c = c->Parent();
+    auto* control = static_cast<TWinControl*>(c);
+    TForm* f = GetParentForm(control);
+    QWidget* window = f ? f->OuterWidget() : nullptr;
+    if (!window || w->window() != window->window()) return nullptr;
+    return control;
+}
+
 // The form that gets the key as a dialog key once the focused control has
 // seen it: an Enter or Esc pressed in the form's own window (not in a pop-up
 // over it) that the control does not claim.
@@ -1434,20 +1451,49 @@ TForm* DialogKeyForm(QWidget* w, const QKeyEvent* k)
 {
     const WORD key = VirtualKeyOf(k);
     if (key != VK_RETURN && key != VK_ESCAPE) return nullptr;
-    TControl* c = FindControl(w);
-    while (c && !dynamic_cast<TWinControl*>(c)) c = c->Parent();
-    auto* control = static_cast<TWinControl*>(c);
-    TForm* f = GetParentForm(control);
+    TWinControl* control = KeyControl(w);
+    if (!control || control->WantsDialogKey(key, ShiftStateOf(k->modifiers()))) return nullptr;
+    return GetParentForm(control);
+}
+
+// A page key (Ctrl+Tab, Ctrl+PageDown, ...) goes to the form as a dialog key
+// before the focused control sees it, where the page control around the
+// control takes it: a grid would move a column or go to its last row, a
+// memo take the tab. A control whose pop-up is open keeps it (a calendar
+// turns its years). True when a page control took it.
+bool PageKey(QWidget* w, const QKeyEvent* k)
+{
+    TShiftState shift = ShiftStateOf(k->modifiers());
+    if (k->key() == Qt::Key_Backtab) shift += ssShift;
+    const WORD key = VirtualKeyOf(k);
+    if (PageKeyDirection(key, shift) == 0) return false;
+    TWinControl* control = KeyControl(w);
+    if (!control || control->WantsDialogKey(key, shift)) return false;
+    return GetParentForm(control)->DialogKey(key, shift);
+}
+
+// F10 pressed in a form's window puts the form's main menu (an MDI child's:
+// its frame's) into the keyboard mode, as a tap of Alt does; pressed in the
+// menu bar, it takes the menu out of it.
+bool MenuKey(QWidget* w, const QKeyEvent* k)
+{
+    if (VirtualKeyOf(k) != VK_F10 || ShiftStateOf(k->modifiers()) != TShiftState{}) return false;
+    TForm* f = GetParentForm(FindControl(w));
     QWidget* window = f ? f->OuterWidget() : nullptr;
-    if (!window || w->window() != window->window()) return nullptr;
-    return control->WantsDialogKey(key, ShiftStateOf(k->modifiers())) ? nullptr : f;
+    if (!window || w->window() != window->window()) return false;
+    if (!f->Menu() && f->MDIFrame()) f = f->MDIFrame();
+    TMainMenu* menu = f->Menu();
+    if (!menu || !menu->MenuBar() || !menu->MenuBar()->isVisible()) return false;
+    menu->SetKeyboardMode(!menu->KeyboardMode());
+    return true;
 }
 
 // The toolkit's application object. Every event passes through notify: a
 // key press is first offered to the actions of the form it was pressed in,
-// before the focused control sees it, and a dialog key goes on to the form
-// after the control has seen it; an exception that escaped a handler's own
-// bridge ends here, on the error display, instead of ending the program.
+// then a page key to the page control around the focus and F10 to the main
+// menu, before the focused control sees it, and a dialog key goes on to the
+// form after the control has seen it; an exception that escaped a handler's
+// own bridge ends here, on the error display, instead of ending the program.
 class TQtApplication : public QApplication {
 public:
     using QApplication::QApplication;
@@ -1460,7 +1506,8 @@ public:
             auto* k = static_cast<QKeyEvent*>(e);
             bool used = false;
             const bool ok = CallHandler(nullptr, [&] {
-                used = TForm::MDISystemKey(w, VirtualKeyOf(k), ShiftStateOf(k->modifiers())) || FormShortCut(w, k);
+                used = TForm::MDISystemKey(w, VirtualKeyOf(k), ShiftStateOf(k->modifiers())) || FormShortCut(w, k) ||
+                       PageKey(w, k) || MenuKey(w, k);
                 if (!used) dialogKeyForm = DialogKeyForm(w, k);
             });
             if (used || !ok) return true;

@@ -39,6 +39,7 @@
 
 class QEventLoop;
 class QMenuBar;
+class TMainMenu;
 class QScrollArea;
 
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
@@ -159,8 +160,11 @@ public:
     // The MDI frame an MDI child lives in.
     TForm* MDIFrame() const;
 
-    // The menu bar widget shown above the client area (set by the main menu).
-    void SetMenuBarWidget(QWidget* w);
+    // The main menu, its bar shown above the client area (set by the main
+    // menu, TMainMenu::SetForm). F10 and a tap of Alt reach it from anywhere
+    // in the form and in its MDI children.
+    void SetMenu(TMainMenu* m);
+    TMainMenu* Menu() const { return FMenu; }
     QWidget* MenuBarWidget() const { return FMenuBar; }
 
     QWidget* ClientWidget() const override { return FClient; }
@@ -258,6 +262,7 @@ private:
     QPointer<QMdiArea> FMdiArea;
     QPointer<QMdiSubWindow> FSubWindow;
     QPointer<QWidget> FMenuBar;
+    TMainMenu* FMenu = nullptr;
     QEventLoop* FModalLoop = nullptr;
     TForm* FMDIFrame = nullptr;
     std::vector<TForm*> FMDIChildren;

@@ -2,9 +2,12 @@
 #include "platform/ui/EventBridge.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyleOptionMenuItem>
 #include <algorithm>
 
 #include "platform/ui/Forms.h"
@@ -225,6 +228,20 @@ void TMenuItem::Click()
     if (OnClick) OnClick(this);
 }
 
+QString StripHotkey(const QString& caption)
+{
+    QString out;
+    out.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption.at(i) == QLatin1Char('&')) {
+            if (i + 1 >= caption.size()) break;
+            ++i;
+        }
+        out += caption.at(i);
+    }
+    return out;
+}
+
 TMenuItem* NewMenuItem(TComponent* owner, const QString& name, TAction* action, const QString& caption)
 {
     auto* i = new TMenuItem(owner);
@@ -275,7 +292,21 @@ TMenuItem* TMenu::FindItemByCaption(const QString& caption) const { return FindB
 
 // --------------------------------------------------------------- TMainMenu
 
-TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) { FBar = new QMenuBar(); }
+namespace {
+// The menu bar draws the title the keyboard or the pointer is on as the
+// style draws the title whose menu is open (highlighted): the style itself
+// marks it only once the menu opens, so the keyboard mode showed nothing.
+class TMenuBarWidget : public QMenuBar {
+protected:
+    void initStyleOption(QStyleOptionMenuItem* option, const QAction* action) const override
+    {
+        QMenuBar::initStyleOption(option, action);
+        if (option->state & QStyle::State_Selected) option->state |= QStyle::State_Sunken;
+    }
+};
+}  // namespace
+
+TMainMenu::TMainMenu(TComponent* AOwner) : TMenu(AOwner) { FBar = new TMenuBarWidget(); }
 
 TMainMenu::~TMainMenu()
 {
@@ -284,7 +315,7 @@ TMainMenu::~TMainMenu()
     FWindowActions.clear();
     delete FItems;
     FItems = nullptr;
-    if (FForm && !FForm->IsDestroying() && FForm->MenuBarWidget() == FBar) FForm->SetMenuBarWidget(nullptr);
+    if (FForm && !FForm->IsDestroying() && FForm->Menu() == this) FForm->SetMenu(nullptr);
     delete FBar.data();
 }
 
@@ -293,7 +324,28 @@ QWidget* TMainMenu::RootContainer() { return FBar; }
 void TMainMenu::SetForm(TForm* f)
 {
     FForm = f;
-    if (f) f->SetMenuBarWidget(FBar);
+    if (f) f->SetMenu(this);
+}
+
+bool TMainMenu::KeyboardMode() const
+{
+    // A bar left with nothing to give the focus back to keeps it, without a
+    // title: that is no keyboard mode.
+    return FBar && FBar->hasFocus() && FBar->activeAction();
+}
+
+void TMainMenu::SetKeyboardMode(bool on)
+{
+    if (!FBar || !FBar->isVisible() || on == KeyboardMode()) return;
+    // The toolkit's own way in and out: Alt pressed and released alone. The
+    // bar watches its window for the press (announced as a shortcut
+    // override) and the whole application for the release that follows;
+    // the Alt key's event reports the Alt modifier as held.
+    QWidget* window = FBar->window();
+    QKeyEvent press(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::NoModifier);
+    QApplication::sendEvent(window, &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::AltModifier);
+    QApplication::sendEvent(window, &release);
 }
 
 void TMainMenu::SetWindowMenu(TMenuItem* item)

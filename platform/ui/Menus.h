@@ -10,6 +10,14 @@
 //
 // The main menu's window menu lists the form's MDI children below its own
 // items, numbered, the active one checked; choosing one activates it.
+//
+// The keyboard reaches the main menu as desktop users expect: Alt pressed
+// and released alone, or F10 (the form's key step, Forms.cpp),
+// puts the menu bar into the keyboard mode with its first title highlighted;
+// Left and Right move between the titles, Down or Enter opens one, Enter
+// chooses an item, Esc leaves. A title's accelerator (Alt and the letter
+// after "&", in whatever layout the keyboard types it) opens its menu. The
+// title the keyboard or the pointer is on is drawn highlighted.
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -122,6 +130,11 @@ public:
     void SetWindowMenu(TMenuItem* item);
     TMenuItem* WindowMenu() const { return FWindowMenu; }
     QMenuBar* MenuBar() const { return FBar; }
+    // Whether the menu bar has the keyboard (Alt or F10 put it there).
+    bool KeyboardMode() const;
+    // Puts the menu bar into the keyboard mode (its first title highlighted,
+    // the focus remembered) or takes it out (the focus goes back).
+    void SetKeyboardMode(bool on);
     // Rebuilds the window list (done each time the window menu opens).
     void UpdateWindowList();
     // The captions of the listed windows (tests).
@@ -151,6 +164,9 @@ protected:
 private:
     QPointer<QMenu> FQMenu;
 };
+
+// The caption without its accelerator marks ("&&" stands for one "&").
+QString StripHotkey(const QString& caption);
 
 // A new item with the caption (and action) under the owner.
 TMenuItem* NewMenuItem(TComponent* owner, const QString& name, TAction* action = nullptr,

@@ -2,7 +2,8 @@
 // typing posts through the link, lookups with one and two list fields, the
 // navigator's buttons and their hints; the check box set without its click
 // handler, the splitter's limits, hidden tab sheets and their on-show event;
-// Enter and Esc in a modal dialog, for data-aware and plain controls.
+// the page keys from the controls on the pages; Enter and Esc in a modal
+// dialog, for data-aware and plain controls.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -820,6 +821,111 @@ TEST(PageControls, HiddenTabsAndTheOnShowEvent)
     EXPECT_EQ(pc->ActivePage(), sheets[0]);
     EXPECT_EQ(shown.join(QLatin1Char(',')), QStringLiteral("1,3,1"));
     form->Free();
+}
+
+// The page keys turn the pages from whatever control inside the page control
+// has the focus, as the keyboard delivers them: a grid (which moves between
+// its columns by Tab and goes to its first and last rows by Ctrl+PageUp and
+// Ctrl+PageDown), its open editor, a memo (which takes Tab) and an edit never
+// act on them. A sheet without a tab is passed over; an open list keeps the
+// keys; a control that refuses to be left keeps the page.
+TEST_F(DBCtrlsTest, PageKeysTurnThePagesFromAnyControlInsideThePageControl)
+{
+    auto* pc = new TPageControl(Form);
+    pc->SetParent(Form);
+    pc->SetBounds(5, 5, 480, 380);
+    TTabSheet* sheets[4];
+    for (int i = 0; i < 4; ++i) {
+        sheets[i] = new TTabSheet(Form);
+        sheets[i]->SetPageControl(pc);
+        sheets[i]->SetCaption(QStringLiteral("Лист %1").arg(i + 1));
+    }
+    sheets[2]->SetTabVisible(false);
+    auto on = [this](TTabSheet* sheet, auto* c, int top, int height = 21) {
+        c->SetParent(sheet);
+        c->SetBounds(10, top, 300, height);
+        return c;
+    };
+    TEdit* edit = on(sheets[0], new TEdit(Form), 10);
+    TMemo* memo = on(sheets[0], new TMemo(Form), 40, 60);
+    TDBLookupComboBox* list = on(sheets[0], new TDBLookupComboBox(Form), 110);
+    list->SetListSource(FormsSrc);
+    list->SetKeyField(QStringLiteral("id"));
+    list->SetListField(QStringLiteral("name"));
+    list->SetDataSource(Src);
+    list->SetDataField(QStringLiteral("id_form"));
+    TEdit* stubborn = on(sheets[0], new TEdit(Form), 140);
+    bool refuse = false;
+    stubborn->OnExit = [stubborn, &refuse](TObject*) {
+        if (refuse) stubborn->SetFocus();
+    };
+    TDBGrid* grid = on(sheets[1], new TDBGrid(Form), 10, 150);
+    grid->SetDataSource(Src);
+    on(sheets[2], new TEdit(Form), 10);
+    TEdit* last = on(sheets[3], new TEdit(Form), 10);
+    Show();
+    ActivateForm(Form);
+    ASSERT_TRUE(grid->Options().Contains(dgTabs));
+
+    const Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+    QWidget* const tabs = pc->TabBar();
+    struct Case {
+        const char* what;
+        int from;
+        QWidget* start;
+        int key;
+        Qt::KeyboardModifiers mods;
+        int page;
+        QWidget* focus;   // where the focus is afterwards (none: in the open list)
+    } cases[] = {
+        {"edit, Ctrl+Tab", 0, edit->Widget(), Qt::Key_Tab, ctrl, 1, grid->Widget()},
+        {"memo, Ctrl+Tab", 0, memo->Widget(), Qt::Key_Tab, ctrl, 1, grid->Widget()},
+        {"grid, Ctrl+Tab", 1, grid->Widget(), Qt::Key_Tab, ctrl, 3, last->Widget()},
+        {"grid editor, Ctrl+Shift+Tab", 1, nullptr, Qt::Key_Backtab, ctrl | Qt::ShiftModifier, 0, edit->Widget()},
+        {"grid, Ctrl+PageDown", 1, grid->Widget(), Qt::Key_PageDown, ctrl, 3, last->Widget()},
+        {"grid, Ctrl+PageUp", 1, grid->Widget(), Qt::Key_PageUp, ctrl, 0, edit->Widget()},
+        {"last page, Ctrl+Tab", 3, last->Widget(), Qt::Key_Tab, ctrl, 0, edit->Widget()},
+        {"tab row, Ctrl+PageDown", 0, tabs, Qt::Key_PageDown, ctrl, 1, tabs},
+        {"tab row, Ctrl+PageUp", 0, tabs, Qt::Key_PageUp, ctrl, 3, tabs},
+        {"open list, Ctrl+PageDown", 0, list->Widget(), Qt::Key_PageDown, ctrl, 0, nullptr},
+        {"refusing edit, Ctrl+Tab", 0, stubborn->Widget(), Qt::Key_Tab, ctrl, 0, stubborn->Widget()},
+        {"edit, Tab alone", 0, edit->Widget(), Qt::Key_Tab, Qt::NoModifier, 0, memo->Widget()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        pc->SetActivePage(sheets[c.from]);
+        Application->ProcessMessages();
+        const bool editor = !c.start;
+        (editor ? grid->Widget() : c.start)->setFocus(Qt::OtherFocusReason);
+        Application->ProcessMessages();
+        if (editor) {
+            PressKey(Qt::Key_F2);
+            ASSERT_TRUE(grid->EditorMode());
+        }
+        if (c.start == list->Widget()) {
+            list->DropDown();
+            Application->ProcessMessages();
+            ASSERT_TRUE(list->ListVisible());
+        }
+        refuse = c.start == stubborn->Widget();
+        const int column = grid->SelectedIndex();
+        KeyboardKey(c.key, c.mods, c.key == Qt::Key_Tab || c.key == Qt::Key_Backtab ? QStringLiteral("\t") : QString());
+        EXPECT_EQ(pc->ActivePage(), sheets[c.page]);
+        EXPECT_TRUE(sheets[c.page]->Widget()->isVisible());
+        QWidget* focus = QApplication::focusWidget();
+        if (c.focus)
+            EXPECT_TRUE(focus == c.focus || (focus && c.focus->isAncestorOf(focus)))
+                << (focus ? focus->metaObject()->className() : "none");
+        else
+            EXPECT_TRUE(list->ListVisible());
+        // Nothing acted on the key besides the page control.
+        EXPECT_EQ(memo->Text(), QString());
+        EXPECT_EQ(grid->SelectedIndex(), column);
+        EXPECT_EQ(Sessions->RecNo(), 1);
+        refuse = false;
+        if (list->ListVisible()) list->CloseUp();
+        if (Sessions->State() != dsBrowse) Sessions->Cancel();
+    }
 }
 
 }  // namespace

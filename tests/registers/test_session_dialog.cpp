@@ -13,11 +13,22 @@
 #include "platform/ui/ComboBoxes.h"
 #include "platform/ui/DBCtrls.h"
 #include "platform/ui/StdCtrls.h"
+#include "tests/platform/WindowSystem.h"
 #include "tests/registers/SessionsFixture.h"
 
 namespace {
 
 using SessionDialog = Sessions;
+
+// Members who took part in the session, stored before the dialog opens.
+void StoreParticipants(int session, std::initializer_list<int> members)
+{
+    for (int m : members)
+        DM->adoConnection->Execute(QStringLiteral("INSERT INTO LNK_SESSIONS_MEMBERS (id, id_session, id_member) VALUES ('") +
+                                   Key(100 + m) + QStringLiteral("', '") + Key(session) + QStringLiteral("', '") +
+                                   Key(m) + QStringLiteral("')"));
+    DM->adoLnkSessionsMembers->Requery();
+}
 
 TEST_F(SessionDialog, LayoutTextsAndTabOrderAreThoseOfTheForm)
 {
@@ -105,11 +116,7 @@ TEST_F(SessionDialog, SessionTypedThroughTheControlsIsStored)
 // second tab comes up, the payment state when the third does.
 TEST_F(SessionDialog, ShowingTheTabsKeepsVotesAndPaymentsInStep)
 {
-    for (int m : {M1, M2})
-        DM->adoConnection->Execute(QStringLiteral("INSERT INTO LNK_SESSIONS_MEMBERS (id, id_session, id_member) VALUES ('") +
-                                   Key(100 + m) + QStringLiteral("', '") + Key(SessionB) + QStringLiteral("', '") +
-                                   Key(m) + QStringLiteral("')"));
-    DM->adoLnkSessionsMembers->Requery();
+    StoreParticipants(SessionB, {M1, M2});
     Edit(SessionB, [&](TfmAddEditSessionObject* d) {
         EXPECT_TRUE(d->TabSheet2->TabVisible());
         EXPECT_TRUE(d->TabSheet3->TabVisible());
@@ -130,6 +137,48 @@ TEST_F(SessionDialog, ShowingTheTabsKeepsVotesAndPaymentsInStep)
     });
     EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS")), 0);
     EXPECT_EQ(Count(QStringLiteral("OBJ_PAYMENTS")), 0);
+}
+
+// The pages turned by the keys in the dialog opened by F2 in the register:
+// Ctrl+Tab and Ctrl+PageDown forward, Ctrl+Shift+Tab and Ctrl+PageUp back,
+// from a memo and from the grids (which take Tab themselves); the focus goes
+// on to the first control of the page, and the page's own handler runs (the
+// vote rows come with the second page).
+TEST_F(SessionDialog, CtrlTabAndCtrlPageKeysTurnThePagesWhereverTheFocusIs)
+{
+    StoreParticipants(SessionB, {M1, M2});
+    EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+        ActivateForm(d);
+        TPageControl* pages = d->tabParams;
+        const auto focusIn = [](TWinControl* c) {
+            QWidget* f = QApplication::focusWidget();
+            return f && (f == c->Widget() || c->Widget()->isAncestorOf(f));
+        };
+        ASSERT_EQ(pages->ActivePage(), d->TabSheet1);
+        d->DBMemo2->SetFocus();
+        Application->ProcessMessages();
+        KeyboardKey(Qt::Key_Tab, Qt::ControlModifier, QStringLiteral("\t"));
+        EXPECT_EQ(pages->ActivePage(), d->TabSheet2);
+        EXPECT_TRUE(focusIn(d->dbgMembers));
+        EXPECT_EQ(d->DBMemo2->Text(), QString());
+        EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS")), 4);
+
+        KeyboardKey(Qt::Key_PageDown, Qt::ControlModifier);
+        EXPECT_EQ(pages->ActivePage(), d->TabSheet3);
+        EXPECT_TRUE(focusIn(d->cbxSetPay));
+        KeyboardKey(Qt::Key_PageUp, Qt::ControlModifier);
+        EXPECT_EQ(pages->ActivePage(), d->TabSheet2);
+
+        d->dbgVotes->SetFocus();
+        Application->ProcessMessages();
+        const int column = d->dbgVotes->SelectedIndex();
+        KeyboardKey(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier, QStringLiteral("\t"));
+        EXPECT_EQ(pages->ActivePage(), d->TabSheet1);
+        EXPECT_TRUE(focusIn(d->DBEdit1));
+        EXPECT_EQ(d->dbgVotes->SelectedIndex(), column);
+        User([&] { d->btnCancel->Click(); });
+    });
+    EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS")), 0);
 }
 
 // The navigators' buttons show their hints as the dialog's other controls
