@@ -2174,15 +2174,27 @@ bool TDBGrid::UntouchedNewRow() const
     return !(FEditorMode && FEditor->Modified());
 }
 
+// The focus, now in the widget, has gone from the grid to another control
+// of the grid's window. The grid's own editor is the grid; a pop-up (the
+// editor's list, a context menu), a message box or another window over it,
+// and another program (no widget of this one has the focus) only stand in
+// front of the grid for a while: the focus comes back to where it was.
+bool TDBGrid::FocusLeftFor(QWidget* now) const
+{
+    if (!now || !FGridWidget) return false;
+    if (now == FGridWidget || FGridWidget->isAncestorOf(now)) return false;
+    return now->window() == FGridWidget->window();
+}
+
 void TDBGrid::FocusLost()
 {
-    if (FEditor && FEditor->Widget() && FEditor->Widget()->hasFocus()) return;
-    if (!UntouchedNewRow()) return;
+    QWidget* now = QApplication::focusWidget();
+    if (!FocusLeftFor(now) || !UntouchedNewRow()) return;
     // A new row is thrown away when the user leaves it untouched, but kept
     // while the focus is in a control of the same window that edits a field
     // of this very record (a memo beside the grid): that control fills the
     // new row in.
-    if (EditsRecord(QApplication::focusWidget()))
+    if (EditsRecord(now))
         KeepNewRow();
     else
         FDataLink->DataSet()->Cancel();
@@ -2198,9 +2210,9 @@ void TDBGrid::KeepNewRow()
 void TDBGrid::StopKeepingNewRow() { QObject::disconnect(FNewRowWatch); }
 
 // The focus moved on while the new row is kept for a control that edits it:
-// back in the grid, the grid has its row again; to anything else (another
-// control or window, none when the program is left) the row is left as the
-// grid leaves it.
+// back in the grid, the grid has its row again; to another control of the
+// window the row is left as the grid leaves it. A pop-up, a message box,
+// another window or program over the window leave it waiting.
 void TDBGrid::NewRowFocusMoved()
 {
     QWidget* now = QApplication::focusWidget();
@@ -2208,7 +2220,7 @@ void TDBGrid::NewRowFocusMoved()
         StopKeepingNewRow();
         return;
     }
-    if (EditsRecord(now)) return;
+    if (!FocusLeftFor(now) || EditsRecord(now)) return;
     CancelUntouchedNewRow();
 }
 
@@ -2463,11 +2475,7 @@ TEditorKeyFilter::TEditorKeyFilter(TDBGrid* g) : FGrid(g) {}
 bool TEditorKeyFilter::eventFilter(QObject* o, QEvent* e)
 {
     if (e->type() == QEvent::KeyPress) return FGrid->EditorKeyEvent(static_cast<QKeyEvent*>(e));
-    if (e->type() == QEvent::FocusOut) {
-        QWidget* f = QApplication::focusWidget();
-        if (FGrid->FGridWidget && f && f != FGrid->FGridWidget && !FGrid->FGridWidget->isAncestorOf(f))
-            FGrid->GuardedInput([this] { FGrid->FocusLost(); });
-    }
+    if (e->type() == QEvent::FocusOut) FGrid->GuardedInput([this] { FGrid->FocusLost(); });
     return false;
 }
 

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/core/ScopeGuard.h"
 #include "platform/ui/ActnList.h"
@@ -1362,6 +1363,41 @@ TForm* DialogKeyForm(QWidget* w, const QKeyEvent* k)
     return control->WantsDialogKey(key, ShiftStateOf(k->modifiers())) ? nullptr : f;
 }
 
+// The stand-in a press sets for the toolkit's focus search (see notify),
+// taken away as soon as the press reaches the widget: the toolkit has given
+// the press's focus by then, and what the press opens (a menu, a dialog, each
+// with an event loop of its own) runs with nothing of it set.
+class TPressFocusStandIn : public QObject {
+public:
+    TPressFocusStandIn(QObject* receiver, QEvent* press) : FReceiver(receiver), FPress(press)
+    {
+        FKeeping = PressKeepsFocusAt(static_cast<QWidget*>(receiver));
+        if (!FKeeping) return;
+        FKeeping->setFocusProxy(QApplication::focusWidget());
+        receiver->installEventFilter(this);
+    }
+    ~TPressFocusStandIn() override
+    {
+        Release();
+        if (FReceiver) FReceiver->removeEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e == FPress) Release();
+        return false;
+    }
+
+private:
+    void Release()
+    {
+        if (FKeeping) FKeeping->setFocusProxy(nullptr);
+        FKeeping = nullptr;
+    }
+    QPointer<QObject> FReceiver;
+    QEvent* FPress;
+    QPointer<QWidget> FKeeping;
+};
+
 // The toolkit's application object. Every event passes through notify: a
 // key press is first offered to the actions of the form it was pressed in,
 // before the focused control sees it, and a dialog key goes on to the form
@@ -1388,11 +1424,9 @@ public:
         // The toolkit gives a press's focus before it delivers the press;
         // over a control that takes none, the focused widget stands in for
         // the control meanwhile, which ends the toolkit's search there.
-        QPointer<QWidget> keeping;
-        if (e->type() == QEvent::MouseButtonPress && e->spontaneous() && receiver->isWidgetType()) {
-            keeping = PressKeepsFocusAt(static_cast<QWidget*>(receiver));
-            if (keeping) keeping->setFocusProxy(QApplication::focusWidget());
-        }
+        std::optional<TPressFocusStandIn> standIn;
+        if (e->type() == QEvent::MouseButtonPress && e->spontaneous() && receiver->isWidgetType())
+            standIn.emplace(receiver, e);
         const unsigned errors = ReportedHandlerErrors();
         bool result = true;
         try {
@@ -1400,7 +1434,7 @@ public:
         } catch (...) {
             ReportHandlerException(nullptr);
         }
-        if (keeping) keeping->setFocusProxy(nullptr);
+        standIn.reset();
         // A control whose handling of the key raised has had it; the control
         // may also have closed (or be closing) or freed its form meanwhile.
         const auto closing = [](TForm* f) {
