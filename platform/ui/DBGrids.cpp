@@ -751,6 +751,18 @@ protected:
         if (FGrid && FGrid->Options().Contains(dgTabs)) return false;
         return QAbstractScrollArea::focusNextPrevChild(next);
     }
+public:
+    // Tab or Shift+Tab pressed in the cell's editor of a grid where Tab
+    // does not move between the columns: the focus goes from the grid to
+    // the next or previous control, as from the grid itself (the editor is
+    // no stop of its own in the window's order).
+    void LeaveByTab(bool next)
+    {
+        setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        if (hasFocus()) QAbstractScrollArea::focusNextPrevChild(next);
+    }
+
+protected:
     void keyPressEvent(QKeyEvent* e) override
     {
         if (!FGrid) return;
@@ -2316,6 +2328,10 @@ void TDBGrid::CreateEditorWidget()
         QObject::connect(e, &QLineEdit::textEdited, e, [this](const QString&) { CallHandler(this, [this] { EditorTextChanged(); }); });
         w = e;
     }
+    // Reached by a click or by the grid, never by Tab: the editor is a part
+    // of the grid, not a stop of the window's tab order.
+    w->setFocusPolicy(Qt::ClickFocus);
+    if (auto* cb = qobject_cast<QComboBox*>(w); cb && cb->lineEdit()) cb->lineEdit()->setFocusPolicy(Qt::ClickFocus);
     FEditor->FList = list;
     FEditor->FEdit = w;
     w->installEventFilter(FEditorFilter);
@@ -2421,6 +2437,14 @@ bool TDBGrid::EditorKeyEvent(QKeyEvent* e)
     // Keys the editor leaves to the grid.
     WORD key = VirtualKeyOf(e);
     TShiftState shift = ShiftStateOf(e->modifiers());
+    if (e->key() == Qt::Key_Backtab) shift += ssShift;
+    // Without "tab moves", Tab and Shift+Tab leave the grid as they leave
+    // any control; the cell keeps its text, as when the grid is left by a
+    // click.
+    if (key == VK_TAB && !FOptions.Contains(dgTabs) && !(e->modifiers() & (Qt::AltModifier | Qt::ControlModifier))) {
+        if (FGridWidget) GuardedInput([&] { FGridWidget->LeaveByTab(!shift.Contains(ssShift)); });
+        return true;
+    }
     bool toGrid = false;
     switch (key) {
     case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT:

@@ -691,6 +691,66 @@ TEST_F(DBCtrlsTest, TheGridsPopUpsAndOtherWindowsDoNotLeaveTheNewRow)
     EXPECT_EQ(count("id IS NULL AND id_form='f1'"), 1);
 }
 
+// Tab and Shift+Tab in a grid without "tab moves" leave it for the next and
+// the previous control of the form, from its open editor too: what the cell
+// holds stays the cell's (stored when the row is left), and what is typed
+// next goes into the control the focus went to. With the option, Tab moves
+// between the columns and the focus stays in the grid.
+TEST_F(DBCtrlsTest, TabLeavesAGridWithoutTabMovesAndMovesBetweenColumnsWithIt)
+{
+    auto* before = Make<TEdit>(10);
+    auto* grid = Make<TDBGrid>(40, 120);
+    grid->SetDataSource(Src);
+    grid->SetOptions(grid->Options() - dgTabs);
+    auto* after = Make<TEdit>(170);
+    Sessions->FieldByName(QStringLiteral("id"))->SetVisible(false);
+    Show();
+    ActivateForm(Form);
+    TField* number = Sessions->FieldByName(QStringLiteral("pnumber"));
+    struct Case {
+        const char* what;
+        bool back;
+        const char* typed;   // into the cell first; none: the editor stays closed
+        TEdit* to;
+    };
+    int n = 0;
+    for (const Case& c : {Case{"Tab", false, "", after}, Case{"Shift+Tab", true, "", before},
+                          Case{"Tab from the editor", false, "21", after},
+                          Case{"Shift+Tab from the editor", true, "22", before}}) {
+        SCOPED_TRACE(c.what);
+        const QString typed = QString::fromLatin1(c.typed), next = QString::number(++n);
+        Sessions->First();
+        grid->SetSelectedField(number);
+        grid->SetFocus();
+        Application->ProcessMessages();
+        TypeKeys(typed);
+        ASSERT_EQ(grid->EditorMode(), !typed.isEmpty());
+        c.back ? PressKey(Qt::Key_Backtab, Qt::ShiftModifier) : PressKey(Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), c.to->Widget());
+        TypeKeys(next);
+        EXPECT_EQ(c.to->Text(), next);
+        ClickRow(grid, 1);   // the row left: what the cell holds is stored
+        EXPECT_EQ(Sessions->State(), dsBrowse);
+        EXPECT_EQ(Stored(QStringLiteral("pnumber")), typed.isEmpty() ? QStringLiteral("12") : typed);
+        c.to->SetText(QString());
+    }
+
+    grid->SetOptions(grid->Options() + dgTabs);
+    Sessions->First();
+    grid->SetSelectedField(number);
+    grid->SetFocus();
+    Application->ProcessMessages();
+    TypeKeys(QStringLiteral("23"));
+    PressKey(Qt::Key_Tab);
+    EXPECT_TRUE(grid->Focused() || grid->Widget()->isAncestorOf(QApplication::focusWidget()));
+    EXPECT_EQ(grid->SelectedField(), Sessions->FieldByName(QStringLiteral("id_form")));
+    PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(grid->SelectedField(), number);
+    ClickRow(grid, 1);
+    EXPECT_EQ(Stored(QStringLiteral("pnumber")), QStringLiteral("23"));
+    EXPECT_EQ(before->Text() + after->Text(), QString());
+}
+
 // The editor made again while it has the focus (the register's edit command
 // puts the record into editing and the editor mode on) keeps the keyboard.
 TEST_F(DBCtrlsTest, TheGridsEditorMadeAgainKeepsTheKeyboard)

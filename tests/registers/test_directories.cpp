@@ -517,6 +517,67 @@ TEST_F(Directories, CtrlDelDeletesOnePostAfterTheQuestion)
     EXPECT_EQ(DM->adoRefMembers->RecordCount(), members);
 }
 
+// Tab in the posts grid, which has no "tab moves", leaves it for the next
+// control of the window and Shift+Tab for the previous one: the post typed
+// in the new row is stored as typed when another member is clicked, and
+// what is typed after the key goes into the control the focus went to (Esc
+// takes it back there), never onto the post. The seats grid has the option:
+// Tab moves on to the organisation's column, and the seat is stored with
+// both.
+TEST_F(Directories, TabLeavesThePostsGridAndMovesBetweenTheSeatsColumns)
+{
+    Start();
+    TfmMainReferenceMembers* w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    ActivateForm(w);
+    auto clickGrid = [](TDBGrid* g) {
+        const TRect r = g->CellRect(g->IndicatorOffset(), g->TopRow());
+        screen::Click(qobject_cast<QAbstractScrollArea*>(g->Widget())->viewport(), QPointF(r.Left + 3, r.Top + 3));
+        Application->ProcessMessages();
+    };
+    DM->adoRefMembers->First();
+    const QString first = DM->adoRefMembers->FieldByName(QStringLiteral("id"))->AsString();
+    auto stored = [&](const char* table, const QString& where) {
+        return Count(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE id_member=\"%2\" AND %3")
+                         .arg(QString::fromLatin1(table), first, where));
+    };
+    const QString members = adotest::Query(DM->adoConnection, QStringLiteral("SELECT * FROM REF_MEMBERS ORDER BY id"));
+    const int seats = Count(QStringLiteral("SELECT COUNT(*) FROM REF_OTHER_MANAGEMENT"));
+    for (const bool back : {false, true}) {
+        SCOPED_TRACE(back ? "Shift+Tab" : "Tab");
+        ClickRow(w, 0);
+        ASSERT_EQ(DM->adoRefMembers->FieldByName(QStringLiteral("id"))->AsString(), first);
+        clickGrid(w->DBGrid1);
+        PressKey(Qt::Key_Insert);
+        ASSERT_EQ(DM->adoRefPosts->State(), dsInsert);
+        const QString post = back ? QStringLiteral("Заместитель") : QStringLiteral("Директор");
+        TypeKeys(post);
+        back ? PressKey(Qt::Key_Backtab, Qt::ShiftModifier) : PressKey(Qt::Key_Tab);
+        QWidget* now = QApplication::focusWidget();
+        ASSERT_NE(now, nullptr);
+        EXPECT_FALSE(now == w->DBGrid1->Widget() || w->DBGrid1->Widget()->isAncestorOf(now));
+        EXPECT_EQ(GetParentForm(FindControl(now)), w);
+        TypeKeys(QStringLiteral("ООО Тест"));
+        PressKey(Qt::Key_Escape);
+        ClickRow(w, 1);
+        EXPECT_EQ(stored("REF_POSTS", QStringLiteral("postname=\"%1\"").arg(post)), 1);
+    }
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_POSTS WHERE postname LIKE \"%Тест%\"")), 0);
+    EXPECT_EQ(adotest::Query(DM->adoConnection, QStringLiteral("SELECT * FROM REF_MEMBERS ORDER BY id")), members);
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_OTHER_MANAGEMENT")), seats);
+
+    ClickRow(w, 0);
+    clickGrid(w->DBGrid2);
+    PressKey(Qt::Key_Insert);
+    ASSERT_EQ(DM->adoRefOtherManagement->State(), dsInsert);
+    TypeKeys(QStringLiteral("Член совета"));
+    PressKey(Qt::Key_Tab);
+    EXPECT_TRUE(w->DBGrid2->Widget()->isAncestorOf(QApplication::focusWidget()) || w->DBGrid2->Focused());
+    TypeKeys(QStringLiteral("АО Тест"));
+    ClickRow(w, 1);
+    EXPECT_EQ(stored("REF_OTHER_MANAGEMENT", QStringLiteral("post=\"Член совета\" AND orgname=\"АО Тест\"")), 1);
+}
+
 TEST_F(Directories, APostOfANewMemberSavesTheMemberFirstAndWithoutMembersIsRefused)
 {
     Start(false);
