@@ -2413,7 +2413,12 @@ void TDBGrid::PlaceEditor()
     if (!FEditorMode || !FEditor->FEdit) return;
     TRect r = CellRect(FCol, Row());
     if (r.Width() <= 0) {
-        FEditor->FEdit->hide();
+        // Scrolled off the screen: the focus the editor had stays in the grid
+        // (hidden with it, the toolkit would hand it to the next control).
+        QWidget* e = FEditor->FEdit;
+        if (FGridWidget && (e->hasFocus() || e->isAncestorOf(QApplication::focusWidget())))
+            FGridWidget->setFocus(Qt::OtherFocusReason);
+        e->hide();
         return;
     }
     FEditor->FEdit->setGeometry(ToQRect(r));

@@ -691,6 +691,34 @@ TEST_F(DBCtrlsTest, TheGridsPopUpsAndOtherWindowsDoNotLeaveTheNewRow)
     EXPECT_EQ(count("id IS NULL AND id_form='f1'"), 1);
 }
 
+// The cell's editor moved to a column off the screen (End to the last
+// column of a new row, the grid scrolling on to it) keeps the focus in the
+// grid, also one where Tab leaves the grid: the new row is not left, and
+// the editor opens in that column.
+TEST_F(DBCtrlsTest, TheEditorScrolledOffTheScreenKeepsTheFocusInTheGrid)
+{
+    auto* other = Make<TEdit>(140);   // the first control of the form
+    auto* grid = Make<TDBGrid>(10, 120);
+    grid->SetDataSource(Src);
+    grid->SetOptions(grid->Options() - dgTabs);
+    Show();
+    ActivateForm(Form);
+    grid->SetFocus();
+    Application->ProcessMessages();
+    Sessions->Insert();
+    PressKey(Qt::Key_F2);
+    ASSERT_TRUE(grid->EditorMode());
+    ASSERT_EQ(grid->SelectedIndex(), 0);
+    PressKey(Qt::Key_End);
+    EXPECT_EQ(grid->SelectedIndex(), grid->Columns()->Count() - 1);
+    EXPECT_GT(grid->LeftCol(), grid->IndicatorOffset());
+    EXPECT_EQ(Sessions->State(), dsInsert);
+    EXPECT_EQ(QApplication::focusWidget(), grid->InplaceEditor()->Widget());
+    screen::Click(other->Widget());
+    Application->ProcessMessages();
+    EXPECT_EQ(Sessions->State(), dsBrowse);
+}
+
 // Tab and Shift+Tab in a grid without "tab moves" leave it for the next and
 // the previous control of the form, from its open editor too: what the cell
 // holds stays the cell's (stored when the row is left), and what is typed

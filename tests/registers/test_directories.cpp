@@ -3,7 +3,9 @@
 // the members' panes following the current member, their stored sizes and
 // caps, Ctrl+Del in a detail grid, details of an unsaved or missing member,
 // closing after a failed post and activation while a detail row is typed.
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QComboBox>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <functional>
@@ -515,6 +517,61 @@ TEST_F(Directories, CtrlDelDeletesOnePostAfterTheQuestion)
     EXPECT_EQ(ctrlDel(), VK_CLEAR);
     EXPECT_EQ(Boxes(QStringLiteral("Подтверждение удаления")), asked);
     EXPECT_EQ(DM->adoRefMembers->RecordCount(), members);
+}
+
+// The "Активный" pick list of a new member's row (its last column) opened
+// by a press on the cell's arrow is not the row left: the list opens over the row, "Нет"
+// clicked in it stands in the cell, and the member is stored with it as
+// the window closes. Opened and closed again untouched, the row still goes
+// when the focus moves to another control.
+TEST_F(Directories, TheActivePickListOfANewMembersRowOpensAndChoosesByClicks)
+{
+    Start();
+    TfmMainReferenceMembers* w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    ActivateForm(w);
+    TDBGrid* g = w->DBGrid;
+    const int members = Count(QStringLiteral("SELECT COUNT(*) FROM REF_MEMBERS"));
+    // "+" on the tool bar, End to the last column, "Активный", then a click
+    // on the new row's cell there, the current cell: its editor opens.
+    auto newRowsList = [&]() -> QComboBox* {
+        ClickRow(w, 0);
+        screen::Click(w->ToolButton5->QtButton());
+        Application->ProcessMessages();
+        EXPECT_EQ(DM->adoRefMembers->State(), dsInsert);
+        PressKey(Qt::Key_End);
+        EXPECT_EQ(g->SelectedField(), DM->adoRefMembers->FieldByName(QStringLiteral("enabled")));
+        const TRect r = g->CellRect(g->Col(), g->Row());
+        screen::Click(qobject_cast<QAbstractScrollArea*>(g->Widget())->viewport(),
+                      QPointF((r.Left + r.Right) / 2.0, (r.Top + r.Bottom) / 2.0));
+        Application->ProcessMessages();
+        auto* box = g->EditorMode() ? qobject_cast<QComboBox*>(g->InplaceEditor()->Widget()) : nullptr;
+        if (!box) return nullptr;
+        screen::Click(box, screen::ArrowOf(box));
+        Application->ProcessMessages();
+        EXPECT_TRUE(box->view()->isVisible());
+        EXPECT_EQ(DM->adoRefMembers->State(), dsInsert);
+        return box;
+    };
+    QComboBox* box = newRowsList();
+    ASSERT_NE(box, nullptr);
+    PressKey(Qt::Key_Escape);
+    EXPECT_EQ(DM->adoRefMembers->State(), dsInsert);
+    ClickMemo(w);
+    EXPECT_EQ(DM->adoRefMembers->State(), dsInsert);   // the memo edits the row: it waits for it
+    screen::Click(w->sbApplyFilter->Widget());
+    Application->ProcessMessages();
+    EXPECT_EQ(DM->adoRefMembers->State(), dsBrowse);
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_MEMBERS")), members);
+
+    box = newRowsList();
+    ASSERT_NE(box, nullptr);
+    screen::ClickListRow(box, box->findText(QStringLiteral("Нет")));
+    EXPECT_EQ(box->currentText(), QStringLiteral("Нет"));
+    Close(w);
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_MEMBERS")), members + 1);
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_MEMBERS WHERE fullname IS NULL AND enabled=0")), 1);
+    EXPECT_EQ(Boxes(QStringLiteral("Ошибка сохранения данных")), 0);
 }
 
 // Tab in the posts grid, which has no "tab moves", leaves it for the next
