@@ -948,9 +948,12 @@ QWidget* PressKeepsFocusAt(QWidget* pressed)
     if (!control || !control->Parent() || control->TakesClickFocus()) return nullptr;   // a form has no parent control
     // Only within the form that has the focus: a press on another window
     // (an MDI child not active yet) activates it the toolkit's way.
+    // A control that has the focus itself (a cancel button Tab brought it
+    // to) keeps it the toolkit's way: its search stops there.
     QWidget* focused = QApplication::focusWidget();
     QWidget* own = control->Widget();
-    if (!focused || !own || own->focusProxy() || GetParentForm(FindControl(focused)) != GetParentForm(control))
+    if (!focused || !own || focused == own || own->focusProxy() ||
+        GetParentForm(FindControl(focused)) != GetParentForm(control))
         return nullptr;
     return own;
 }

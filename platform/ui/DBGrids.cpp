@@ -758,6 +758,18 @@ protected:
         if (FGrid && FGrid->Options().Contains(dgTabs)) return false;
         return QAbstractScrollArea::focusNextPrevChild(next);
     }
+public:
+    // Tab or Shift+Tab pressed in the cell's editor of a grid where Tab
+    // does not move between the columns: the focus goes from the grid to
+    // the next or previous control, as from the grid itself (the editor is
+    // no stop of its own in the window's order).
+    void LeaveByTab(bool next)
+    {
+        setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        if (hasFocus()) QAbstractScrollArea::focusNextPrevChild(next);
+    }
+
+protected:
     void keyPressEvent(QKeyEvent* e) override
     {
         if (!FGrid) return;
@@ -2181,15 +2193,27 @@ bool TDBGrid::UntouchedNewRow() const
     return !(FEditorMode && FEditor->Modified());
 }
 
+// The focus, now in the widget, has gone from the grid to another control
+// of the grid's window. The grid's own editor is the grid; a pop-up (the
+// editor's list, a context menu), a message box or another window over it,
+// and another program (no widget of this one has the focus) only stand in
+// front of the grid for a while: the focus comes back to where it was.
+bool TDBGrid::FocusLeftFor(QWidget* now) const
+{
+    if (!now || !FGridWidget) return false;
+    if (now == FGridWidget || FGridWidget->isAncestorOf(now)) return false;
+    return now->window() == FGridWidget->window();
+}
+
 void TDBGrid::FocusLost()
 {
-    if (FEditor && FEditor->Widget() && FEditor->Widget()->hasFocus()) return;
-    if (!UntouchedNewRow()) return;
+    QWidget* now = QApplication::focusWidget();
+    if (!FocusLeftFor(now) || !UntouchedNewRow()) return;
     // A new row is thrown away when the user leaves it untouched, but kept
     // while the focus is in a control of the same window that edits a field
     // of this very record (a memo beside the grid): that control fills the
     // new row in.
-    if (EditsRecord(QApplication::focusWidget()))
+    if (EditsRecord(now))
         KeepNewRow();
     else
         FDataLink->DataSet()->Cancel();
@@ -2205,9 +2229,9 @@ void TDBGrid::KeepNewRow()
 void TDBGrid::StopKeepingNewRow() { QObject::disconnect(FNewRowWatch); }
 
 // The focus moved on while the new row is kept for a control that edits it:
-// back in the grid, the grid has its row again; to anything else (another
-// control or window, none when the program is left) the row is left as the
-// grid leaves it.
+// back in the grid, the grid has its row again; to another control of the
+// window the row is left as the grid leaves it. A pop-up, a message box,
+// another window or program over the window leave it waiting.
 void TDBGrid::NewRowFocusMoved()
 {
     QWidget* now = QApplication::focusWidget();
@@ -2215,7 +2239,7 @@ void TDBGrid::NewRowFocusMoved()
         StopKeepingNewRow();
         return;
     }
-    if (EditsRecord(now)) return;
+    if (!FocusLeftFor(now) || EditsRecord(now)) return;
     CancelUntouchedNewRow();
 }
 
@@ -2314,6 +2338,10 @@ void TDBGrid::CreateEditorWidget()
         QObject::connect(e, &QLineEdit::textEdited, e, [this](const QString&) { CallHandler(this, [this] { EditorTextChanged(); }); });
         w = e;
     }
+    // Reached by a click or by the grid, never by Tab: the editor is a part
+    // of the grid, not a stop of the window's tab order.
+    w->setFocusPolicy(Qt::ClickFocus);
+    if (auto* cb = qobject_cast<QComboBox*>(w); cb && cb->lineEdit()) cb->lineEdit()->setFocusPolicy(Qt::ClickFocus);
     FEditor->FList = list;
     FEditor->FEdit = w;
     w->installEventFilter(FEditorFilter);
@@ -2395,7 +2423,12 @@ void TDBGrid::PlaceEditor()
     if (!FEditorMode || !FEditor->FEdit) return;
     TRect r = CellRect(FCol, Row());
     if (r.Width() <= 0) {
-        FEditor->FEdit->hide();
+        // Scrolled off the screen: the focus the editor had stays in the grid
+        // (hidden with it, the toolkit would hand it to the next control).
+        QWidget* e = FEditor->FEdit;
+        if (FGridWidget && (e->hasFocus() || e->isAncestorOf(QApplication::focusWidget())))
+            FGridWidget->setFocus(Qt::OtherFocusReason);
+        e->hide();
         return;
     }
     FEditor->FEdit->setGeometry(ToQRect(r));
@@ -2419,6 +2452,14 @@ bool TDBGrid::EditorKeyEvent(QKeyEvent* e)
     // Keys the editor leaves to the grid.
     WORD key = VirtualKeyOf(e);
     TShiftState shift = ShiftStateOf(e->modifiers());
+    if (e->key() == Qt::Key_Backtab) shift += ssShift;
+    // Without "tab moves", Tab and Shift+Tab leave the grid as they leave
+    // any control; the cell keeps its text, as when the grid is left by a
+    // click.
+    if (key == VK_TAB && !FOptions.Contains(dgTabs) && !(e->modifiers() & (Qt::AltModifier | Qt::ControlModifier))) {
+        if (FGridWidget) GuardedInput([&] { FGridWidget->LeaveByTab(!shift.Contains(ssShift)); });
+        return true;
+    }
     bool toGrid = false;
     switch (key) {
     case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT:
@@ -2473,11 +2514,7 @@ TEditorKeyFilter::TEditorKeyFilter(TDBGrid* g) : FGrid(g) {}
 bool TEditorKeyFilter::eventFilter(QObject* o, QEvent* e)
 {
     if (e->type() == QEvent::KeyPress) return FGrid->EditorKeyEvent(static_cast<QKeyEvent*>(e));
-    if (e->type() == QEvent::FocusOut) {
-        QWidget* f = QApplication::focusWidget();
-        if (FGrid->FGridWidget && f && f != FGrid->FGridWidget && !FGrid->FGridWidget->isAncestorOf(f))
-            FGrid->GuardedInput([this] { FGrid->FocusLost(); });
-    }
+    if (e->type() == QEvent::FocusOut) FGrid->GuardedInput([this] { FGrid->FocusLost(); });
     return false;
 }
 

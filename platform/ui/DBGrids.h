@@ -597,6 +597,7 @@ protected:
     void QtKey(QKeyEvent* e);
     void DispatchKeyPress(QChar ch);
     void FocusLost();
+    bool FocusLeftFor(QWidget* now) const;
     // Whether the widget belongs to a control of the grid's form that edits a
     // field of the grid's data source.
     bool EditsRecord(QWidget* w) const;

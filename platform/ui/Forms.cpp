@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "platform/core/ScopeGuard.h"
 #include "platform/ui/ActnList.h"
@@ -1488,6 +1489,41 @@ bool MenuKey(QWidget* w, const QKeyEvent* k)
     return true;
 }
 
+// The stand-in a press sets for the toolkit's focus search (see notify),
+// taken away as soon as the press reaches the widget: the toolkit has given
+// the press's focus by then, and what the press opens (a menu, a dialog, each
+// with an event loop of its own) runs with nothing of it set.
+class TPressFocusStandIn : public QObject {
+public:
+    TPressFocusStandIn(QObject* receiver, QEvent* press) : FReceiver(receiver), FPress(press)
+    {
+        FKeeping = PressKeepsFocusAt(static_cast<QWidget*>(receiver));
+        if (!FKeeping) return;
+        FKeeping->setFocusProxy(QApplication::focusWidget());
+        receiver->installEventFilter(this);
+    }
+    ~TPressFocusStandIn() override
+    {
+        Release();
+        if (FReceiver) FReceiver->removeEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e == FPress) Release();
+        return false;
+    }
+
+private:
+    void Release()
+    {
+        if (FKeeping) FKeeping->setFocusProxy(nullptr);
+        FKeeping = nullptr;
+    }
+    QPointer<QObject> FReceiver;
+    QEvent* FPress;
+    QPointer<QWidget> FKeeping;
+};
+
 // The toolkit's application object. Every event passes through notify: a
 // key press is first offered to the actions of the form it was pressed in,
 // then a page key to the page control around the focus and F10 to the main
@@ -1522,11 +1558,9 @@ public:
         if (e->type() == QEvent::MouseButtonPress && receiver->isWidgetType() &&
             !CallHandler(nullptr, [&] { TForm::MDIChildPressed(static_cast<QWidget*>(receiver)); }))
             return true;
-        QPointer<QWidget> keeping;
-        if (e->type() == QEvent::MouseButtonPress && e->spontaneous() && receiver->isWidgetType()) {
-            keeping = PressKeepsFocusAt(static_cast<QWidget*>(receiver));
-            if (keeping) keeping->setFocusProxy(QApplication::focusWidget());
-        }
+        std::optional<TPressFocusStandIn> standIn;
+        if (e->type() == QEvent::MouseButtonPress && e->spontaneous() && receiver->isWidgetType())
+            standIn.emplace(receiver, e);
         const unsigned errors = ReportedHandlerErrors();
         bool result = true;
         try {
@@ -1534,7 +1568,7 @@ public:
         } catch (...) {
             ReportHandlerException(nullptr);
         }
-        if (keeping) keeping->setFocusProxy(nullptr);
+        standIn.reset();
         // A control whose handling of the key raised has had it; the control
         // may also have closed (or be closing) or freed its form meanwhile.
         const auto closing = [](TForm* f) {

@@ -10,6 +10,8 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QWidget>
 
 #include "platform/ui/Forms.h"
@@ -129,6 +131,42 @@ inline int ListRowsShown(QComboBox* box)
         if (row.top() >= 0 && row.bottom() < view->viewport()->height()) ++rows;
     }
     return rows;
+}
+
+// The centre of a combo box's arrow, where a press opens its list.
+inline QPoint ArrowOf(QComboBox* box)
+{
+    QStyleOptionComboBox opt;
+    opt.initFrom(box);
+    opt.editable = box->isEditable();
+    opt.subControls = QStyle::SC_All;
+    return box->style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, box).center();
+}
+
+// A click on a row of the open list: the pointer moved there first, as the
+// user's hand moves it from the arrow, then pressed and released.
+inline void ClickListRow(QComboBox* box, int row)
+{
+    QWidget* rows = box->view()->viewport();
+    const QPoint at = box->view()->visualRect(box->model()->index(row, 0)).center();
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), rows->mapToGlobal(QPointF(at)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(rows, &move);
+    Click(rows, at);
+    Application->ProcessMessages();
+}
+
+// A right click, press and release; the press gives the focus as any press
+// of the user's does.
+inline void RightClick(QWidget* w, QPoint at)
+{
+    GiveFocusForPress(w);
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent e(t, QPointF(at), w->mapToGlobal(QPointF(at)), Qt::RightButton,
+                      t == QEvent::MouseButtonPress ? Qt::RightButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &e);
+    }
+    Application->ProcessMessages();
 }
 
 }  // namespace screen

@@ -21,6 +21,7 @@
 #include "AdoTestUtil.h"
 #include "ScreenInput.h"
 #include "ShownForm.h"
+#include "Warnings.h"
 #include "WindowSystem.h"
 #include "platform/ado/ADODB.h"
 #include "platform/ui/Canvas.h"
@@ -31,6 +32,7 @@
 #include "platform/ui/Dialogs.h"
 #include "platform/ui/ExtCtrls.h"
 #include "platform/ui/Forms.h"
+#include "platform/ui/Menus.h"
 #include "platform/ui/StdCtrls.h"
 
 using namespace adotest;
@@ -147,6 +149,43 @@ protected:
     QString Stored(const QString& field)
     {
         return Query(Db.get(), QStringLiteral("SELECT %1 FROM OBJ_SESSIONS WHERE id=\"s1\"").arg(field));
+    }
+    // A grid over the sessions whose form is chosen from a list by its name
+    // (a lookup cell, the grid's current column), with a third form "Опрос";
+    // beside it a plain edit.
+    struct LookupGrid {
+        TADOTable* sessions;
+        TDBGrid* grid;
+        TEdit* other;
+    };
+    LookupGrid MakeLookupGrid()
+    {
+        Db->Execute(QStringLiteral("INSERT INTO REF_FORMS VALUES (\"f3\", \"Опрос\", #2024-03-07#)"));
+        Forms->Requery();
+        auto* sessions = new TADOTable(Form);
+        sessions->SetConnection(Db.get());
+        sessions->SetTableName(QStringLiteral("OBJ_SESSIONS"));
+        for (const char* name : {"id", "pnumber", "id_form"}) {
+            auto* f = new TWideStringField(Form);
+            f->SetFieldName(QString::fromLatin1(name));
+            f->SetDataSet(sessions);
+        }
+        for (const char* key : {"id", "id_form"}) sessions->FieldByName(QString::fromLatin1(key))->SetVisible(false);
+        auto* form = new TWideStringField(Form);
+        form->SetFieldName(QStringLiteral("form"));
+        form->SetFieldKind(fkLookup);
+        form->SetKeyFields(QStringLiteral("id_form"));
+        form->SetLookupDataSet(Forms);
+        form->SetLookupKeyFields(QStringLiteral("id"));
+        form->SetLookupResultField(QStringLiteral("name"));
+        form->SetDataSet(sessions);
+        sessions->Open();
+        auto* src = new TDataSource(Form);
+        src->SetDataSet(sessions);
+        auto* grid = Make<TDBGrid>(10, 120);
+        grid->SetDataSource(src);
+        grid->SetSelectedField(form);
+        return {sessions, grid, Make<TEdit>(230)};
     }
 };
 
@@ -344,11 +383,12 @@ TEST_F(DBCtrlsTest, AMemoBesideTheGridFillsTheNewRowAndEscPutsBackTheStoredText)
 }
 
 // The new row kept for the memo beside the grid is left as the grid leaves
-// it once the focus goes on from the memo to anything but the grid: to
-// another control, another window or another program, and when the window
-// calls for it as it closes. Untouched, it is cancelled and the record
-// before it is current again; typed into, it stays with the text for its
-// post. Back in the grid, the grid has its row again.
+// it once the focus goes on from the memo to another control of the window,
+// and when the window calls for it as it closes. Untouched, it is cancelled
+// and the record before it is current again; typed into, it stays with the
+// text for its post. Another window or another program taking the focus for
+// a while leave it waiting for the memo. Back in the grid, the grid has its
+// row again.
 // The values an after-insert handler fills in (a default date, a key) are
 // not the user's: in a grid the rows are typed in, such a row is untouched
 // and goes when the grid is left or the record is moved from, instead of
@@ -420,14 +460,26 @@ TEST_F(DBCtrlsTest, TheNewRowKeptForTheMemoIsLeftWhenTheFocusGoesOnFromIt)
     const std::function<void()> toProgram = [] { OtherProgramTakesTheFocus(); };
     const std::function<void()> toGrid = [&] { clickCell(0); };   // the new row's own cell
     const std::function<void()> closing = [&] { grid->CancelUntouchedNewRow(); };
+    // Another window or program for a while, then back in the memo and on
+    // to another control.
+    auto forAWhile = [&](const std::function<void()>& away) -> std::function<void()> {
+        return [&, away] {
+            away();
+            EXPECT_EQ(Sessions->State(), dsInsert);
+            ActivateForm(Form);
+            ASSERT_TRUE(memo->Focused());
+            toOther();
+        };
+    };
+    const std::function<void()> toSecondAndOn = forAWhile(toSecond), toProgramAndOn = forAWhile(toProgram);
     const Case cases[] = {
         {"another control", "", toOther, false},
-        {"another window", "", toSecond, false},
-        {"another program", "", toProgram, false},
+        {"another window, then another control", "", toSecondAndOn, false},
+        {"another program, then another control", "", toProgramAndOn, false},
         {"the window closing", "", closing, false},
         {"the grid", "", toGrid, true},
         {"another control", "текст", toOther, true},
-        {"another program", "текст", toProgram, true},
+        {"another program, then another control", "текст", toProgramAndOn, true},
         {"the window closing", "текст", closing, true},
     };
     for (const Case& c : cases) {
@@ -481,29 +533,7 @@ TEST_F(DBCtrlsTest, TheNewRowKeptForTheMemoIsLeftWhenTheFocusGoesOnFromIt)
 // lookup cell's list, so that the letters typed choose the row they begin.
 TEST_F(DBCtrlsTest, ACharacterTypedOnACellStartsItsEditorsTextOrSearch)
 {
-    Db->Execute(QStringLiteral("INSERT INTO REF_FORMS VALUES (\"f3\", \"Опрос\", #2024-03-07#)"));
-    Forms->Requery();
-    auto* sessions = new TADOTable(Form);
-    sessions->SetConnection(Db.get());
-    sessions->SetTableName(QStringLiteral("OBJ_SESSIONS"));
-    for (const char* name : {"id", "pnumber", "id_form"}) {
-        auto* f = new TWideStringField(Form);
-        f->SetFieldName(QString::fromLatin1(name));
-        f->SetDataSet(sessions);
-    }
-    auto* form = new TWideStringField(Form);
-    form->SetFieldName(QStringLiteral("form"));
-    form->SetFieldKind(fkLookup);
-    form->SetKeyFields(QStringLiteral("id_form"));
-    form->SetLookupDataSet(Forms);
-    form->SetLookupKeyFields(QStringLiteral("id"));
-    form->SetLookupResultField(QStringLiteral("name"));
-    form->SetDataSet(sessions);
-    sessions->Open();
-    auto* src = new TDataSource(Form);
-    src->SetDataSet(sessions);
-    auto* grid = Make<TDBGrid>(10, 120);
-    grid->SetDataSource(src);
+    auto [sessions, grid, other] = MakeLookupGrid();
     Show();
     ActivateForm(Form);
     struct Case { const char* field; const char* typed; const char* stored, *result; };
@@ -529,6 +559,225 @@ TEST_F(DBCtrlsTest, ACharacterTypedOnACellStartsItsEditorsTextOrSearch)
         sessions->FieldByName(QStringLiteral("id_form"))->SetAsString(QStringLiteral("f2"));
         sessions->Post();
     }
+}
+
+// The grid's own pop-ups and what stands over its window for a while are
+// not the user leaving a new row: its list opened by a press on the cell's
+// arrow, by Alt+Down or by F4, the grid's context menu on a right click,
+// another window (a message box) and another program. The untouched row
+// stays and goes once the focus moves to another control. A form chosen in
+// the list by clicks stands in the cell, and the row is stored by its post.
+TEST_F(DBCtrlsTest, TheGridsPopUpsAndOtherWindowsDoNotLeaveTheNewRow)
+{
+    auto [sessions, grid, other] = MakeLookupGrid();
+    auto* menu = new TPopupMenu(Form);
+    menu->Items()->Add(NewMenuItem(Form, QStringLiteral("miFind"), nullptr, QStringLiteral("Найти")));
+    grid->OnMouseUp = [grid, menu](TObject*, TMouseButton b, TShiftState, int x, int y) {
+        if (b != mbRight) return;
+        const TPoint p = grid->ClientToScreen(Point(x, y));
+        menu->Popup(p.X, p.Y);
+    };
+    ShownForm<> second;   // with a control that takes the focus, as a message box's button does
+    auto* button = new TButton(second.form);
+    button->SetParent(second.form);
+    Show();
+    second.Show();
+    QWidget* cells = qobject_cast<QAbstractScrollArea*>(grid->Widget())->viewport();
+    auto count = [&](const char* where) {
+        return Query(Db.get(), QStringLiteral("SELECT COUNT(*) FROM OBJ_SESSIONS WHERE ") + QString::fromLatin1(where))
+            .toInt();
+    };
+    const int all = count("1=1");
+    // The navigator's "+" (the focus stays in the grid), then a click on the
+    // new row's form cell, the current cell: its list editor opens.
+    auto newRow = [&]() -> QComboBox* {
+        ActivateForm(Form);
+        grid->SetFocus();
+        Application->ProcessMessages();
+        sessions->Insert();
+        const TRect r = grid->CellRect(grid->Col(), grid->Row());
+        screen::Click(cells, QPointF((r.Left + r.Right) / 2.0, (r.Top + r.Bottom) / 2.0));
+        Application->ProcessMessages();
+        return grid->EditorMode() ? qobject_cast<QComboBox*>(grid->InplaceEditor()->Widget()) : nullptr;
+    };
+    auto cellCentre = [&] {
+        const TRect r = grid->CellRect(grid->Col(), grid->Row());
+        return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    };
+    auto escape = [] { PressKey(Qt::Key_Escape); };
+    struct Case {
+        const char* what;
+        std::function<bool(QComboBox*)> away;   // true when the pop-up showed
+        bool editorClosed = false;              // by F2 first: the grid itself has the focus
+    };
+    const std::function<bool(QComboBox*)> toWindow = [&](QComboBox*) {
+        ActivateForm(second.form);
+        const bool shown = QApplication::focusWidget() == button->Widget();
+        ActivateForm(Form);
+        return shown;
+    };
+    const std::function<bool(QComboBox*)> toProgram = [&](QComboBox*) {
+        OtherProgramTakesTheFocus();
+        ActivateForm(Form);
+        return true;
+    };
+    const Case cases[] = {
+        {"a press on the arrow",
+         [&](QComboBox* box) {
+             screen::Click(box, screen::ArrowOf(box));
+             Application->ProcessMessages();
+             const bool shown = box->view()->isVisible();
+             escape();
+             return shown;
+         }},
+        {"Alt+Down",
+         [&](QComboBox* box) {
+             PressKey(Qt::Key_Down, Qt::AltModifier);
+             const bool shown = box->view()->isVisible();
+             escape();
+             return shown;
+         }},
+        {"F4",
+         [&](QComboBox* box) {
+             PressKey(Qt::Key_F4);
+             const bool shown = box->view()->isVisible();
+             escape();
+             return shown;
+         }},
+        {"a right click on the row",
+         [&](QComboBox*) {
+             screen::RightClick(cells, cellCentre());
+             const bool shown = QApplication::activePopupWidget() != nullptr;
+             escape();
+             return shown;
+         }},
+        {"another window", toWindow},
+        {"another window, the editor closed", toWindow, true},
+        {"another program", toProgram},
+        {"another program, the editor closed", toProgram, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QComboBox* box = newRow();
+        ASSERT_NE(box, nullptr);
+        if (c.editorClosed) {
+            PressKey(Qt::Key_F2);
+            ASSERT_TRUE(grid->Focused());
+        }
+        EXPECT_TRUE(c.away(box));
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+        EXPECT_EQ(sessions->State(), dsInsert);
+        screen::Click(other->Widget());
+        Application->ProcessMessages();
+        EXPECT_EQ(sessions->State(), dsBrowse);
+        EXPECT_EQ(count("1=1"), all);
+    }
+
+    // By the mouse alone: the arrow, a click on "Очная"; the row, typed now,
+    // stays when the focus moves on and is stored by its post.
+    QComboBox* box = newRow();
+    ASSERT_NE(box, nullptr);
+    screen::Click(box, screen::ArrowOf(box));
+    Application->ProcessMessages();
+    ASSERT_TRUE(box->view()->isVisible());
+    screen::ClickListRow(box, box->findText(QStringLiteral("Очная")));
+    EXPECT_FALSE(box->view()->isVisible());
+    EXPECT_EQ(box->currentText(), QStringLiteral("Очная"));
+    ASSERT_EQ(sessions->State(), dsInsert);
+    screen::Click(other->Widget());
+    Application->ProcessMessages();
+    ASSERT_EQ(sessions->State(), dsInsert);
+    sessions->Post();
+    EXPECT_EQ(count("1=1"), all + 1);
+    EXPECT_EQ(count("id IS NULL AND id_form='f1'"), 1);
+}
+
+// The cell's editor moved to a column off the screen (End to the last
+// column of a new row, the grid scrolling on to it) keeps the focus in the
+// grid, also one where Tab leaves the grid: the new row is not left, and
+// the editor opens in that column.
+TEST_F(DBCtrlsTest, TheEditorScrolledOffTheScreenKeepsTheFocusInTheGrid)
+{
+    auto* other = Make<TEdit>(140);   // the first control of the form
+    auto* grid = Make<TDBGrid>(10, 120);
+    grid->SetDataSource(Src);
+    grid->SetOptions(grid->Options() - dgTabs);
+    Show();
+    ActivateForm(Form);
+    grid->SetFocus();
+    Application->ProcessMessages();
+    Sessions->Insert();
+    PressKey(Qt::Key_F2);
+    ASSERT_TRUE(grid->EditorMode());
+    ASSERT_EQ(grid->SelectedIndex(), 0);
+    PressKey(Qt::Key_End);
+    EXPECT_EQ(grid->SelectedIndex(), grid->Columns()->Count() - 1);
+    EXPECT_GT(grid->LeftCol(), grid->IndicatorOffset());
+    EXPECT_EQ(Sessions->State(), dsInsert);
+    EXPECT_EQ(QApplication::focusWidget(), grid->InplaceEditor()->Widget());
+    screen::Click(other->Widget());
+    Application->ProcessMessages();
+    EXPECT_EQ(Sessions->State(), dsBrowse);
+}
+
+// Tab and Shift+Tab in a grid without "tab moves" leave it for the next and
+// the previous control of the form, from its open editor too: what the cell
+// holds stays the cell's (stored when the row is left), and what is typed
+// next goes into the control the focus went to. With the option, Tab moves
+// between the columns and the focus stays in the grid.
+TEST_F(DBCtrlsTest, TabLeavesAGridWithoutTabMovesAndMovesBetweenColumnsWithIt)
+{
+    auto* before = Make<TEdit>(10);
+    auto* grid = Make<TDBGrid>(40, 120);
+    grid->SetDataSource(Src);
+    grid->SetOptions(grid->Options() - dgTabs);
+    auto* after = Make<TEdit>(170);
+    Sessions->FieldByName(QStringLiteral("id"))->SetVisible(false);
+    Show();
+    ActivateForm(Form);
+    TField* number = Sessions->FieldByName(QStringLiteral("pnumber"));
+    struct Case {
+        const char* what;
+        bool back;
+        const char* typed;   // into the cell first; none: the editor stays closed
+        TEdit* to;
+    };
+    int n = 0;
+    for (const Case& c : {Case{"Tab", false, "", after}, Case{"Shift+Tab", true, "", before},
+                          Case{"Tab from the editor", false, "21", after},
+                          Case{"Shift+Tab from the editor", true, "22", before}}) {
+        SCOPED_TRACE(c.what);
+        const QString typed = QString::fromLatin1(c.typed), next = QString::number(++n);
+        Sessions->First();
+        grid->SetSelectedField(number);
+        grid->SetFocus();
+        Application->ProcessMessages();
+        TypeKeys(typed);
+        ASSERT_EQ(grid->EditorMode(), !typed.isEmpty());
+        c.back ? PressKey(Qt::Key_Backtab, Qt::ShiftModifier) : PressKey(Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), c.to->Widget());
+        TypeKeys(next);
+        EXPECT_EQ(c.to->Text(), next);
+        ClickRow(grid, 1);   // the row left: what the cell holds is stored
+        EXPECT_EQ(Sessions->State(), dsBrowse);
+        EXPECT_EQ(Stored(QStringLiteral("pnumber")), typed.isEmpty() ? QStringLiteral("12") : typed);
+        c.to->SetText(QString());
+    }
+
+    grid->SetOptions(grid->Options() + dgTabs);
+    Sessions->First();
+    grid->SetSelectedField(number);
+    grid->SetFocus();
+    Application->ProcessMessages();
+    TypeKeys(QStringLiteral("23"));
+    PressKey(Qt::Key_Tab);
+    EXPECT_TRUE(grid->Focused() || grid->Widget()->isAncestorOf(QApplication::focusWidget()));
+    EXPECT_EQ(grid->SelectedField(), Sessions->FieldByName(QStringLiteral("id_form")));
+    PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(grid->SelectedField(), number);
+    ClickRow(grid, 1);
+    EXPECT_EQ(Stored(QStringLiteral("pnumber")), QStringLiteral("23"));
+    EXPECT_EQ(before->Text() + after->Text(), QString());
 }
 
 // The editor made again while it has the focus (the register's edit command
@@ -1285,6 +1534,42 @@ TEST_F(DialogKeys, TheCancelButtonsClickSkipsTheExitCheckOkAndTabMeetIt)
         return f->ModalResult() == mrNone ? StillOpen : mrNone;
     };
     EXPECT_EQ(Form->ShowModal(), mrCancel);
+}
+
+// A press of the user's mouse (the toolkit giving its focus) on the cancel
+// button that has the focus already (Tab brought it there) closes the
+// dialog with Cancel and makes the toolkit warn of nothing; a press on a
+// panel leaves the focus in the edit, and the handler of the press, which
+// may open a menu or a dialog of its own, runs with nothing of the press
+// rule left set on the panel.
+TEST_F(DialogKeys, PressesOnAFocusedButtonAndOnAPanelLeaveNothingSet)
+{
+    auto* ed = Make<TEdit>(10);
+    auto* panel = Make<TPanel>(60, 40);
+    int presses = 0;
+    panel->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) {
+        ++presses;
+        EXPECT_EQ(panel->Widget()->focusProxy(), nullptr);
+        EXPECT_EQ(QApplication::focusWidget(), ed->Widget());
+    };
+    TWarnings warnings;
+    Dialogs.OnModal = [&](TForm* f) {
+        ActivateForm(f);
+        ed->SetFocus();
+        Application->ProcessMessages();
+        UserClick(panel->Widget());
+        EXPECT_EQ(presses, 1);
+        EXPECT_EQ(QApplication::focusWidget(), ed->Widget());
+        EXPECT_EQ(panel->Widget()->focusProxy(), nullptr);
+        PressKey(Qt::Key_Tab);
+        PressKey(Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), Cancel->Widget());
+        UserClick(Cancel->Widget());
+        return f->ModalResult() == mrNone ? StillOpen : mrNone;
+    };
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    EXPECT_EQ(CancelClicks, 1);
+    EXPECT_TRUE(warnings.Texts.filter(QStringLiteral("focus proxy")).isEmpty()) << warnings.Texts.join(u'\n').toStdString();
 }
 
 // Tab in a memo, plain or data-aware, moves the focus on and Shift+Tab back,

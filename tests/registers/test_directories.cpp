@@ -3,7 +3,9 @@
 // the members' panes following the current member, their stored sizes and
 // caps, Ctrl+Del in a detail grid, details of an unsaved or missing member,
 // closing after a failed post and activation while a detail row is typed.
+#include <QAbstractItemView>
 #include <QAbstractScrollArea>
+#include <QComboBox>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <functional>
@@ -503,6 +505,122 @@ TEST_F(Directories, CtrlDelDeletesOnePostAfterTheQuestion)
     EXPECT_EQ(ctrlDel(), VK_CLEAR);
     EXPECT_EQ(Boxes(QStringLiteral("Подтверждение удаления")), asked);
     EXPECT_EQ(DM->adoRefMembers->RecordCount(), members);
+}
+
+// The "Активный" pick list of a new member's row (its last column) opened
+// by a press on the cell's arrow is not the row left: the list opens over the row, "Нет"
+// clicked in it stands in the cell, and the member is stored with it as
+// the window closes. Opened and closed again untouched, the row still goes
+// when the focus moves to another control.
+TEST_F(Directories, TheActivePickListOfANewMembersRowOpensAndChoosesByClicks)
+{
+    Start();
+    TfmMainReferenceMembers* w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    ActivateForm(w);
+    TDBGrid* g = w->DBGrid;
+    const int members = Count(QStringLiteral("SELECT COUNT(*) FROM REF_MEMBERS"));
+    // "+" on the tool bar, End to the last column, "Активный", then a click
+    // on the new row's cell there, the current cell: its editor opens.
+    auto newRowsList = [&]() -> QComboBox* {
+        ClickRow(w, 0);
+        screen::Click(w->ToolButton5->QtButton());
+        Application->ProcessMessages();
+        EXPECT_EQ(DM->adoRefMembers->State(), dsInsert);
+        PressKey(Qt::Key_End);
+        EXPECT_EQ(g->SelectedField(), DM->adoRefMembers->FieldByName(QStringLiteral("enabled")));
+        const TRect r = g->CellRect(g->Col(), g->Row());
+        screen::Click(qobject_cast<QAbstractScrollArea*>(g->Widget())->viewport(),
+                      QPointF((r.Left + r.Right) / 2.0, (r.Top + r.Bottom) / 2.0));
+        Application->ProcessMessages();
+        auto* box = g->EditorMode() ? qobject_cast<QComboBox*>(g->InplaceEditor()->Widget()) : nullptr;
+        if (!box) return nullptr;
+        screen::Click(box, screen::ArrowOf(box));
+        Application->ProcessMessages();
+        EXPECT_TRUE(box->view()->isVisible());
+        EXPECT_EQ(DM->adoRefMembers->State(), dsInsert);
+        return box;
+    };
+    QComboBox* box = newRowsList();
+    ASSERT_NE(box, nullptr);
+    PressKey(Qt::Key_Escape);
+    EXPECT_EQ(DM->adoRefMembers->State(), dsInsert);
+    ClickMemo(w);
+    EXPECT_EQ(DM->adoRefMembers->State(), dsInsert);   // the memo edits the row: it waits for it
+    screen::Click(w->sbApplyFilter->Widget());
+    Application->ProcessMessages();
+    EXPECT_EQ(DM->adoRefMembers->State(), dsBrowse);
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_MEMBERS")), members);
+
+    box = newRowsList();
+    ASSERT_NE(box, nullptr);
+    screen::ClickListRow(box, box->findText(QStringLiteral("Нет")));
+    EXPECT_EQ(box->currentText(), QStringLiteral("Нет"));
+    Close(w);
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_MEMBERS")), members + 1);
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_MEMBERS WHERE fullname IS NULL AND enabled=0")), 1);
+    EXPECT_EQ(Boxes(QStringLiteral("Ошибка сохранения данных")), 0);
+}
+
+// Tab in the posts grid, which has no "tab moves", leaves it for the next
+// control of the window and Shift+Tab for the previous one: the post typed
+// in the new row is stored as typed when another member is clicked, and
+// what is typed after the key goes into the control the focus went to (Esc
+// takes it back there), never onto the post. The seats grid has the option:
+// Tab moves on to the organisation's column, and the seat is stored with
+// both.
+TEST_F(Directories, TabLeavesThePostsGridAndMovesBetweenTheSeatsColumns)
+{
+    Start();
+    TfmMainReferenceMembers* w = OpenMembers();
+    ASSERT_NE(w, nullptr);
+    ActivateForm(w);
+    auto clickGrid = [](TDBGrid* g) {
+        const TRect r = g->CellRect(g->IndicatorOffset(), g->TopRow());
+        screen::Click(qobject_cast<QAbstractScrollArea*>(g->Widget())->viewport(), QPointF(r.Left + 3, r.Top + 3));
+        Application->ProcessMessages();
+    };
+    DM->adoRefMembers->First();
+    const QString first = DM->adoRefMembers->FieldByName(QStringLiteral("id"))->AsString();
+    auto stored = [&](const char* table, const QString& where) {
+        return Count(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE id_member=\"%2\" AND %3")
+                         .arg(QString::fromLatin1(table), first, where));
+    };
+    const QString members = adotest::Query(DM->adoConnection, QStringLiteral("SELECT * FROM REF_MEMBERS ORDER BY id"));
+    const int seats = Count(QStringLiteral("SELECT COUNT(*) FROM REF_OTHER_MANAGEMENT"));
+    for (const bool back : {false, true}) {
+        SCOPED_TRACE(back ? "Shift+Tab" : "Tab");
+        ClickRow(w, 0);
+        ASSERT_EQ(DM->adoRefMembers->FieldByName(QStringLiteral("id"))->AsString(), first);
+        clickGrid(w->DBGrid1);
+        PressKey(Qt::Key_Insert);
+        ASSERT_EQ(DM->adoRefPosts->State(), dsInsert);
+        const QString post = back ? QStringLiteral("Заместитель") : QStringLiteral("Директор");
+        TypeKeys(post);
+        back ? PressKey(Qt::Key_Backtab, Qt::ShiftModifier) : PressKey(Qt::Key_Tab);
+        QWidget* now = QApplication::focusWidget();
+        ASSERT_NE(now, nullptr);
+        EXPECT_FALSE(now == w->DBGrid1->Widget() || w->DBGrid1->Widget()->isAncestorOf(now));
+        EXPECT_EQ(GetParentForm(FindControl(now)), w);
+        TypeKeys(QStringLiteral("ООО Тест"));
+        PressKey(Qt::Key_Escape);
+        ClickRow(w, 1);
+        EXPECT_EQ(stored("REF_POSTS", QStringLiteral("postname=\"%1\"").arg(post)), 1);
+    }
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_POSTS WHERE postname LIKE \"%Тест%\"")), 0);
+    EXPECT_EQ(adotest::Query(DM->adoConnection, QStringLiteral("SELECT * FROM REF_MEMBERS ORDER BY id")), members);
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM REF_OTHER_MANAGEMENT")), seats);
+
+    ClickRow(w, 0);
+    clickGrid(w->DBGrid2);
+    PressKey(Qt::Key_Insert);
+    ASSERT_EQ(DM->adoRefOtherManagement->State(), dsInsert);
+    TypeKeys(QStringLiteral("Член совета"));
+    PressKey(Qt::Key_Tab);
+    EXPECT_TRUE(w->DBGrid2->Widget()->isAncestorOf(QApplication::focusWidget()) || w->DBGrid2->Focused());
+    TypeKeys(QStringLiteral("АО Тест"));
+    ClickRow(w, 1);
+    EXPECT_EQ(stored("REF_OTHER_MANAGEMENT", QStringLiteral("post=\"Член совета\" AND orgname=\"АО Тест\"")), 1);
 }
 
 TEST_F(Directories, APostOfANewMemberSavesTheMemberFirstAndWithoutMembersIsRefused)

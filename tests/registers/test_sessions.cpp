@@ -4,6 +4,7 @@
 // else leaves the database as it was before the dialog opened.
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
@@ -673,6 +674,41 @@ TEST_F(PaidSession, NavigatorInsertThenEscOrOkLeavesNoParticipant)
         EXPECT_EQ(d->ModalResult(), mrOk);
     });
     EXPECT_EQ(adotest::Query(DM->adoConnection, participants), before);
+    EXPECT_EQ(Errors(), 0);
+}
+
+// The main road by the mouse alone: "+" on the participants' navigator, a
+// click on the new row's member cell, a click on its arrow, a click on a
+// name in the list that opened, OK: the participant is stored, with a vote
+// row on each decision of the session.
+TEST_F(PaidSession, AParticipantChosenByClicksInTheNewRowsListIsStored)
+{
+    const QString participants = QStringLiteral("SELECT id_member FROM LNK_SESSIONS_MEMBERS WHERE id_session='") +
+                                 Key(SessionB) + QStringLiteral("' ORDER BY id_member");
+    EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+        ClickTab(d, d->TabSheet2);
+        TDataSet* p = d->dsoLnkSessionsMembers->DataSet();
+        ClickButton(d->DBNavigator1, nbInsert);
+        ASSERT_EQ(p->State(), dsInsert);
+        TQvDBGrid* g = d->dbgMembers;
+        const TRect cell = g->CellRect(g->IndicatorOffset(), g->Row());
+        ClickAt(qobject_cast<QAbstractScrollArea*>(g->Widget())->viewport(),
+                QPoint((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2));
+        ASSERT_TRUE(g->EditorMode());
+        auto* box = qobject_cast<QComboBox*>(g->InplaceEditor()->Widget());
+        ASSERT_NE(box, nullptr);
+        ClickAt(box, screen::ArrowOf(box));
+        ASSERT_TRUE(box->view()->isVisible());
+        ASSERT_EQ(p->State(), dsInsert);
+        screen::ClickListRow(box, box->findText(QStringLiteral("Волков Иван Сергеевич")));
+        EXPECT_FALSE(box->view()->isVisible());
+        EXPECT_EQ(box->currentText(), QStringLiteral("Волков Иван Сергеевич"));
+        ClickOn(d->btnOK);
+        EXPECT_EQ(d->ModalResult(), mrOk);
+    });
+    EXPECT_EQ(adotest::Query(DM->adoConnection, participants),
+              QStringList({Key(M1), Key(M2), Key(M3)}).join(QLatin1Char(',')));
+    EXPECT_EQ(Count(QStringLiteral("LNK_DECISIONS_MEMBERS WHERE id_member='") + Key(M3) + QLatin1Char('\'')), 2);
     EXPECT_EQ(Errors(), 0);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/ole/ComObj.h"
 #include "platform/ole/OleRecordset.h"
 #include "platform/ui/EventBridge.h"
+#include "tests/platform/Warnings.h"
 
 namespace {
 const QString kWordError = QStringLiteral("Ошибка экспорта в Word");
@@ -50,26 +51,6 @@ void AddReadOnlyLibrary(const QString& file)
     out.close();
 }
 
-// The warnings logged while it lives.
-class TWarnings {
-public:
-    TWarnings() { Current() = this, FPrevious = qInstallMessageHandler(&TWarnings::Handler); }
-    ~TWarnings() { qInstallMessageHandler(FPrevious), Current() = nullptr; }
-    QStringList Texts;
-
-private:
-    QtMessageHandler FPrevious;
-    static TWarnings*& Current()
-    {
-        static TWarnings* current = nullptr;
-        return current;
-    }
-    static void Handler(QtMsgType type, const QMessageLogContext& context, const QString& text)
-    {
-        if (type == QtWarningMsg && Current()) Current()->Texts << text;
-        if (Current() && Current()->FPrevious) Current()->FPrevious(type, context, text);
-    }
-};
 }  // namespace
 
 using GenerateTest = ReportFixture;
