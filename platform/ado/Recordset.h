@@ -130,6 +130,10 @@ public:
     // delete), so callers can keep caches and indexes keyed on it. Values
     // grow and are never shared between two recordsets.
     virtual quint64 Generation() const = 0;
+    // Whether the values of the column stand where they stood at that
+    // generation of this recordset: since then only rows' other columns
+    // changed in place. False when that is not known.
+    virtual bool ColumnUnchangedSince(quint64 generation, int) const { return generation == Generation(); }
 };
 
 using RecordsetPtr = std::shared_ptr<Recordset>;
