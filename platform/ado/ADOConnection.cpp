@@ -329,8 +329,7 @@ void TADOConnection::Open()
     FPassword = pwd;
     FExclusive = exclusive;
     FTransLevel = 0;
-    FWritten.assign(1, {});
-    InstallHooks();
+    Reopened();
     try {
         ReadSchema();
     } catch (...) {
@@ -434,6 +433,14 @@ ado::RecordsetPtr TADOConnection::Execute(const QString& jetSql, int* RowsAffect
 // savepoint: those rows are back as they were. Whatever the engine counts
 // as a change and the update hook did not see (a table without rowid, a
 // whole table emptied by the engine's shortcut) shows in UntrackedChanges.
+
+// A new handle on the file: nothing read before is known to hold.
+void TADOConnection::Reopened()
+{
+    ++FUndoEpoch;
+    FWritten.assign(1, {});
+    InstallHooks();
+}
 
 void TADOConnection::InstallHooks()
 {
@@ -792,6 +799,7 @@ void TADOConnection::ChangePassword(const QString& newPwd, const QString& oldPwd
         const QString err = QString::fromLocal8Bit(std::strerror(errno));
         removeTemp();
         FDb = OpenHandle(FFileName, oldPwd, true);
+        Reopened();
         throw EDatabaseError(QStringLiteral("Cannot replace the database file '%1': %2").arg(FFileName, err));
     }
     QFile::remove(tmp + QLatin1String("-journal"));
@@ -799,5 +807,6 @@ void TADOConnection::ChangePassword(const QString& newPwd, const QString& oldPwd
     FPassword = newPwd;
     SetPasswordInConnectionString(newPwd);
     FDb = OpenHandle(FFileName, newPwd, true);
+    Reopened();
     ReadSchema();
 }

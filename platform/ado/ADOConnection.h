@@ -186,6 +186,7 @@ private:
     mutable QHash<int, QString> FRootPages;    // b-tree root page -> its table, for one schema version
     mutable qint64 FRootPagesSchema = -1;
 
+    void Reopened();
     void InstallHooks();
     void RowChanged(const QString& table, qint64 rowid);
     void TableChangedWhole(const QString& table);
