@@ -461,7 +461,12 @@ void TADOConnection::UpdateHook(void* self, int, const char*, const char* table,
 {
     auto* c = static_cast<TADOConnection*>(self);
     ++c->FTrackedChanges;
-    const QString name = QString::fromUtf8(table).toLower();
+    // Rows come table after table: the name is made once for a run of them.
+    if (c->FHookTable != table) {
+        c->FHookTable = QByteArray(table);
+        c->FHookName = QString::fromUtf8(table).toLower();
+    }
+    const QString& name = c->FHookName;
     c->RowChanged(name, rowid);
     if (c->FWritten.empty()) c->FWritten.resize(1);
     TableWrites& w = c->FWritten.back()[name];

@@ -14,6 +14,7 @@
 // The file is never created by opening it: a zero-byte file is a valid empty
 // database (with a password in the connection string its pages are written
 // encrypted from the start). Keep the default rollback journal (no WAL).
+#include <QByteArray>
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -183,6 +184,8 @@ private:
     // outside any; [n] since BeginTrans returned n).
     std::vector<LevelWrites> FWritten{1};
     qint64 FTrackedChanges = 0;                // rows the update hook saw
+    QByteArray FHookTable;                     // the table the update hook saw last, and its key
+    QString FHookName;
     mutable QHash<int, QString> FRootPages;    // b-tree root page -> its table, for one schema version
     mutable qint64 FRootPagesSchema = -1;
 

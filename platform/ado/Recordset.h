@@ -124,7 +124,10 @@ public:
     virtual void UpdateRow(qsizetype row, const std::vector<Variant>& values) = 0;
     virtual void DeleteRow(qsizetype row) = 0;
 
-    // Runs the statement again; the rows are replaced (a failure leaves them as they were).
+    // Brings the rows up to what the statement gives now: kept when nothing
+    // it reads has changed since they were read, a table's few rows changed
+    // since read again by their rowids, else the statement run again and the
+    // rows replaced (a failure leaves them as they were).
     virtual void Requery() = 0;
     // Changes with every change of the rows (requery, insert, update,
     // delete), so callers can keep caches and indexes keyed on it. Values
