@@ -439,6 +439,9 @@ void TADOConnection::Reopened()
 {
     ++FUndoEpoch;
     FWritten.assign(1, {});
+    FRootPages.clear();
+    FRootPagesSchema = -1;
+    FTablesRead.clear();
     InstallHooks();
 }
 
@@ -610,8 +613,19 @@ bool TADOConnection::ReadTables(const QByteArray& engineSql, QStringList& tables
                 FRootPages.insert(sqlite3_column_int(m.Stmt, 0),
                                   QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m.Stmt, 1))).toLower());
             FRootPagesSchema = schema;
+            FTablesRead.clear();
         }
     }
+    // A statement is asked again on every reading of its rows.
+    if (const auto known = FTablesRead.constFind(engineSql); known != FTablesRead.constEnd()) {
+        tables = known->second;
+        return known->first;
+    }
+    auto answer = [&](bool ok) {
+        if (FTablesRead.size() >= 1024) FTablesRead.clear();
+        FTablesRead.insert(engineSql, {ok, tables});
+        return ok;
+    };
     ado::internal::StatementGuard g(prepare("EXPLAIN " + engineSql));
     if (!g.Stmt) return false;
     int rc;
@@ -619,15 +633,15 @@ bool TADOConnection::ReadTables(const QByteArray& engineSql, QStringList& tables
         const char* op = reinterpret_cast<const char*>(sqlite3_column_text(g.Stmt, 1));
         if (!op) continue;
         const QByteArrayView code(op);
-        if (code == "VOpen") return false;
+        if (code == "VOpen") return answer(false);
         if (code != "OpenRead" && code != "OpenWrite" && code != "ReopenIdx") continue;
         // p2 the root page, p3 the database (0 the main one).
-        if (sqlite3_column_int(g.Stmt, 4) != 0) return false;
+        if (sqlite3_column_int(g.Stmt, 4) != 0) return answer(false);
         const auto it = FRootPages.constFind(sqlite3_column_int(g.Stmt, 3));
-        if (it == FRootPages.constEnd()) return false;
+        if (it == FRootPages.constEnd()) return answer(false);
         if (!tables.contains(it.value())) tables << it.value();
     }
-    return rc == SQLITE_DONE;
+    return rc == SQLITE_DONE && answer(true);
 }
 
 int TADOConnection::BeginTrans()

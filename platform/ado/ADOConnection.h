@@ -188,6 +188,7 @@ private:
     QString FHookName;
     mutable QHash<int, QString> FRootPages;    // b-tree root page -> its table, for one schema version
     mutable qint64 FRootPagesSchema = -1;
+    mutable QHash<QByteArray, std::pair<bool, QStringList>> FTablesRead;   // by statement, for that schema
 
     void Reopened();
     void InstallHooks();
