@@ -30,31 +30,17 @@
 #include <vector>
 
 #include "data/unDM.h"
+#include "bench/BenchCommon.h"
 #include "dbtool/DbBuilder.h"
 
 namespace {
 
 const QString kPassword = QStringLiteral("bench");
-
-double Median(std::vector<double> v)
-{
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double Ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
+using bench::Median;
+using bench::Ms;
 
 // Peak resident memory of this process in MB since the last reset.
-double PeakMb()
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
+double PeakMb() { return bench::StatusMb("VmHWM:"); }
 void ResetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 struct Db {
@@ -258,15 +244,6 @@ void Run(const Db& db)
     std::fflush(stdout);
 }
 
-QString MakeFile(const QString& file, const QString& password, const dbtool::BenchOptions& o)
-{
-    if (!QFile::exists(file)) {
-        std::fprintf(stderr, "Making %s ...\n", qPrintable(file));
-        dbtool::CreateBenchDatabase(file, password, o);
-    }
-    return file;
-}
-
 }  // namespace
 
 int main()
@@ -277,14 +254,9 @@ int main()
         if (!env.isEmpty()) {
             dbs.push_back({QStringLiteral("the given database"), QString::fromLocal8Bit(env), QString(), {}, 7});
         } else {
-            const dbtool::BenchOptions big;
-            const QString bigName = QStringLiteral("/tmp/qorvane-bench-%1s-%2v-%3m").arg(big.Sessions).arg(big.Votes).arg(big.Members);
-            dbtool::BenchOptions board;
-            board.Sessions = 600;
-            board.Members = 15;
-            board.Questions = 10;
-            board.Decisions = 2;
-            const QString boardName = QStringLiteral("/tmp/qorvane-board-600s-15m-10q-2d");
+            using bench::MakeFile;
+            const dbtool::BenchOptions big = bench::Large(), board = bench::Board();
+            const QString bigName = bench::LargeName(), boardName = bench::BoardName();
             const char* bigTitle = "100,000 sessions, 1,000,000 votes, 1,000 members";
             const char* boardTitle = "realistic board: 600 sessions, 180,000 votes, 15 members";
             dbs.push_back({QStringLiteral("%1, plain").arg(QLatin1String(boardTitle)),

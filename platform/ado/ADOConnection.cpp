@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QUuid>
 #include <algorithm>
+#include <limits>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -328,6 +329,7 @@ void TADOConnection::Open()
     FPassword = pwd;
     FExclusive = exclusive;
     FTransLevel = 0;
+    Reopened();
     try {
         ReadSchema();
     } catch (...) {
@@ -421,11 +423,239 @@ ado::RecordsetPtr TADOConnection::Execute(const QString& jetSql, int* RowsAffect
     return nullptr;
 }
 
+// ------------------------------------------------------ table versions
+//
+// The update hook sees every row written to a table with rowid (triggers'
+// writes included): it bumps the table's version and lists the row. The
+// rollback hook, which the engine calls for every rollback of a whole
+// transaction (asked for or not), lists once more, at a new version, every
+// row written since the transaction began, as RollbackTrans does for a
+// savepoint: those rows are back as they were. Whatever the engine counts
+// as a change and the update hook did not see (a table without rowid, a
+// whole table emptied by the engine's shortcut) shows in UntrackedChanges.
+
+// A new handle on the file: nothing read before is known to hold.
+void TADOConnection::Reopened()
+{
+    ++FUndoEpoch;
+    FWritten.assign(1, {});
+    FRootPages.clear();
+    FRootPagesSchema = -1;
+    FTablesRead.clear();
+    InstallHooks();
+}
+
+void TADOConnection::InstallHooks()
+{
+    sqlite3_update_hook(FDb, &TADOConnection::UpdateHook, this);
+    sqlite3_rollback_hook(FDb, &TADOConnection::RollbackHook, this);
+    sqlite3_commit_hook(FDb, &TADOConnection::CommitHook, this);
+    FTrackedChanges = sqlite3_total_changes(FDb);
+}
+
+namespace {
+// Beyond these the rows are no longer listed: whoever read the table reads it again.
+constexpr qsizetype kMaxListedWrites = 20000;    // per table and transaction level
+constexpr size_t kMaxLogEntries = 50000;         // per table
+
+}  // namespace
+
+void TADOConnection::UpdateHook(void* self, int, const char*, const char* table, long long rowid)
+{
+    auto* c = static_cast<TADOConnection*>(self);
+    ++c->FTrackedChanges;
+    // Rows come table after table: the name is made once for a run of them.
+    if (c->FHookTable != table) {
+        c->FHookTable = QByteArray(table);
+        c->FHookName = QString::fromUtf8(table).toLower();
+    }
+    const QString& name = c->FHookName;
+    c->RowChanged(name, rowid);
+    if (c->FWritten.empty()) c->FWritten.resize(1);
+    TableWrites& w = c->FWritten.back()[name];
+    if (w.Whole) return;
+    w.Rows.insert(rowid);
+    if (w.Rows.size() > kMaxListedWrites) {
+        w.Rows.clear();
+        w.Whole = true;
+    }
+}
+
+void TADOConnection::RowChanged(const QString& table, qint64 rowid)
+{
+    TableLog& t = FTables[table];
+    ++t.Version;
+    ++FAllVersions;
+    if (t.Entries.size() >= kMaxLogEntries) {
+        t.Entries.clear();
+        t.Listed = t.Version;
+    } else {
+        t.Entries.emplace_back(t.Version, rowid);
+    }
+}
+
+void TADOConnection::TableChangedWhole(const QString& table)
+{
+    TableLog& t = FTables[table];
+    ++t.Version;
+    ++FAllVersions;
+    t.Entries.clear();
+    t.Listed = t.Version;
+}
+
+// The rows written are as they were before: a change of each of them.
+void TADOConnection::WritesUndone(const LevelWrites& writes)
+{
+    for (auto it = writes.cbegin(); it != writes.cend(); ++it) {
+        if (it->Whole) {
+            TableChangedWhole(it.key());
+            continue;
+        }
+        TableLog& t = FTables[it.key()];
+        ++t.Version;
+        ++FAllVersions;
+        if (t.Entries.size() + size_t(it->Rows.size()) > kMaxLogEntries) {
+            t.Entries.clear();
+            t.Listed = t.Version;
+            continue;
+        }
+        for (qint64 rowid : it->Rows) t.Entries.emplace_back(t.Version, rowid);
+    }
+}
+
+// The rows written since the innermost level began count as written by the
+// level around it.
+void TADOConnection::MergeInnermost(std::vector<LevelWrites>& written)
+{
+    if (written.size() < 2) return;
+    LevelWrites& outer = written[written.size() - 2];
+    const LevelWrites& inner = written.back();
+    for (auto it = inner.cbegin(); it != inner.cend(); ++it) {
+        TableWrites& w = outer[it.key()];
+        if (w.Whole) continue;
+        if (it->Whole || w.Rows.size() + it->Rows.size() > kMaxListedWrites) {
+            w.Rows.clear();
+            w.Whole = true;
+            continue;
+        }
+        w.Rows.unite(it->Rows);
+    }
+    written.pop_back();
+}
+
+void TADOConnection::RollbackHook(void* self)
+{
+    auto* c = static_cast<TADOConnection*>(self);
+    while (c->FWritten.size() > 1) MergeInnermost(c->FWritten);
+    if (!c->FWritten.empty()) c->WritesUndone(c->FWritten.front());
+    c->FWritten.assign(1, {});
+}
+
+// A statement outside a transaction commits here. A transaction's COMMIT
+// may still fail after the hook (and be rolled back later), so its writes
+// are forgotten only once CommitTrans has seen it succeed.
+int TADOConnection::CommitHook(void* self)
+{
+    auto* c = static_cast<TADOConnection*>(self);
+    if (c->FTransLevel == 0) c->FWritten.assign(1, {});
+    return 0;
+}
+
+quint64 TADOConnection::TableVersion(const QString& table) const
+{
+    if (table.isEmpty()) return FAllVersions;
+    const auto it = FTables.constFind(table.toLower());
+    return it == FTables.constEnd() ? 0 : it->Version;
+}
+
+bool TADOConnection::RowsChangedSince(const QString& table, quint64 version, std::vector<qint64>& rowids) const
+{
+    rowids.clear();
+    const auto it = FTables.constFind(table.toLower());
+    if (it == FTables.constEnd() || version >= it->Version) return true;
+    if (version < it->Listed) return false;
+    const auto& e = it->Entries;
+    auto from = std::upper_bound(e.begin(), e.end(), std::pair<quint64, qint64>(version, std::numeric_limits<qint64>::max()));
+    for (; from != e.end(); ++from) rowids.push_back(from->second);
+    std::sort(rowids.begin(), rowids.end());
+    rowids.erase(std::unique(rowids.begin(), rowids.end()), rowids.end());
+    return true;
+}
+
+qint64 TADOConnection::UntrackedChanges() const
+{
+    return FDb ? sqlite3_total_changes(FDb) - FTrackedChanges : 0;
+}
+
+bool TADOConnection::ReadTables(const QByteArray& engineSql, QStringList& tables) const
+{
+    tables.clear();
+    sqlite3* db = CheckedHandle();
+    auto prepare = [db](const QByteArray& sql) {
+        sqlite3_stmt* s = nullptr;
+        if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &s, nullptr) != SQLITE_OK && s) {
+            sqlite3_finalize(s);
+            s = nullptr;
+        }
+        return s;
+    };
+    // Every b-tree of the main database by its root page: a table's own and
+    // those of its indexes, which a query may read instead of the table.
+    {
+        ado::internal::StatementGuard v(prepare("PRAGMA schema_version"));
+        if (!v.Stmt || sqlite3_step(v.Stmt) != SQLITE_ROW) return false;
+        const qint64 schema = sqlite3_column_int64(v.Stmt, 0);
+        if (schema != FRootPagesSchema) {
+            FRootPages.clear();
+            ado::internal::StatementGuard m(prepare("SELECT rootpage, tbl_name FROM sqlite_master WHERE rootpage > 0"));
+            if (!m.Stmt) return false;
+            while (sqlite3_step(m.Stmt) == SQLITE_ROW)
+                FRootPages.insert(sqlite3_column_int(m.Stmt, 0),
+                                  QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(m.Stmt, 1))).toLower());
+            FRootPagesSchema = schema;
+            FTablesRead.clear();
+        }
+    }
+    // A statement is asked again on every reading of its rows.
+    if (const auto known = FTablesRead.constFind(engineSql); known != FTablesRead.constEnd()) {
+        tables = known->second;
+        return known->first;
+    }
+    auto answer = [&](bool ok) {
+        if (FTablesRead.size() >= 1024) FTablesRead.clear();
+        FTablesRead.insert(engineSql, {ok, tables});
+        return ok;
+    };
+    ado::internal::StatementGuard g(prepare("EXPLAIN " + engineSql));
+    if (!g.Stmt) return false;
+    int rc;
+    while ((rc = sqlite3_step(g.Stmt)) == SQLITE_ROW) {
+        const char* op = reinterpret_cast<const char*>(sqlite3_column_text(g.Stmt, 1));
+        if (!op) continue;
+        const QByteArrayView code(op);
+        if (code == "VOpen") return answer(false);
+        if (code != "OpenRead" && code != "OpenWrite" && code != "ReopenIdx") continue;
+        // p2 the root page, p3 the database (0 the main one).
+        if (sqlite3_column_int(g.Stmt, 4) != 0) return answer(false);
+        const auto it = FRootPages.constFind(sqlite3_column_int(g.Stmt, 3));
+        if (it == FRootPages.constEnd()) return answer(false);
+        if (!tables.contains(it.value())) tables << it.value();
+    }
+    return rc == SQLITE_DONE && answer(true);
+}
+
 int TADOConnection::BeginTrans()
 {
-    if (FTransLevel == 0) ExecSimple("BEGIN IMMEDIATE");
-    else ExecSimple(QByteArray("SAVEPOINT qv_trans_" + QByteArray::number(FTransLevel + 1)).constData());
-    return ++FTransLevel;
+    if (FTransLevel == 0) {
+        ExecSimple("BEGIN IMMEDIATE");
+        FWritten.assign(1, {});
+    } else {
+        ExecSimple(QByteArray("SAVEPOINT qv_trans_" + QByteArray::number(FTransLevel + 1)).constData());
+    }
+    ++FTransLevel;
+    FWritten.resize(size_t(FTransLevel) + 1);
+    FWritten.back().clear();
+    return FTransLevel;
 }
 
 void TADOConnection::CommitTrans()
@@ -436,26 +666,33 @@ void TADOConnection::CommitTrans()
         FTransLevel = 0;
         throw EDatabaseError(QStringLiteral("The transaction was already rolled back by the database engine."));
     }
-    if (FTransLevel == 1) ExecSimple("COMMIT");
-    else ExecSimple(QByteArray("RELEASE qv_trans_" + QByteArray::number(FTransLevel)).constData());
+    if (FTransLevel == 1) {
+        ExecSimple("COMMIT");
+        FWritten.assign(1, {});
+    } else {
+        ExecSimple(QByteArray("RELEASE qv_trans_" + QByteArray::number(FTransLevel)).constData());
+        MergeInnermost(FWritten);
+    }
     --FTransLevel;
 }
 
 void TADOConnection::RollbackTrans()
 {
     sqlite3* db = CheckedHandle();
-    ++FUndoEpoch;
     if (FTransLevel == 0) throw EDatabaseError(QStringLiteral("No transaction is active."));
     if (sqlite3_get_autocommit(db)) {  // the engine already undid it
+        ++FUndoEpoch;
         FTransLevel = 0;
         return;
     }
     if (FTransLevel == 1) {
-        ExecSimple("ROLLBACK");
+        ExecSimple("ROLLBACK");   // the rollback hook marks the tables
     } else {
         const QByteArray name = "qv_trans_" + QByteArray::number(FTransLevel);
         ExecSimple(("ROLLBACK TO " + name).constData());
+        if (FWritten.size() > 1) WritesUndone(FWritten.back());
         ExecSimple(("RELEASE " + name).constData());
+        MergeInnermost(FWritten);
     }
     --FTransLevel;
 }
@@ -581,6 +818,7 @@ void TADOConnection::ChangePassword(const QString& newPwd, const QString& oldPwd
         const QString err = QString::fromLocal8Bit(std::strerror(errno));
         removeTemp();
         FDb = OpenHandle(FFileName, oldPwd, true);
+        Reopened();
         throw EDatabaseError(QStringLiteral("Cannot replace the database file '%1': %2").arg(FFileName, err));
     }
     QFile::remove(tmp + QLatin1String("-journal"));
@@ -588,5 +826,6 @@ void TADOConnection::ChangePassword(const QString& newPwd, const QString& oldPwd
     FPassword = newPwd;
     SetPasswordInConnectionString(newPwd);
     FDb = OpenHandle(FFileName, newPwd, true);
+    Reopened();
     ReadSchema();
 }

@@ -14,6 +14,7 @@
 // The file is never created by opening it: a zero-byte file is a valid empty
 // database (with a password in the connection string its pages are written
 // encrypted from the start). Keep the default rollback journal (no WAL).
+#include <QByteArray>
 #include <QHash>
 #include <QSet>
 #include <QString>
@@ -94,10 +95,30 @@ public:
     void CommitTrans();
     void RollbackTrans();
     bool InTransaction() const { return FTransLevel > 0; }
-    // Grows whenever rows may have changed without the engine's change count
-    // growing (a rollback, a reconnect): recordsets compare it to know whether
-    // a requery can keep the rows they hold.
+    // Grows whenever any row may have changed unseen (a reconnect, a
+    // transaction the engine ended on its own): recordsets compare it, with
+    // the versions below, to know whether a requery can keep the rows they hold.
     quint64 UndoEpoch() const { return FUndoEpoch; }
+    // The version of a table (any letter case): it grows with every row
+    // written to it, and again when a rollback (of the transaction or of a
+    // savepoint) undoes writes to it, so rows read from it are still what
+    // the table holds while its version stands. A rollback leaves the
+    // versions of the tables it did not touch alone. Empty: the sum of the
+    // versions of all tables.
+    quint64 TableVersion(const QString& table) const;
+    // The rows (rowids) of the table written or put back by a rollback
+    // after the table had the given version, each once; false when they are
+    // not all listed any more (too many since, or a change that names no row).
+    bool RowsChangedSince(const QString& table, quint64 version, std::vector<qint64>& rowids) const;
+    // Rows changed in ways the versions cannot tell apart (a table without
+    // rowid, a whole table emptied at once): a reader treats growth here as
+    // a change of every table.
+    qint64 UntrackedChanges() const;
+    // The tables (lower case) a statement in the engine's dialect reads,
+    // views resolved to their tables, as its compiled program opens them;
+    // false when that cannot be told (a table of another database, a
+    // virtual table, a statement that does not compile).
+    bool ReadTables(const QByteArray& engineSql, QStringList& tables) const;
 
     // Datasets opened on this connection (closed when it closes).
     int DataSetCount() const { return int(FDataSets.size()); }
@@ -145,6 +166,39 @@ private:
     sqlite3* FDb = nullptr;
     int FTransLevel = 0;
     quint64 FUndoEpoch = 0;
+    // The rows of one table written within a transaction level.
+    struct TableWrites {
+        QSet<qint64> Rows;
+        bool Whole = false;        // too many to list: every row counts as written
+    };
+    using LevelWrites = QHash<QString, TableWrites>;
+    // One table's version and the rows changed, by version.
+    struct TableLog {
+        quint64 Version = 0;
+        quint64 Listed = 0;        // every change after this version is in Entries
+        std::vector<std::pair<quint64, qint64>> Entries;   // (version, rowid), by version
+    };
+    QHash<QString, TableLog> FTables;          // by lower-case table name
+    quint64 FAllVersions = 0;                  // the sum of the tables' versions
+    // The rows written since each open transaction level began ([0]
+    // outside any; [n] since BeginTrans returned n).
+    std::vector<LevelWrites> FWritten{1};
+    qint64 FTrackedChanges = 0;                // rows the update hook saw
+    QByteArray FHookTable;                     // the table the update hook saw last, and its key
+    QString FHookName;
+    mutable QHash<int, QString> FRootPages;    // b-tree root page -> its table, for one schema version
+    mutable qint64 FRootPagesSchema = -1;
+    mutable QHash<QByteArray, std::pair<bool, QStringList>> FTablesRead;   // by statement, for that schema
+
+    void Reopened();
+    void InstallHooks();
+    void RowChanged(const QString& table, qint64 rowid);
+    void TableChangedWhole(const QString& table);
+    void WritesUndone(const LevelWrites& writes);
+    static void MergeInnermost(std::vector<LevelWrites>& written);
+    static void UpdateHook(void* self, int op, const char* db, const char* table, long long rowid);
+    static void RollbackHook(void* self);
+    static int CommitHook(void* self);
     QString FFileName;
     QStringList FDateTimeColumns;
     std::vector<TCustomADODataSet*> FDataSets;

@@ -173,6 +173,11 @@ qsizetype TCustomADODataSet::StoreFindKey(TRowKey key) const { return FRecordset
 
 quint64 TCustomADODataSet::StoreGeneration() const { return FRecordset ? FRecordset->Generation() : 0; }
 
+bool TCustomADODataSet::StoreColumnUnchangedSince(quint64 generation, int col) const
+{
+    return FRecordset && FRecordset->ColumnUnchangedSince(generation, col);
+}
+
 bool TCustomADODataSet::StoreUpdatable() const
 {
     return FLockType != ltReadOnly && FRecordset && FRecordset->Updatable();

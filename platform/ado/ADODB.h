@@ -75,6 +75,7 @@ protected:
     TRowKey StoreKey(qsizetype row) const override;
     qsizetype StoreFindKey(TRowKey key) const override;
     quint64 StoreGeneration() const override;
+    bool StoreColumnUnchangedSince(quint64 generation, int col) const override;
     bool StoreUpdatable() const override;
     qsizetype StoreInsert(qsizetype position, const std::vector<Variant>& values) override;
     void StoreUpdate(qsizetype row, const std::vector<Variant>& values) override;

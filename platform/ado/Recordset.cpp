@@ -12,6 +12,7 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <utility>
 #include <sys/mman.h>
 
 #include "platform/ado/ADOConnection.h"
@@ -26,9 +27,8 @@
 // text arena, where each text is a 32-bit length followed by its UTF-8
 // bytes). Positions map to stored rows through an order vector, made only
 // once rows are inserted or deleted, so a plain read costs no index at all.
-// Large blocks are taken in huge pages where the system offers them: filling
-// a million rows into fresh memory otherwise costs more in page faults than
-// reading them from the file.
+// Large blocks are mapped on their own, in huge pages where the system
+// offers them, and given back when freed (see BigAlloc).
 //
 // A recordset opened for a dataset reads only its first rows at once (so a
 // login that opens every table costs little); the rest is read the first time
@@ -93,18 +93,38 @@ inline double BitsDouble(quint64 u)
 
 constexpr size_t kHugePage = size_t(2) << 20;
 
+inline size_t MappedSize(size_t bytes) { return (bytes + kHugePage - 1) & ~(kHugePage - 1); }
+
+// Blocks of 2 MB and more are mapped from the system on their own, aligned
+// to huge pages where the system offers them (filling a million rows into
+// fresh memory otherwise costs more in page faults than reading them from
+// the file), and given back to it when freed: rows read again whole would
+// otherwise leave the freed blocks of the old rows in the heap, and the
+// resident memory would grow with every reading.
 void* BigAlloc(size_t bytes)
 {
     if (bytes >= kHugePage) {
-        const size_t size = (bytes + kHugePage - 1) & ~(kHugePage - 1);
-        if (void* p = std::aligned_alloc(kHugePage, size)) {
-            madvise(p, size, MADV_HUGEPAGE);
-            return p;
-        }
+        const size_t size = MappedSize(bytes);
+        void* m = mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (m == MAP_FAILED) throw std::bad_alloc();
+        char* base = static_cast<char*>(m);
+        char* aligned = reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(base) + kHugePage - 1) & ~uintptr_t(kHugePage - 1));
+        if (aligned > base) munmap(base, size_t(aligned - base));
+        const size_t tail = size_t(base + size + kHugePage - (aligned + size));
+        if (tail) munmap(aligned + size, tail);
+        madvise(aligned, size, MADV_HUGEPAGE);
+        return aligned;
     }
     void* p = std::malloc(bytes ? bytes : 1);
     if (!p) throw std::bad_alloc();
     return p;
+}
+
+void BigFree(void* p, size_t bytes)
+{
+    if (!p) return;
+    if (bytes >= kHugePage) munmap(p, MappedSize(bytes));
+    else std::free(p);
 }
 
 template <class T>
@@ -114,13 +134,20 @@ struct BigAllocator {
     template <class U>
     BigAllocator(const BigAllocator<U>&) {}
     T* allocate(size_t n) { return static_cast<T*>(BigAlloc(n * sizeof(T))); }
-    void deallocate(T* p, size_t) { std::free(p); }
+    void deallocate(T* p, size_t n) { BigFree(p, n * sizeof(T)); }
     template <class U>
     bool operator==(const BigAllocator<U>&) const { return true; }
 };
 
-struct FreeDeleter {
-    void operator()(char* p) const { std::free(p); }
+struct BigBlock {
+    char* P = nullptr;
+    size_t Size = 0;
+    explicit BigBlock(size_t n) : P(static_cast<char*>(BigAlloc(n))), Size(n) {}
+    BigBlock(BigBlock&& o) noexcept : P(std::exchange(o.P, nullptr)), Size(o.Size) {}
+    BigBlock(const BigBlock&) = delete;
+    BigBlock& operator=(const BigBlock&) = delete;
+    BigBlock& operator=(BigBlock&&) = delete;
+    ~BigBlock() { BigFree(P, Size); }
 };
 
 // Texts and blobs, in blocks that never move; blocks grow from 64 KB to 32 MB.
@@ -132,11 +159,11 @@ public:
         if (FBlocks.empty() || FUsed + need > FCap) {
             const size_t next = FBlocks.empty() ? kFirstBlock : std::min(FCap * 2, kLastBlock);
             const size_t cap = std::max(next, need);
-            FBlocks.emplace_back(static_cast<char*>(BigAlloc(cap)));
+            FBlocks.emplace_back(cap);
             FCap = cap;
             FUsed = 0;
         }
-        char* p = FBlocks.back().get() + FUsed;
+        char* p = FBlocks.back().P + FUsed;
         std::memcpy(p, &len, sizeof len);
         if (len) std::memcpy(p + sizeof len, data, len);
         const quint64 ref = (quint64(FBlocks.size() - 1) << 32) | quint64(FUsed);
@@ -145,7 +172,7 @@ public:
     }
     QByteArrayView Get(quint64 ref) const
     {
-        const char* p = FBlocks[size_t(ref >> 32)].get() + (ref & 0xFFFFFFFFu);
+        const char* p = FBlocks[size_t(ref >> 32)].P + (ref & 0xFFFFFFFFu);
         quint32 len;
         std::memcpy(&len, p, sizeof len);
         return QByteArrayView(p + sizeof len, qsizetype(len));
@@ -153,7 +180,7 @@ public:
 
 private:
     static constexpr size_t kFirstBlock = size_t(1) << 16, kLastBlock = size_t(1) << 25;
-    std::vector<std::unique_ptr<char, FreeDeleter>> FBlocks;
+    std::vector<BigBlock> FBlocks;
     size_t FCap = 0, FUsed = 0;
 };
 
@@ -540,12 +567,21 @@ public:
     {
         if (!FComplete) ReadRest();
         if (!S.WithRowid) return key >= 0 && key < RowCount() ? key : -1;
+        if (FOrdered && !FPositionsValid) {
+            FPositions.assign(S.Count, -1);
+            for (size_t pos = 0; pos < FOrder.size(); ++pos) FPositions[FOrder[pos]] = qint32(pos);
+            FPositionsValid = true;
+        }
         if (!FKeyIndexBuilt) {
-            FKeyIndex.resize(S.Count);
+            // Rows held only: a deleted row's rowid may be the engine's
+            // again, for a row taken in since.
+            FKeyIndex.clear();
+            FKeyIndex.reserve(FOrdered ? FOrder.size() : S.Count);
             bool sorted = true;
             for (size_t i = 0; i < S.Count; ++i) {
-                FKeyIndex[i] = {S.Rowids[i], quint32(i)};
-                if (i && FKeyIndex[i].first < FKeyIndex[i - 1].first) sorted = false;
+                if (FOrdered && FPositions[i] < 0) continue;
+                if (!FKeyIndex.empty() && S.Rowids[i] < FKeyIndex.back().first) sorted = false;
+                FKeyIndex.emplace_back(S.Rowids[i], quint32(i));
             }
             if (!sorted) std::sort(FKeyIndex.begin(), FKeyIndex.end());
             FKeyIndexBuilt = true;
@@ -554,11 +590,6 @@ public:
         if (it == FKeyIndex.end() || it->first != key) return -1;
         const quint32 phys = it->second;
         if (!FOrdered) return qsizetype(phys);
-        if (!FPositionsValid) {
-            FPositions.assign(S.Count, -1);
-            for (size_t pos = 0; pos < FOrder.size(); ++pos) FPositions[FOrder[pos]] = qint32(pos);
-            FPositionsValid = true;
-        }
         return FPositions[phys];
     }
 
@@ -663,21 +694,9 @@ public:
         std::vector<Cell> cells;
         if (!FetchRow(db, rowid, cells)) return -1;
         MakeOrder();
-        const size_t phys = S.Count;
-        for (size_t c = 0; c < cells.size(); ++c) {
-            ColumnData& d = S.Data[c];
-            d.Type.push_back(cells[c].Type);
-            d.Val.push_back(CellValue(cells[c]));
-        }
-        S.Rowids.push_back(rowid);
-        ++S.Count;
+        const size_t phys = AppendStored(cells, rowid);
         const qsizetype pos = std::clamp<qsizetype>(position, 0, qsizetype(FOrder.size()));
         FOrder.insert(FOrder.begin() + pos, quint32(phys));
-        if (FKeyIndexBuilt) {  // a rowid the engine hands out again replaces the deleted row's entry
-            auto it = std::lower_bound(FKeyIndex.begin(), FKeyIndex.end(), std::pair<qint64, quint32>(rowid, 0));
-            if (it != FKeyIndex.end() && it->first == rowid) it->second = quint32(phys);
-            else FKeyIndex.insert(it, {rowid, quint32(phys)});
-        }
         FPositionsValid = false;
         Changed();
         return pos;
@@ -715,12 +734,10 @@ public:
         std::vector<Cell> cells;
         if (!FetchRow(db, rowid, cells)) throw EDatabaseError(QString::fromLatin1(kRowMissing));
         const size_t p = Phys(row);
-        for (size_t c = 0; c < cells.size(); ++c) {
-            S.Data[c].Type[p] = cells[c].Type;
-            S.Data[c].Val[p] = CellValue(cells[c]);
-        }
+        std::vector<bool> changed(cells.size(), false);
+        for (size_t c = 0; c < cells.size(); ++c) changed[c] = StoreIfChanged(p, c, cells[c]);
         AfterOwnWrite(before);
-        Changed();
+        ChangedInPlace(changed);
     }
 
     void DeleteRow(qsizetype row) override
@@ -743,16 +760,33 @@ public:
 
     void Requery() override
     {
-        // Nothing written on the connection since the rows were read, nothing
-        // undone, no other connection's commit and no schema change: the rows
-        // held are the rows the statement would give, so keep them (a vote
-        // list re-queried on every scroll then costs nothing).
-        if (FLoadStamp.Valid && FLoadStamp == CurrentStamp()) return;
+        // Nothing written to the tables the statement reads since the rows
+        // were read, nothing undone there, no other connection's commit and
+        // no schema change: the rows held are the rows the statement would
+        // give, so keep them (a vote list re-queried on every scroll then
+        // costs nothing). When a few rows of a table changed (a rolled-back
+        // edit), only those are read again.
+        if (FLoadStamp.Valid) {
+            const Stamp now = CurrentStamp();
+            if (FLoadStamp == now) return;
+            try {
+                if (Patch(now)) return;
+            } catch (const Exception&) {
+                // Read it all below.
+            }
+        }
         Run(!FComplete);
         Changed();
     }
 
     quint64 Generation() const override { return FGeneration; }
+
+    bool ColumnUnchangedSince(quint64 generation, int col) const override
+    {
+        if (generation == FGeneration) return true;
+        if (col < 0 || size_t(col) >= FChangedCols.size() || FChangedCols[size_t(col)]) return false;
+        return std::find(FStableGenerations.begin(), FStableGenerations.end(), generation) != FStableGenerations.end();
+    }
 
     // Prepares the source and reads its rows (with a preview, only the first
     // few; the rest when first needed).
@@ -795,6 +829,9 @@ public:
         if (FIsTable && withRowid)
             FRowSql = "SELECT rowid, * FROM " + QuoteIdentifier(FSource).toUtf8() + " WHERE rowid = ?1";
         FRunSql = QByteArray(sqlite3_sql(stmt));
+        FReadTables.clear();
+        if (FIsTable) FReadTables << FSource.toLower();
+        FReadKnown = FIsTable || Connection()->ReadTables(FRunSql, FReadTables);
         FLoadStamp = CurrentStamp();
         qsizetype limit = preview ? kPreviewRows : -1;
         FHasRows = false;
@@ -942,6 +979,9 @@ private:
     std::vector<quint32> FOrder;
     bool FOrdered = false;
     quint64 FGeneration = NextGeneration();
+    // The generations since which only the marked columns changed in place.
+    std::vector<quint64> FStableGenerations;
+    std::vector<bool> FChangedCols;
     mutable std::vector<std::pair<qint64, quint32>> FKeyIndex;   // (rowid, stored row), by rowid
     mutable bool FKeyIndexBuilt = false;
     mutable std::vector<qint32> FPositions;                     // stored row -> position, -1 deleted
@@ -973,20 +1013,45 @@ private:
         FOrdered = true;
     }
 
-    void Changed() { FGeneration = NextGeneration(); }
+    // The rows changed: positions, count or anything else.
+    void Changed()
+    {
+        FGeneration = NextGeneration();
+        FStableGenerations.clear();
+        FChangedCols.clear();
+    }
+    // Only values of the marked columns changed, each row where it was.
+    void ChangedInPlace(const std::vector<bool>& cols)
+    {
+        if (FStableGenerations.size() >= 64) {
+            Changed();
+            return;
+        }
+        FStableGenerations.push_back(FGeneration);
+        FChangedCols.resize(S.Columns.size(), false);
+        for (size_t c = 0; c < cols.size() && c < FChangedCols.size(); ++c)
+            if (cols[c]) FChangedCols[c] = true;
+        FGeneration = NextGeneration();
+    }
 
-    // What tells that the database may hold other rows than those read.
+    // What tells that the database may hold other rows than those read:
+    // the versions of the tables the statement reads (of all tables when
+    // that is not known), changes the versions do not tell, another
+    // connection's commit, a schema change, a reconnect.
     struct Stamp {
         bool Valid = false;
-        qint64 Changes = 0, DataVersion = 0, SchemaVersion = 0;
+        quint64 Tables = 0;
+        qint64 Untracked = 0, DataVersion = 0, SchemaVersion = 0;
         quint64 Epoch = 0;
         bool operator==(const Stamp& o) const
         {
-            return Changes == o.Changes && DataVersion == o.DataVersion && SchemaVersion == o.SchemaVersion &&
-                   Epoch == o.Epoch;
+            return Tables == o.Tables && Untracked == o.Untracked && DataVersion == o.DataVersion &&
+                   SchemaVersion == o.SchemaVersion && Epoch == o.Epoch;
         }
     };
     Stamp FLoadStamp;
+    QStringList FReadTables;     // the tables the statement reads
+    bool FReadKnown = false;
 
     static qint64 PragmaValue(sqlite3* db, const char* sql)
     {
@@ -1009,7 +1074,7 @@ private:
         if (!before.Valid || !(before == FLoadStamp)) return;
         const Stamp now = CurrentStamp();
         Stamp expected = before;
-        expected.Changes += 1;
+        expected.Tables += 1;
         if (now == expected) FLoadStamp = now;
     }
 
@@ -1020,7 +1085,11 @@ private:
         if (!c || !c->Connected()) return s;
         sqlite3* db = c->CheckedHandle();
         s.Valid = true;
-        s.Changes = sqlite3_total_changes(db);
+        if (FReadKnown)
+            for (const QString& t : FReadTables) s.Tables += c->TableVersion(t);
+        else
+            s.Tables = c->TableVersion(QString());
+        s.Untracked = c->UntrackedChanges();
         s.DataVersion = PragmaValue(db, "PRAGMA data_version");
         s.SchemaVersion = PragmaValue(db, "PRAGMA schema_version");
         s.Epoch = c->UndoEpoch();
@@ -1052,6 +1121,111 @@ private:
             Fail(db);
         }
         return s;
+    }
+
+    // Appends a row read back to the storage; returns its stored index.
+    size_t AppendStored(std::vector<Cell>& cells, qint64 rowid)
+    {
+        const size_t phys = S.Count;
+        for (size_t c = 0; c < cells.size(); ++c) {
+            ColumnData& d = S.Data[c];
+            d.Type.push_back(cells[c].Type);
+            d.Val.push_back(CellValue(cells[c]));
+        }
+        S.Rowids.push_back(rowid);
+        ++S.Count;
+        if (FKeyIndexBuilt) {  // a rowid the engine hands out again replaces the deleted row's entry
+            auto it = std::lower_bound(FKeyIndex.begin(), FKeyIndex.end(), std::pair<qint64, quint32>(rowid, 0));
+            if (it != FKeyIndex.end() && it->first == rowid) it->second = quint32(phys);
+            else FKeyIndex.insert(it, {rowid, quint32(phys)});
+        }
+        return phys;
+    }
+
+    // A table's rows brought up to date row by row: when everything that
+    // changed since they were read is rows of the table, all of them listed
+    // by the connection and few next to the rows held, and the rows held
+    // stand in the order a reading gives (by rowid). Each row listed is read
+    // back by its rowid: changed in place, dropped when it is gone, taken in
+    // at its place when it is new. False when a reading must do.
+    bool Patch(const Stamp& now)
+    {
+        if (!FIsTable || !S.WithRowid || !FComplete || !now.Valid || FRowSql.isEmpty()) return false;
+        if (now.Untracked != FLoadStamp.Untracked || now.DataVersion != FLoadStamp.DataVersion ||
+            now.SchemaVersion != FLoadStamp.SchemaVersion || now.Epoch != FLoadStamp.Epoch)
+            return false;
+        std::vector<qint64> rowids;
+        if (!Connection()->RowsChangedSince(FSource, FLoadStamp.Tables, rowids)) return false;
+        if (rowids.size() > S.Count / 8 + 64) return false;
+        auto stored = [this](size_t pos) { return FOrdered ? size_t(FOrder[pos]) : pos; };
+        const size_t held = FOrdered ? FOrder.size() : S.Count;
+        for (size_t i = 1; i < held; ++i)
+            if (S.Rowids[stored(i - 1)] >= S.Rowids[stored(i)]) return false;
+
+        sqlite3* db = Db();
+        std::vector<qsizetype> positions(rowids.size());
+        for (size_t i = 0; i < rowids.size(); ++i) positions[i] = FindKey(rowids[i]);
+        std::vector<qsizetype> dropped;
+        std::vector<std::pair<qint64, std::vector<Cell>>> added;
+        std::vector<Cell> cells;
+        std::vector<bool> changedCols(S.Columns.size(), false);
+        for (size_t i = 0; i < rowids.size(); ++i) {
+            const bool there = FetchRow(db, rowids[i], cells);
+            if (there && positions[i] >= 0) {
+                const size_t p = stored(size_t(positions[i]));
+                for (size_t c = 0; c < cells.size(); ++c)
+                    if (StoreIfChanged(p, c, cells[c])) changedCols[c] = true;
+            } else if (there) {
+                added.emplace_back(rowids[i], std::move(cells));
+                cells.clear();
+            } else if (positions[i] >= 0) {
+                dropped.push_back(positions[i]);
+            }
+        }
+        if (!dropped.empty() || !added.empty()) {
+            MakeOrder();
+            std::sort(dropped.begin(), dropped.end());
+            std::vector<quint32> order;
+            order.reserve(FOrder.size() - dropped.size() + added.size());
+            // Rowids came sorted, so the rows taken in are in rowid order.
+            FKeyIndexBuilt = false;
+            FKeyIndex.clear();
+            std::vector<quint32> fresh;
+            for (auto& [rowid, c] : added) fresh.push_back(quint32(AppendStored(c, rowid)));
+            size_t d = 0, a = 0;
+            for (size_t pos = 0; pos < FOrder.size(); ++pos) {
+                if (d < dropped.size() && dropped[d] == qsizetype(pos)) {
+                    ++d;
+                    continue;
+                }
+                const qint64 rowid = S.Rowids[FOrder[pos]];
+                while (a < fresh.size() && S.Rowids[fresh[a]] < rowid) order.push_back(fresh[a++]);
+                order.push_back(FOrder[pos]);
+            }
+            while (a < fresh.size()) order.push_back(fresh[a++]);
+            FOrder = std::move(order);
+            FPositionsValid = false;
+            Changed();
+        } else {
+            ChangedInPlace(changedCols);
+        }
+        FLoadStamp = now;
+        return true;
+    }
+
+    // Puts a cell read back into the stored row; true when its value differs.
+    bool StoreIfChanged(size_t p, size_t c, Cell& cell)
+    {
+        ColumnData& d = S.Data[c];
+        bool same = d.Type[p] == cell.Type;
+        if (same && (cell.Type == kText || cell.Type == kBlob))
+            same = S.Texts->Get(d.Val[p]) == QByteArrayView(cell.Bytes);
+        else if (same)
+            same = d.Val[p] == cell.Val;
+        if (same) return false;
+        d.Type[p] = cell.Type;
+        d.Val[p] = CellValue(cell);
+        return true;
     }
 
     quint64 CellValue(Cell& c)

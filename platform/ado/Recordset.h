@@ -124,12 +124,19 @@ public:
     virtual void UpdateRow(qsizetype row, const std::vector<Variant>& values) = 0;
     virtual void DeleteRow(qsizetype row) = 0;
 
-    // Runs the statement again; the rows are replaced (a failure leaves them as they were).
+    // Brings the rows up to what the statement gives now: kept when nothing
+    // it reads has changed since they were read, a table's few rows changed
+    // since read again by their rowids, else the statement run again and the
+    // rows replaced (a failure leaves them as they were).
     virtual void Requery() = 0;
     // Changes with every change of the rows (requery, insert, update,
     // delete), so callers can keep caches and indexes keyed on it. Values
     // grow and are never shared between two recordsets.
     virtual quint64 Generation() const = 0;
+    // Whether the values of the column stand where they stood at that
+    // generation of this recordset: since then only rows' other columns
+    // changed in place. False when that is not known.
+    virtual bool ColumnUnchangedSince(quint64 generation, int) const { return generation == Generation(); }
 };
 
 using RecordsetPtr = std::shared_ptr<Recordset>;

@@ -561,6 +561,10 @@ protected:
     virtual TRowKey StoreKey(qsizetype row) const = 0;
     virtual qsizetype StoreFindKey(TRowKey key) const = 0;
     virtual quint64 StoreGeneration() const = 0;
+    // Whether the column's values stand at the rows where they stood at that
+    // generation (only other columns changed in place since), so an index of
+    // the column made then still holds.
+    virtual bool StoreColumnUnchangedSince(quint64 generation, int) const { return generation == StoreGeneration(); }
     virtual bool StoreUpdatable() const = 0;
     // Values in column order; Unassigned = default on insert / unchanged on update.
     virtual qsizetype StoreInsert(qsizetype position, const std::vector<Variant>& values) = 0;

@@ -552,6 +552,8 @@ bool Filter::SelectRows(const TDataSet* ds, qsizetype n, quint64 stamp, std::sha
 {
     if (!FTrie || FTrieCols.empty() || n >= std::numeric_limits<qint32>::max()) return false;
     const int col = FTrieCols[0];
+    if (idx && idx->Col == col && idx->StoreStamp != stamp && ds->StoreColumnUnchangedSince(idx->StoreStamp, col))
+        idx->StoreStamp = stamp;   // only other columns changed: the index holds
     if (!idx || idx->Col != col || idx->StoreStamp != stamp) {
         auto x = std::make_shared<ColumnIndex>();
         x->Col = col;

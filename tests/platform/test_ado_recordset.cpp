@@ -426,3 +426,105 @@ TEST_F(LazyRowsTest, RequeryAfterOnlyItsOwnWriteKeepsTheRowsAnyOtherWriteReadsTh
     rs->Requery();
     EXPECT_EQ(rs->Value(4, n).toInt(), 600);
 }
+
+// A rolled-back edit, of a transaction or of a savepoint, changes only the
+// tables it wrote: recordsets of other tables keep their rows, and a table's
+// rows are brought back to what the table holds, in the order a reading
+// gives them, whether the rows were written by statements or through the
+// recordset itself.
+TEST_F(LazyRowsTest, RollbackReadsAgainOnlyWhatItPutBack)
+{
+    for (int i = 1; i <= 5; ++i)
+        Db->Execute(QStringLiteral("INSERT INTO LNK_SESSIONS_DECISIONS VALUES (\"{L%1}\", \"{S%1}\", \"{D%1}\")").arg(i));
+    for (const bool savepoint : {false, true}) {
+        SCOPED_TRACE(savepoint ? "savepoint" : "transaction");
+        auto sessions = Recordset::OpenTable(Db.get(), QStringLiteral("OBJ_SESSIONS"));
+        auto links = Recordset::OpenTable(Db.get(), QStringLiteral("LNK_SESSIONS_DECISIONS"));
+        auto count = Recordset::Open(Db.get(), QStringLiteral("SELECT COUNT(*) FROM LNK_SESSIONS_DECISIONS"));
+        auto joined = Recordset::Open(Db.get(), QStringLiteral("SELECT l.id, s.pnumber FROM LNK_SESSIONS_DECISIONS AS l "
+                                                               "INNER JOIN OBJ_SESSIONS AS s ON s.id = l.id_session"));
+        ASSERT_EQ(sessions->RowCount(), 100);
+        const QString stored = Rows(sessions), joinedBefore = Rows(joined);
+        const quint64 linksGen = links->Generation(), countGen = count->Generation();
+
+        if (savepoint) Db->BeginTrans();
+        Db->BeginTrans();
+        Db->Execute(QStringLiteral("UPDATE OBJ_SESSIONS SET pnumber = 500 WHERE pnumber = 2"));
+        Db->Execute(QStringLiteral("DELETE * FROM OBJ_SESSIONS WHERE pnumber IN (1, 7, 100)"));
+        Db->Execute(QStringLiteral("INSERT INTO OBJ_SESSIONS (id, pnumber) VALUES (\"{NEW}\", 101)"));
+        const int n = sessions->FindColumn(QStringLiteral("pnumber"));
+        sessions->Requery();
+        ASSERT_EQ(sessions->RowCount(), 98);
+        std::vector<Variant> v(size_t(sessions->ColumnCount()));
+        v[size_t(n)] = 700;
+        sessions->UpdateRow(3, v);
+        sessions->DeleteRow(10);
+        // At the end the rows stay in the order a reading gives, at the top not.
+        v[0] = QStringLiteral("{MINE}");
+        sessions->InsertRow(savepoint ? 0 : sessions->RowCount(), v);
+        joined->Requery();
+        EXPECT_NE(Rows(joined), joinedBefore);
+        Db->RollbackTrans();
+
+        sessions->Requery();
+        links->Requery();
+        count->Requery();
+        joined->Requery();
+        EXPECT_EQ(links->Generation(), linksGen);   // not read again: nothing of theirs changed
+        EXPECT_EQ(count->Generation(), countGen);
+        EXPECT_EQ(Rows(sessions), stored);
+        EXPECT_EQ(Rows(sessions), Rows(Recordset::OpenTable(Db.get(), QStringLiteral("OBJ_SESSIONS"))));
+        EXPECT_EQ(Rows(joined), joinedBefore);
+        // Rows found by their keys as before.
+        for (qsizetype r : {0, 1, 50, 99}) EXPECT_EQ(sessions->FindKey(sessions->Key(r)), r);
+        if (savepoint) Db->CommitTrans();
+        EXPECT_FALSE(Db->InTransaction());
+    }
+}
+
+// Whatever a statement changes, a recordset over what it changed reads it
+// again: one row, a whole table emptied at once, a table without rowid,
+// a table read through a view.
+TEST_F(LazyRowsTest, RequeryShowsEveryKindOfChangeByAStatement)
+{
+    Db->Execute(QStringLiteral("CREATE TABLE REF_KEYS (k VARCHAR(10) PRIMARY KEY, v INTEGER) WITHOUT ROWID"));
+    Db->Execute(QStringLiteral("INSERT INTO REF_KEYS VALUES ('a', 1)"));
+    Db->Execute(QStringLiteral("CREATE VIEW V_LATE AS SELECT id, pnumber FROM OBJ_SESSIONS WHERE pnumber > 95"));
+    const struct {
+        const char* source;   // a table name or a statement
+        const char* change;
+    } cases[] = {
+        {"OBJ_SESSIONS", "UPDATE OBJ_SESSIONS SET pnumber = 1000 WHERE pnumber = 3"},
+        {"OBJ_SESSIONS", "DELETE * FROM OBJ_SESSIONS"},
+        {"SELECT COUNT(*) FROM OBJ_SESSIONS", "INSERT INTO OBJ_SESSIONS (id, pnumber) VALUES ('{X}', 1)"},
+        {"REF_KEYS", "UPDATE REF_KEYS SET v = 2"},
+        {"SELECT * FROM V_LATE", "UPDATE OBJ_SESSIONS SET pnumber = 99 WHERE pnumber = 99 OR pnumber = 4"},
+        {"SELECT * FROM V_LATE", "UPDATE OBJ_SESSIONS SET pnumber = 2 WHERE pnumber = 98"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.change);
+        const QString source = QString::fromUtf8(c.source);
+        const bool table = !source.startsWith(QLatin1String("SELECT"));
+        auto open = [&] { return table ? Recordset::OpenTable(Db.get(), source) : Recordset::Open(Db.get(), source); };
+        auto rs = open();
+        rs->RowCount();
+        Db->Execute(QString::fromUtf8(c.change));
+        rs->Requery();
+        EXPECT_EQ(Rows(rs), Rows(open()));
+    }
+}
+
+// A deleted row's rowid that the engine hands out again for a new row finds
+// the new row.
+TEST_F(LazyRowsTest, ARowidHandedOutAgainFindsTheNewRow)
+{
+    auto rs = Recordset::OpenTable(Db.get(), QStringLiteral("OBJ_SESSIONS"));
+    ASSERT_EQ(rs->RowCount(), 100);
+    const ado::RowKey last = rs->Key(99);
+    rs->DeleteRow(99);
+    std::vector<Variant> v(size_t(rs->ColumnCount()));
+    v[0] = QStringLiteral("{AGAIN}");
+    const qsizetype at = rs->InsertRow(99, v);
+    ASSERT_EQ(rs->Key(at), last);
+    EXPECT_EQ(rs->FindKey(last), at);
+}

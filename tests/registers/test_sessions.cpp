@@ -535,6 +535,89 @@ TEST_F(PaidSession, EditOkLeavesThePaymentsAndTheirDateAsTheyWere)
     EXPECT_EQ(Errors(), 0);
 }
 
+// Every row a recordset holds, as text, in its order.
+static QString HeldRows(const ado::RecordsetPtr& rs)
+{
+    QString out;
+    for (qsizetype r = 0; r < rs->RowCount(); ++r) {
+        for (int c = 0; c < rs->ColumnCount(); ++c) out += rs->Text(r, c) + QLatin1Char('|');
+        out += QLatin1Char('\n');
+    }
+    return out;
+}
+
+// Cancel after participants added and removed, votes changed and payments
+// switched on and typed, with the questions, decisions and payments
+// registers open beside: every list of the data module holds what its table
+// or statement gives from the file, the lists the windows show show the
+// stored rows, and the next edit starts from them.
+TEST_F(PaidSession, CancelLeavesEveryListAsTheDatabaseHoldsIt)
+{
+    for (TAction* a : {fmMain->aOpenObjQuestions, fmMain->aOpenObjDecisions, fmMain->aOpenObjPayments}) a->Execute();
+    Application->ProcessMessages();
+    const QString before = Snapshot();
+    const QString b = QStringLiteral("'") + Key(SessionB) + QStringLiteral("'");
+    EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+        S()->FieldByName(QStringLiteral("mcomment"))->SetAsString(QStringLiteral("изменено"));
+        ClickTab(d, d->TabSheet2);
+        AddParticipant(d, M3);
+        TDataSet* votes = d->dsoLnkDecisionsMembers->DataSet();
+        ASSERT_GT(votes->RecordCount(), 0);
+        votes->Edit();
+        votes->FieldByName(QStringLiteral("vote"))->SetAsInteger(2);
+        votes->Post();
+        TDataSet* p = d->dsoLnkSessionsMembers->DataSet();
+        ASSERT_TRUE(p->Locate(QStringLiteral("id_member"), Variant(Key(M1))));
+        rec->Answers.push_back(IDYES);
+        ClickButton(d->DBNavigator1, nbDelete);
+        ClickTab(d, d->TabSheet3);
+        TDataSet* pay = d->dsoPayments->DataSet();
+        ASSERT_TRUE(pay->Locate(QStringLiteral("id_member"), Variant(Key(M2))));
+        pay->Edit();
+        pay->FieldByName(QStringLiteral("suma"))->SetAsInteger(9000);
+        pay->Post();
+        ASSERT_NE(Snapshot(), before);
+        ClickOn(d->btnCancel);
+    });
+    EXPECT_EQ(Snapshot(), before);
+    for (int i = 0; i < DM->ComponentCount(); ++i) {
+        auto* ds = dynamic_cast<TCustomADODataSet*>(DM->Components(i));
+        if (!ds || !ds->Active() || !ds->Recordset()) continue;
+        const ado::RecordsetPtr held = ds->Recordset();
+        const ado::RecordsetPtr stored = held->IsTable() ? ado::Recordset::OpenTable(DM->adoConnection, held->Source())
+                                                         : ado::Recordset::Open(DM->adoConnection, held->Source());
+        EXPECT_EQ(HeldRows(held), HeldRows(stored)) << ds->Name().toStdString();
+    }
+    // What the windows show.
+    EXPECT_EQ(S()->RecordCount(), Count(QStringLiteral("OBJ_SESSIONS")));
+    EXPECT_EQ(Field(S(), "id"), Key(SessionB));
+    EXPECT_EQ(Field(S(), "mcomment"), Value(QStringLiteral("SELECT mcomment FROM OBJ_SESSIONS WHERE id=") + b));
+    EXPECT_EQ(DM->adoLnkSessionsMembers->RecordCount(), Count(QStringLiteral("LNK_SESSIONS_MEMBERS WHERE id_session=") + b));
+    EXPECT_EQ(DM->adoObjPayments->RecordCount(), Count(QStringLiteral("OBJ_PAYMENTS")));
+    EXPECT_EQ(DM->adoObjDecisions->RecordCount(), Count(QStringLiteral("OBJ_DECISIONS")));
+    EXPECT_EQ(DM->adoObjQuestions->RecordCount(), Count(QStringLiteral("OBJ_QUESTIONS")));
+    // The next edit shows the stored votes and amounts.
+    EditByKey(SessionB, [&](TfmAddEditSessionObject* d) {
+        ClickTab(d, d->TabSheet2);
+        TDataSet* p = d->dsoLnkSessionsMembers->DataSet();
+        EXPECT_EQ(p->RecordCount(), 2);
+        TDataSet* votes = d->dsoLnkDecisionsMembers->DataSet();
+        for (p->First(); !p->Eof(); p->Next()) {
+            EXPECT_EQ(votes->RecordCount(), 2);
+            for (votes->First(); !votes->Eof(); votes->Next())
+                EXPECT_EQ(votes->FieldByName(QStringLiteral("vote"))->AsInteger(), 1) << Field(votes, "id").toStdString();
+        }
+        ClickTab(d, d->TabSheet3);
+        TDataSet* pay = d->dsoPayments->DataSet();
+        EXPECT_EQ(pay->RecordCount(), 2);
+        ASSERT_TRUE(pay->Locate(QStringLiteral("id_member"), Variant(Key(M2))));
+        EXPECT_EQ(pay->FieldByName(QStringLiteral("suma"))->AsInteger(), 2000);
+        ClickOn(d->btnCancel);
+    });
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(Errors(), 0);
+}
+
 // A member who joins the paid session gets his payment with the date of the
 // rows already there; those rows stay as they were.
 TEST_F(PaidSession, ParticipantAddedLaterIsPaidOnTheStoredDate)
