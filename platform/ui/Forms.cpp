@@ -1549,15 +1549,15 @@ public:
             if (used || !ok) return true;
             if (dialogKeyForm) formWindow = dialogKeyForm->Widget();
         }
-        // The toolkit gives a press's focus before it delivers the press;
-        // over a control that takes none, the focused widget stands in for
-        // the control meanwhile, which ends the toolkit's search there.
         // A press on an MDI child that is not the active one activates it
         // first, as the window system does; the press then goes on to what
         // was pressed.
         if (e->type() == QEvent::MouseButtonPress && receiver->isWidgetType() &&
             !CallHandler(nullptr, [&] { TForm::MDIChildPressed(static_cast<QWidget*>(receiver)); }))
             return true;
+        // The toolkit gives a press's focus before it delivers the press;
+        // over a control that takes none, the focused widget stands in for
+        // the control meanwhile, which ends the toolkit's search there.
         std::optional<TPressFocusStandIn> standIn;
         if (e->type() == QEvent::MouseButtonPress && e->spontaneous() && receiver->isWidgetType())
             standIn.emplace(receiver, e);
