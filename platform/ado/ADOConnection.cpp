@@ -484,14 +484,13 @@ void TADOConnection::UpdateHook(void* self, int, const char*, const char* table,
 void TADOConnection::RowChanged(const QString& table, qint64 rowid)
 {
     TableLog& t = FTables[table];
+    if (t.Entries.size() >= kMaxLogEntries) {
+        TableChangedWhole(table);
+        return;
+    }
     ++t.Version;
     ++FAllVersions;
-    if (t.Entries.size() >= kMaxLogEntries) {
-        t.Entries.clear();
-        t.Listed = t.Version;
-    } else {
-        t.Entries.emplace_back(t.Version, rowid);
-    }
+    t.Entries.emplace_back(t.Version, rowid);
 }
 
 void TADOConnection::TableChangedWhole(const QString& table)
@@ -507,18 +506,13 @@ void TADOConnection::TableChangedWhole(const QString& table)
 void TADOConnection::WritesUndone(const LevelWrites& writes)
 {
     for (auto it = writes.cbegin(); it != writes.cend(); ++it) {
-        if (it->Whole) {
+        TableLog& t = FTables[it.key()];
+        if (it->Whole || t.Entries.size() + size_t(it->Rows.size()) > kMaxLogEntries) {
             TableChangedWhole(it.key());
             continue;
         }
-        TableLog& t = FTables[it.key()];
         ++t.Version;
         ++FAllVersions;
-        if (t.Entries.size() + size_t(it->Rows.size()) > kMaxLogEntries) {
-            t.Entries.clear();
-            t.Listed = t.Version;
-            continue;
-        }
         for (qint64 rowid : it->Rows) t.Entries.emplace_back(t.Version, rowid);
     }
 }
